@@ -1,0 +1,25 @@
+# The renderer: scene, pipeline and raster, with the thread services it runs on.
+
+add_library(quorvel_threads STATIC src/platform/worker_thread_posix.cpp)
+target_include_directories(quorvel_threads PUBLIC ${PROJECT_SOURCE_DIR}/src)
+target_link_libraries(quorvel_threads PRIVATE Threads::Threads)
+
+add_library(quorvel_core STATIC
+  src/scene/built_in_image.cpp
+  src/scene/built_in_scene.cpp
+  src/scene/decode_texture.cpp
+  src/scene/fit_model.cpp
+  src/scene/normalize_lights.cpp
+  src/scene/normals.cpp
+  src/scene/preparation.cpp
+  src/scene/vector_math.cpp
+  src/raster/draw_span.cpp
+  src/raster/draw_triangle.cpp
+  src/raster/span_routines.cpp
+  src/pipeline/animation.cpp
+  src/pipeline/band_projection.cpp
+  src/pipeline/fill_buffer.cpp
+  src/pipeline/frame_driver.cpp
+)
+target_include_directories(quorvel_core PUBLIC ${PROJECT_SOURCE_DIR}/src)
+target_link_libraries(quorvel_core PUBLIC quorvel_threads)

@@ -1,0 +1,34 @@
+#pragma once
+
+#include "pipeline/viewport.h"
+#include "raster/raster_types.h"
+#include "scene/scene.h"
+
+namespace quorvel {
+
+inline constexpr int kBandCount = 2;
+
+// What one band worker needs; read-only while the workers run.
+struct BandJob {
+    int band;  // 0 top half, 1 bottom half
+    const Scene* scene;
+    float scale;
+    const Viewport* viewport;
+    SpanRoutine drawSpan;
+};
+
+struct ProjectedPoint {
+    ScreenPoint point;
+    float depth;
+};
+
+// Orthographic, in double precision, rounded to nearest even; a coordinate outside the
+// signed 16-bit range becomes -32768.
+ProjectedPoint projectVertex(const Vec3& transformed, float scale, const Viewport& viewport);
+
+BandRect bandRect(int band, const Viewport& viewport);
+
+// Projects every face in order and draws the part of it inside the job's band.
+void renderBand(const BandJob& job);
+
+}  // namespace quorvel

@@ -1,0 +1,30 @@
+#pragma once
+
+#include <cstdint>
+
+namespace quorvel {
+
+inline constexpr int16_t kDepthOffset = 1000;  // added to every projected depth
+
+// The drawing area and its two buffers, width x height words each, rows top to bottom.
+struct Viewport {
+    uint16_t width;
+    uint16_t height;
+    int16_t centerX;
+    int16_t centerY;
+    int16_t depthOffset;
+    uint32_t* colorBuffer;  // bytes blue, green, red, 0
+    float* depthBuffer;     // smaller is nearer
+};
+
+inline Viewport makeViewport(uint16_t width, uint16_t height, uint32_t* colorBuffer, float* depthBuffer) {
+    return {width,
+            height,
+            static_cast<int16_t>(width / 2),
+            static_cast<int16_t>(height / 2),
+            kDepthOffset,
+            colorBuffer,
+            depthBuffer};
+}
+
+}  // namespace quorvel

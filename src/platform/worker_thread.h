@@ -1,0 +1,31 @@
+#pragma once
+
+#include <cstdint>
+
+namespace quorvel {
+
+using WorkerEntry = void (*)(void* argument);
+
+// One worker thread, created idle, configured, then started. The record must stay put
+// from createWorker until releaseWorker: the running thread reads its settings from it.
+struct WorkerThread {
+    WorkerEntry entry;
+    void* argument;
+    bool raisedPriority;
+    int processor;  // -1: not pinned
+    uintptr_t handle;
+    bool started;
+};
+
+void createWorker(WorkerThread& worker, WorkerEntry entry, void* argument);
+// Highest ordinary (never real-time) priority the system grants; ignored when refused.
+void raiseWorkerPriority(WorkerThread& worker);
+// Ignored when the processor does not exist or pinning is refused.
+void pinWorker(WorkerThread& worker, int processor);
+// False when no thread could be started; the caller then does the work itself.
+bool startWorker(WorkerThread& worker);
+// Waits until every started worker of the array has ended.
+void waitForWorkers(WorkerThread* workers, int count);
+void releaseWorker(WorkerThread& worker);
+
+}  // namespace quorvel

@@ -1,0 +1,51 @@
+#pragma once
+
+#include <cstdint>
+
+#include "scene/scene.h"
+#include "scene/vector_types.h"
+
+namespace quorvel {
+
+// x grows right, y grows down, (0, 0) is the top-left pixel.
+struct ScreenPoint {
+    int16_t x, y;
+};
+
+// Rows top..bottom-1, columns left..right-1.
+struct BandRect {
+    int16_t top, bottom, left, right;
+};
+
+struct TriangleVertex {
+    ScreenPoint point;
+    float depth;
+    Vec4 normal;  // lane 3 zero
+    uint16_t u, v;
+};
+
+// (u, v, depth, spare): interpolated along edges and spans; the spare lane carries nothing.
+using SpanAttributes = Vec4;
+
+struct SpanEnd {
+    int x;
+    SpanAttributes attributes;
+    Vec4 normal;
+};
+
+struct RasterTarget;
+using SpanRoutine = void (*)(int row, const SpanEnd& endA, const SpanEnd& endB,
+                             const RasterTarget& target);
+
+// Where and how one band is drawn: shared, read-only, by every span of the band.
+struct RasterTarget {
+    BandRect band;
+    int rowPitch;  // pixels per row in both buffers
+    uint32_t* colorBuffer;
+    float* depthBuffer;
+    const Texture* texture;
+    const Light* lights;  // kLightCount, unit directions
+    SpanRoutine drawSpan;
+};
+
+}  // namespace quorvel

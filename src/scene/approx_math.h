@@ -1,0 +1,23 @@
+#pragma once
+
+// The processor's fast approximate reciprocal and reciprocal square root (about 12 bits).
+// Results differ between processor makers; every caller goes through here so another
+// architecture can swap them in one place.
+
+#include <xmmintrin.h>
+
+namespace quorvel {
+
+inline float approxReciprocal(float value) {
+    return _mm_cvtss_f32(_mm_rcp_ss(_mm_set_ss(value)));
+}
+
+inline float approxReciprocalSqrt(float value) {
+    return _mm_cvtss_f32(_mm_rsqrt_ss(_mm_set_ss(value)));
+}
+
+inline __m128 approxReciprocalSqrt4(__m128 value) {
+    return _mm_rsqrt_ps(value);
+}
+
+}  // namespace quorvel

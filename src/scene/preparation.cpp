@@ -1,0 +1,13 @@
+#include "scene/preparation.h"
+
+namespace quorvel {
+
+void prepareScene(Scene& scene) {
+    decodeTexture(scene);
+    normalizeLights(scene);
+    fitModel(scene.vertices, scene.vertexCount);
+    computeFaceNormals(scene);
+    computeVertexNormals(scene);
+}
+
+}  // namespace quorvel

@@ -1,0 +1,41 @@
+#!/usr/bin/env bash
+# Installs exactly the Debian packages that are missing for building (and, with --test,
+# for testing) Quorvel. Prints nothing when everything is there.
+set -euo pipefail
+
+missing=()
+need() {  # need PACKAGE CHECK...
+    local package=$1
+    shift
+    "$@" >/dev/null 2>&1 || missing+=("$package")
+}
+has() { command -v "$1"; }
+
+need g++ has g++
+need make has make
+need cmake has cmake
+need pkg-config has pkg-config
+need libsdl2-dev pkg-config --exists sdl2
+need libstb-dev pkg-config --exists stb
+need libgtest-dev test -f /usr/include/gtest/gtest.h
+need libbenchmark-dev test -f /usr/include/benchmark/benchmark.h
+if [[ ${1:-} == --test ]]; then
+    need xvfb has Xvfb
+    need xdotool has xdotool
+fi
+
+[[ ${#missing[@]} -eq 0 ]] && exit 0
+
+install=(apt-get install -y --no-install-recommends "${missing[@]}")
+if [[ $(id -u) -eq 0 ]]; then
+    sudo=()
+elif command -v sudo >/dev/null 2>&1; then
+    sudo=(sudo)
+else
+    echo "quorvel: missing packages; run: sudo ${install[*]}" >&2
+    exit 1
+fi
+echo "quorvel: installing ${missing[*]}" >&2
+export DEBIAN_FRONTEND=noninteractive
+"${sudo[@]}" apt-get update -qq
+"${sudo[@]}" "${install[@]}"
