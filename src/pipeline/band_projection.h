@@ -28,7 +28,11 @@ ProjectedPoint projectVertex(const Vec3& transformed, float scale, const Viewpor
 
 BandRect bandRect(int band, const Viewport& viewport);
 
-// Projects every face in order and draws the part of it inside the job's band.
+// Projects every face in order and draws the part of it inside `rect`.
+void drawFaces(const Scene& scene, float scale, const Viewport& viewport, const BandRect& rect,
+               SpanRoutine drawSpan);
+
+// The body of a band worker: drawFaces over the job's band.
 void renderBand(const BandJob& job);
 
 }  // namespace quorvel
