@@ -21,7 +21,7 @@ build: setup $(BUILD_DIR)/CMakeCache.txt
 	@cmake --build $(BUILD_DIR) -j $(JOBS)
 
 run: build
-	@$(BUILD_DIR)/quorvel-render --texture-out $(BUILD_DIR)/texture.png
+	@$(BUILD_DIR)/quorvel
 
 test: setup-test build
 	@ctest --test-dir $(BUILD_DIR) --output-on-failure -j $(JOBS)

@@ -16,3 +16,14 @@ add_executable(quorvel-render tools/render/main.cpp)
 target_link_libraries(quorvel-render PRIVATE quorvel_render_lib)
 
 add_executable(quorvel-draw-picture tools/draw_picture.cpp)
+
+# The windowed program.
+add_library(quorvel_window STATIC src/platform/window_sdl.cpp)
+target_include_directories(quorvel_window PUBLIC ${PROJECT_SOURCE_DIR}/src)
+target_link_libraries(quorvel_window PRIVATE PkgConfig::SDL2)
+
+add_library(quorvel_shell STATIC src/shell/drawing_area.cpp src/shell/main_loop.cpp src/shell/window_proc.cpp)
+target_link_libraries(quorvel_shell PUBLIC quorvel_core quorvel_window)
+
+add_executable(quorvel src/shell/startup.cpp)
+target_link_libraries(quorvel PRIVATE quorvel_shell quorvel_os)

@@ -1,0 +1,42 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace quorvel {
+
+// Key codes as the window procedure sees them.
+inline constexpr int kKeySpace = 0x20;
+inline constexpr int kKeyEscape = 0x1B;
+
+enum class WindowEventKind {
+    KeyDown,    // including auto-repeats of a held key
+    Destroyed,  // the window was closed
+    Other,      // anything else; default handling ignores it
+};
+
+struct WindowEvent {
+    WindowEventKind kind;
+    int key;  // with KeyDown
+};
+
+struct ScreenSize {
+    int width;
+    int height;
+};
+
+// Starts the window system and measures the desktop. False with `error` when there is
+// no display.
+bool openDisplay(ScreenSize& screen, std::string& error);
+// A window at the top-left with a client area of exactly width x height; not resizable.
+bool openWindow(int width, int height, const char* caption, std::string& error);
+// Copies a top-down bitmap of 32-bit pixels (bytes blue, green, red, 0) one-to-one into
+// the client area.
+void present(const uint32_t* pixels, int width, int height);
+// Takes at most one waiting event; false when none is waiting.
+bool nextEvent(WindowEvent& event);
+void sleepMilliseconds(int milliseconds);
+void showError(const char* text);
+void closeWindow();
+
+}  // namespace quorvel

@@ -1,0 +1,93 @@
+#include <SDL.h>
+
+#include <cstring>
+
+#include "platform/window.h"
+
+namespace quorvel {
+namespace {
+
+// The one window of the process.
+SDL_Window* window = nullptr;
+
+// Only drivers that show a window on a desktop: without a display SDL would otherwise
+// fall back to its offscreen driver and draw into nothing. SDL_VIDEODRIVER still rules.
+bool startDesktopVideo(std::string& error) {
+    if (SDL_getenv("SDL_VIDEODRIVER") != nullptr) {
+        if (SDL_Init(SDL_INIT_VIDEO) == 0) return true;
+        error = SDL_GetError();
+        return false;
+    }
+    error = "no X11 or Wayland display";
+    for (const char* driver : {"x11", "wayland"}) {
+        SDL_SetHint(SDL_HINT_VIDEODRIVER, driver);
+        if (SDL_Init(SDL_INIT_VIDEO) == 0) return true;
+    }
+    return false;
+}
+
+}  // namespace
+
+bool openDisplay(ScreenSize& screen, std::string& error) {
+    // SDL's default window surface goes through an OpenGL renderer, software OpenGL on
+    // machines without a GPU: ten times slower than its plain X11 shared-memory path.
+    SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
+    if (!startDesktopVideo(error)) return false;
+    SDL_DisplayMode mode;
+    if (SDL_GetDesktopDisplayMode(0, &mode) != 0) {
+        error = SDL_GetError();
+        SDL_Quit();
+        return false;
+    }
+    screen = {mode.w, mode.h};
+    return true;
+}
+
+bool openWindow(int width, int height, const char* caption, std::string& error) {
+    window = SDL_CreateWindow(caption, 0, 0, width, height, SDL_WINDOW_SHOWN);
+    if (window == nullptr) {
+        error = SDL_GetError();
+        return false;
+    }
+    return true;
+}
+
+void present(const uint32_t* pixels, int width, int height) {
+    SDL_Surface* surface = SDL_GetWindowSurface(window);
+    if (surface == nullptr) return;
+    const int rowBytes = width * 4;
+    if (surface->format->format == SDL_PIXELFORMAT_RGB888 && surface->pitch == rowBytes &&
+        surface->w == width && surface->h == height) {
+        std::memcpy(surface->pixels, pixels, static_cast<size_t>(rowBytes) * height);
+    } else {
+        SDL_ConvertPixels(width, height, SDL_PIXELFORMAT_RGB888, pixels, rowBytes, surface->format->format,
+                          surface->pixels, surface->pitch);
+    }
+    SDL_UpdateWindowSurface(window);
+}
+
+bool nextEvent(WindowEvent& event) {
+    SDL_Event sdl;
+    if (SDL_PollEvent(&sdl) == 0) return false;
+    event = {WindowEventKind::Other, 0};
+    if (sdl.type == SDL_KEYDOWN) {
+        const SDL_Keycode key = sdl.key.keysym.sym;
+        event = {WindowEventKind::KeyDown, key == SDLK_SPACE ? kKeySpace : key == SDLK_ESCAPE ? kKeyEscape : -1};
+    } else if (sdl.type == SDL_QUIT ||
+               (sdl.type == SDL_WINDOWEVENT && sdl.window.event == SDL_WINDOWEVENT_CLOSE)) {
+        event.kind = WindowEventKind::Destroyed;
+    }
+    return true;
+}
+
+void sleepMilliseconds(int milliseconds) { SDL_Delay(static_cast<Uint32>(milliseconds)); }
+
+void showError(const char* text) { SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_ERROR, "Error", text, nullptr); }
+
+void closeWindow() {
+    if (window != nullptr) SDL_DestroyWindow(window);
+    window = nullptr;
+    SDL_Quit();
+}
+
+}  // namespace quorvel

@@ -1,0 +1,36 @@
+#pragma once
+
+#include "pipeline/frame_driver.h"
+#include "platform/window.h"
+
+namespace quorvel {
+
+inline constexpr char kCaption[] = "Quorvel, press space -> speed - full/idle ";
+
+// The windowed program's state: one instance for the whole run.
+struct Shell {
+    Scene scene;
+    Animation animation;
+    Viewport viewport;
+    RenderPath renderPath;
+    bool fullSpeed = true;  // false: yield 1 ms after each frame
+    bool quitPosted = false;
+};
+
+// The drawing area for a screen: 10 pixels smaller each way, rounded down to even.
+// False for a screen too small to leave a drawing area.
+bool drawingAreaFor(const ScreenSize& screen, int& width, int& height);
+
+// Space toggles the pacing (every auto-repeat toggles again), Escape or closing the
+// window posts the quit request, everything else is ignored.
+void windowProc(Shell& shell, const WindowEvent& event);
+
+// One frame per iteration: render, advance, present, pace, and handle at most one event.
+// Returns once the quit request is the next thing waiting.
+void runMainLoop(Shell& shell);
+
+// The entry point: opens the window, prepares the scene, runs the loop; returns the
+// process exit status.
+int startup();
+
+}  // namespace quorvel

@@ -1,0 +1,53 @@
+#include <cstdio>
+#include <string>
+
+#include "platform/pages.h"
+#include "scene/preparation.h"
+#include "shell/shell.h"
+
+namespace quorvel {
+namespace {
+
+Shell shell;
+
+int failStartup() {
+    std::fputs("quorvel: Startup failed.\n", stderr);
+    showError("Startup failed.");
+    closeWindow();
+    return 1;
+}
+
+}  // namespace
+
+int startup() {
+    ScreenSize screen{};
+    std::string error;
+    if (!openDisplay(screen, error)) {
+        std::fprintf(stderr, "quorvel: cannot open a window: %s\n", error.c_str());
+        return 1;
+    }
+    int width = 0, height = 0;
+    if (!drawingAreaFor(screen, width, height)) return failStartup();
+    if (!openWindow(width, height, kCaption, error)) {
+        std::fprintf(stderr, "quorvel: cannot open a window: %s\n", error.c_str());
+        closeWindow();
+        return 1;
+    }
+    const size_t bytes = sizeof(uint32_t) * static_cast<size_t>(width) * height;
+    auto* colour = static_cast<uint32_t*>(allocatePages(bytes));
+    auto* depth = static_cast<float*>(allocatePages(bytes));
+    if (colour == nullptr || depth == nullptr) return failStartup();
+
+    shell.viewport = makeViewport(static_cast<uint16_t>(width), static_cast<uint16_t>(height), colour, depth);
+    shell.animation = startAnimation(height);
+    shell.renderPath = fastestRenderPath();
+    loadBuiltInScene(shell.scene);
+    prepareScene(shell.scene);
+    runMainLoop(shell);
+    closeWindow();
+    return 0;
+}
+
+}  // namespace quorvel
+
+int main() { return quorvel::startup(); }

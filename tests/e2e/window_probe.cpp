@@ -1,0 +1,136 @@
+// Looks at the Quorvel window from outside, as a user's desktop would:
+//   window_probe match X Y W H   grab that screen area and find the frame it shows
+//   window_probe rate SECONDS    grab the 1910x1070 window twice, SECONDS apart, and print
+//                                the frames per second between the two frames shown
+//   window_probe close WINDOW    ask the window to close, as a window manager does
+// Exit status 0 on success; a line on stdout says what was found.
+
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "pipeline/frame_driver.h"
+#include "scene/preparation.h"
+
+namespace {
+
+using quorvel::Animation;
+using quorvel::Scene;
+using quorvel::Viewport;
+
+constexpr int kSearchFrames = 6000;
+
+std::vector<uint32_t> grab(Display* display, int x, int y, int width, int height) {
+    XImage* image = XGetImage(display, DefaultRootWindow(display), x, y, unsigned(width), unsigned(height), AllPlanes,
+                              ZPixmap);
+    std::vector<uint32_t> pixels;
+    if (image == nullptr) return pixels;
+    pixels.reserve(size_t(width) * height);
+    for (int row = 0; row < height; ++row) {
+        for (int column = 0; column < width; ++column) {
+            pixels.push_back(uint32_t(XGetPixel(image, column, row)) & 0xFFFFFF);
+        }
+    }
+    XDestroyImage(image);
+    return pixels;
+}
+
+bool isBlack(uint32_t pixel) { return (pixel & 0xFFFFFF) == 0; }
+
+// The grabbed area must show the lit solid around the centre and black corners.
+bool looksLikeTheSolid(const std::vector<uint32_t>& shot, int width, int height) {
+    int litNearCentre = 0;
+    for (int y = height * 2 / 5; y < height * 3 / 5; ++y) {
+        for (int x = width * 2 / 5; x < width * 3 / 5; ++x) litNearCentre += !isBlack(shot[size_t(y) * width + x]);
+    }
+    const bool cornersBlack = isBlack(shot[0]) && isBlack(shot[size_t(width) - 1]) &&
+                              isBlack(shot[size_t(height - 1) * width]) && isBlack(shot.back());
+    std::printf("lit pixels near the centre: %d; corners black: %s\n", litNearCentre, cornersBlack ? "yes" : "no");
+    return litNearCentre > (width / 5) * (height / 5) / 10 && cornersBlack;
+}
+
+// Renders frames from the start until one equals the shot; -1 when none comes within a
+// sliver of it (exact on a true-colour server; servers that convert colours may differ).
+int findFrame(const std::vector<uint32_t>& shot, int width, int height) {
+    static Scene scene;
+    quorvel::loadBuiltInScene(scene);
+    quorvel::prepareScene(scene);
+    std::vector<uint32_t> colour(shot.size());
+    std::vector<float> depth(shot.size());
+    const Viewport viewport = quorvel::makeViewport(uint16_t(width), uint16_t(height), colour.data(), depth.data());
+    Animation animation = quorvel::startAnimation(height);
+    long fewest = long(shot.size());
+    int closest = -1;
+    for (int frame = 0; frame < kSearchFrames; ++frame) {
+        quorvel::renderFrame(scene, animation, viewport, quorvel::fastestRenderPath());
+        quorvel::advanceFrameCounter(animation);
+        long differing = 0;
+        for (size_t i = 0; i < shot.size(); ++i) differing += (colour[i] & 0xFFFFFF) != shot[i];
+        if (differing < fewest) {
+            fewest = differing;
+            closest = frame;
+        }
+        if (differing == 0) break;
+    }
+    std::printf("closest frame %d, %ld pixels differ\n", closest, fewest);
+    return fewest <= long(shot.size()) / 100 ? closest : -1;
+}
+
+int measureRate(Display* display, double seconds) {
+    constexpr int kWidth = 1910, kHeight = 1070;
+    const auto start = std::chrono::steady_clock::now();
+    const std::vector<uint32_t> first = grab(display, 0, 0, kWidth, kHeight);
+    std::this_thread::sleep_for(std::chrono::duration<double>(seconds));
+    const auto end = std::chrono::steady_clock::now();
+    const std::vector<uint32_t> second = grab(display, 0, 0, kWidth, kHeight);
+    if (first.empty() || second.empty()) return 1;
+    const int from = findFrame(first, kWidth, kHeight), to = findFrame(second, kWidth, kHeight);
+    if (from < 0 || to < 0) return 1;
+    std::printf("window: %.1f frames per second flat out at %dx%d\n",
+                (to - from) / std::chrono::duration<double>(end - start).count(), kWidth, kHeight);
+    return 0;
+}
+
+int closeWindow(Display* display, Window window) {
+    XEvent event{};
+    event.xclient.type = ClientMessage;
+    event.xclient.window = window;
+    event.xclient.message_type = XInternAtom(display, "WM_PROTOCOLS", False);
+    event.xclient.format = 32;
+    event.xclient.data.l[0] = long(XInternAtom(display, "WM_DELETE_WINDOW", False));
+    event.xclient.data.l[1] = CurrentTime;
+    XSendEvent(display, window, False, NoEventMask, &event);
+    XFlush(display);
+    return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    Display* display = XOpenDisplay(nullptr);
+    if (display == nullptr) {
+        std::fprintf(stderr, "window_probe: no display\n");
+        return 2;
+    }
+    const std::string command = argc > 1 ? argv[1] : "";
+    int status = 2;
+    if (command == "match" && argc == 6) {
+        const int x = std::atoi(argv[2]), y = std::atoi(argv[3]), width = std::atoi(argv[4]), height = std::atoi(argv[5]);
+        const std::vector<uint32_t> shot = grab(display, x, y, width, height);
+        status = !shot.empty() && looksLikeTheSolid(shot, width, height) && findFrame(shot, width, height) >= 0 ? 0 : 1;
+    } else if (command == "rate" && argc == 3) {
+        status = measureRate(display, std::atof(argv[2]));
+    } else if (command == "close" && argc == 3) {
+        status = closeWindow(display, Window(std::strtoul(argv[2], nullptr, 0)));
+    } else {
+        std::fprintf(stderr, "usage: window_probe match X Y W H | rate SECONDS | close WINDOW\n");
+    }
+    XCloseDisplay(display);
+    return status;
+}

@@ -1,0 +1,87 @@
+#!/usr/bin/env bash
+# The windowed program end to end on a private Xvfb screen: caption, placement, the picture
+# it shows, Space, Escape, closing the window, and no display at all. Every wait is bounded.
+set -u
+quorvel=$1
+probe=$2
+caption="Quorvel, press space -> speed - full/idle "
+work=$(mktemp -d)
+xvfb_pid=""
+app_pid=""
+passed=0
+failed=0
+
+cleanup() {
+    [[ -n $app_pid ]] && kill -9 "$app_pid" 2>/dev/null
+    [[ -n $xvfb_pid ]] && kill "$xvfb_pid" 2>/dev/null && wait "$xvfb_pid" 2>/dev/null
+    rm -rf "$work"
+}
+trap cleanup EXIT
+
+check() {  # check NAME CONDITION...
+    local name=$1
+    shift
+    if "$@"; then passed=$((passed + 1)); else failed=$((failed + 1)); echo "FAIL: $name"; fi
+}
+
+# Waits up to $1 seconds for the app to end; sets app_status to its exit status, or
+# "running".
+wait_for_exit() {
+    local deadline=$((SECONDS + $1))
+    while kill -0 "$app_pid" 2>/dev/null && ((SECONDS < deadline)); do sleep 0.1; done
+    if kill -0 "$app_pid" 2>/dev/null; then
+        app_status=running
+    else
+        wait "$app_pid"
+        app_status=$?
+        app_pid=""
+    fi
+}
+
+start_app() {
+    "$quorvel" ignored arguments 2>"$work/app.err" &
+    app_pid=$!
+    window=$(timeout 10 xdotool search --sync --name "^Quorvel" 2>/dev/null | head -n 1)
+}
+
+# No display: one line and status 1.
+DISPLAY=:99999 timeout 10 "$quorvel" 2>"$work/nodisplay.err"
+status=$?
+check "no display exits 1" test "$status" -eq 1
+check "no display message" grep -q "^quorvel: cannot open a window: " "$work/nodisplay.err"
+
+Xvfb -displayfd 3 -screen 0 1920x1080x24 -nolisten tcp 3>"$work/display" 2>/dev/null &
+xvfb_pid=$!
+for _ in $(seq 100); do [[ -s $work/display ]] && break; sleep 0.1; done
+export DISPLAY=":$(cat "$work/display")"
+
+start_app
+check "window appears" test -n "$window"
+check "exact caption" test "$(xdotool getwindowname "$window")" = "$caption"
+geometry=$(xdotool getwindowgeometry "$window")
+check "client area at the top-left" grep -q "Position: 0,0" <<<"$geometry"
+check "client area 1910x1070" grep -q "Geometry: 1910x1070" <<<"$geometry"
+
+sleep 1
+timeout 120 "$probe" match 0 0 1910 1070 >"$work/match.txt"
+check "shows a frame of the lit solid" test $? -eq 0
+cat "$work/match.txt"
+
+xdotool windowfocus --sync "$window" 2>/dev/null
+xdotool key space
+sleep 0.5
+wait_for_exit 0
+check "runs on after Space" test "$app_status" = running
+xdotool key space
+xdotool key Escape
+wait_for_exit 10
+check "Escape exits 0" test "$app_status" = 0
+
+start_app
+sleep 0.5
+"$probe" close "$window"
+wait_for_exit 10
+check "closing the window exits 0" test "$app_status" = 0
+
+echo "$passed passed, $failed failed"
+test "$failed" -eq 0
