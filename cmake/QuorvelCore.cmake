@@ -14,6 +14,7 @@ add_library(quorvel_core STATIC
   src/scene/preparation.cpp
   src/scene/vector_math.cpp
   src/raster/draw_span.cpp
+  src/raster/draw_span_avx2.cpp
   src/raster/draw_triangle.cpp
   src/raster/span_routines.cpp
   src/pipeline/animation.cpp
@@ -23,3 +24,6 @@ add_library(quorvel_core STATIC
 )
 target_include_directories(quorvel_core PUBLIC ${PROJECT_SOURCE_DIR}/src)
 target_link_libraries(quorvel_core PUBLIC quorvel_threads)
+
+# Chosen at run time, only on processors that have it.
+set_source_files_properties(src/raster/draw_span_avx2.cpp PROPERTIES COMPILE_OPTIONS "-mavx2")

@@ -1,7 +1,9 @@
 #include "raster/span_routines.h"
 
+#include "raster/draw_span_avx2.h"
+
 namespace quorvel {
 
-SpanRoutine fastestSpanRoutine() { return drawSpan; }
+SpanRoutine fastestSpanRoutine() { return __builtin_cpu_supports("avx2") ? drawSpanAvx2 : drawSpan; }
 
 }  // namespace quorvel
