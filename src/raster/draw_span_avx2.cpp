@@ -2,6 +2,8 @@
 
 #include <immintrin.h>
 
+#include <cmath>
+
 #include "raster/span_setup.h"
 
 namespace quorvel {
@@ -9,6 +11,8 @@ namespace {
 
 constexpr int kLanes = 8;
 constexpr float kTexelCeiling = 124.0f;
+// Texture coordinates within this bound keep every bilinear weight finite.
+constexpr float kOrdinaryCoordinate = 1e6f;
 
 struct LightLanes {
     __m256 direction[4];
@@ -20,70 +24,127 @@ struct PixelBlock {
     __m256 u, v, z, nx, ny, nz, nw;
 };
 
-inline __m256 broadcastLane(const Vec4& vector, int lane) { return _mm256_set1_ps(vector.lane[lane]); }
+// Eight pixels' (u, v, z, spare | nx, ny, nz, nw), one pixel a register. The depths come
+// out first so hidden blocks skip the rest of the transpose.
+struct SteppedPixels {
+    __m256 pixel[kLanes];
+    __m256 high[4];
 
-// Eight pixels' (u, v, z, spare | nx, ny, nz, nw), one pixel a register, turned into one
-// register per value.
-inline __m256 depthOf(const __m256 (&pixel)[kLanes], __m256 (&high)[4]) {
-    #pragma GCC unroll 8
-    for (int pair = 0; pair < 4; ++pair) high[pair] = _mm256_unpackhi_ps(pixel[2 * pair], pixel[2 * pair + 1]);
-    const __m256 low4 = _mm256_shuffle_ps(high[0], high[1], 0x44);
-    const __m256 high4 = _mm256_shuffle_ps(high[2], high[3], 0x44);
-    return _mm256_permute2f128_ps(low4, high4, 0x20);
-}
+    __m256 depths() {
+#pragma GCC unroll 4
+        for (int pair = 0; pair < 4; ++pair) high[pair] = _mm256_unpackhi_ps(pixel[2 * pair], pixel[2 * pair + 1]);
+        return _mm256_permute2f128_ps(_mm256_shuffle_ps(high[0], high[1], 0x44),
+                                      _mm256_shuffle_ps(high[2], high[3], 0x44), 0x20);
+    }
 
-inline PixelBlock transpose(const __m256 (&pixel)[kLanes], const __m256 (&high)[4], __m256 z) {
-    __m256 low[4];
-    #pragma GCC unroll 8
-    for (int pair = 0; pair < 4; ++pair) low[pair] = _mm256_unpacklo_ps(pixel[2 * pair], pixel[2 * pair + 1]);
-    const __m256 uFirst = _mm256_shuffle_ps(low[0], low[1], 0x44), uLast = _mm256_shuffle_ps(low[2], low[3], 0x44);
-    const __m256 vFirst = _mm256_shuffle_ps(low[0], low[1], 0xEE), vLast = _mm256_shuffle_ps(low[2], low[3], 0xEE);
-    const __m256 zFirst = _mm256_shuffle_ps(high[0], high[1], 0x44), zLast = _mm256_shuffle_ps(high[2], high[3], 0x44);
-    const __m256 wFirst = _mm256_shuffle_ps(high[0], high[1], 0xEE), wLast = _mm256_shuffle_ps(high[2], high[3], 0xEE);
-    return {_mm256_permute2f128_ps(uFirst, uLast, 0x20), _mm256_permute2f128_ps(vFirst, vLast, 0x20), z,
-            _mm256_permute2f128_ps(uFirst, uLast, 0x31), _mm256_permute2f128_ps(vFirst, vLast, 0x31),
-            _mm256_permute2f128_ps(zFirst, zLast, 0x31), _mm256_permute2f128_ps(wFirst, wLast, 0x31)};
-}
+    PixelBlock transpose(__m256 z) const {
+        __m256 low[4];
+#pragma GCC unroll 4
+        for (int pair = 0; pair < 4; ++pair) low[pair] = _mm256_unpacklo_ps(pixel[2 * pair], pixel[2 * pair + 1]);
+        const __m256 uFirst = _mm256_shuffle_ps(low[0], low[1], 0x44), uLast = _mm256_shuffle_ps(low[2], low[3], 0x44);
+        const __m256 vFirst = _mm256_shuffle_ps(low[0], low[1], 0xEE), vLast = _mm256_shuffle_ps(low[2], low[3], 0xEE);
+        const __m256 zFirst = _mm256_shuffle_ps(high[0], high[1], 0x44);
+        const __m256 zLast = _mm256_shuffle_ps(high[2], high[3], 0x44);
+        const __m256 wFirst = _mm256_shuffle_ps(high[0], high[1], 0xEE);
+        const __m256 wLast = _mm256_shuffle_ps(high[2], high[3], 0xEE);
+        return {_mm256_permute2f128_ps(uFirst, uLast, 0x20), _mm256_permute2f128_ps(vFirst, vLast, 0x20), z,
+                _mm256_permute2f128_ps(uFirst, uLast, 0x31), _mm256_permute2f128_ps(vFirst, vLast, 0x31),
+                _mm256_permute2f128_ps(zFirst, zLast, 0x31), _mm256_permute2f128_ps(wFirst, wLast, 0x31)};
+    }
+};
+
+inline __m256 add(__m256 a, __m256 b) { return _mm256_add_ps(a, b); }
+inline __m256 mul(__m256 a, __m256 b) { return _mm256_mul_ps(a, b); }
 
 // Strongest single light per channel (blue, green, red), clamped to 255; a NaN facing
-// counts as 0.
-inline void lightPixels(const PixelBlock& p, const LightLanes (&lights)[kLightCount], __m256 (&accumulated)[3]) {
-    const __m256 length = _mm256_add_ps(_mm256_add_ps(_mm256_mul_ps(p.nx, p.nx), _mm256_mul_ps(p.ny, p.ny)),
-                                        _mm256_add_ps(_mm256_mul_ps(p.nz, p.nz), _mm256_mul_ps(p.nw, p.nw)));
-    const __m256 r = _mm256_rsqrt_ps(length);
-    const __m256 x = _mm256_mul_ps(p.nx, r), y = _mm256_mul_ps(p.ny, r);
-    const __m256 z = _mm256_mul_ps(p.nz, r), w = _mm256_mul_ps(p.nw, r);
+// counts as 0. Without `withW` the normal's fourth lane and the lights' are known to be
+// zero and the reciprocal square root finite, which leaves every sum bit-identical once
+// d = max(facing, 0) has folded away the sign of a zero.
+template <bool withW>
+inline void lightPixels(const PixelBlock& p, __m256 r, const LightLanes (&lights)[kLightCount],
+                        __m256 (&accumulated)[3]) {
+    const __m256 x = mul(p.nx, r), y = mul(p.ny, r), z = mul(p.nz, r);
+    const __m256 w = withW ? mul(p.nw, r) : _mm256_setzero_ps();
     const __m256 zero = _mm256_setzero_ps();
-    #pragma GCC unroll 8
+#pragma GCC unroll 3
     for (__m256& channel : accumulated) channel = zero;
-    #pragma GCC unroll 8
+#pragma GCC unroll 3
     for (const LightLanes& light : lights) {
-        const __m256 facing =
-            _mm256_add_ps(_mm256_add_ps(_mm256_mul_ps(x, light.direction[0]), _mm256_mul_ps(y, light.direction[1])),
-                          _mm256_add_ps(_mm256_mul_ps(z, light.direction[2]), _mm256_mul_ps(w, light.direction[3])));
+        const __m256 near = withW ? add(mul(z, light.direction[2]), mul(w, light.direction[3]))
+                                  : mul(z, light.direction[2]);
+        const __m256 facing = add(add(mul(x, light.direction[0]), mul(y, light.direction[1])), near);
         const __m256 d = _mm256_max_ps(facing, zero);
-        __m256 highlight = _mm256_mul_ps(d, d);
-        highlight = _mm256_mul_ps(highlight, highlight);
-        highlight = _mm256_mul_ps(highlight, highlight);
-        highlight = _mm256_mul_ps(highlight, highlight);
-        #pragma GCC unroll 8
+        // Facing away everywhere: with finite, non-negative light colours this light adds
+        // max(acc, 0) = acc to every channel.
+        if (!withW && _mm256_movemask_ps(_mm256_cmp_ps(d, zero, _CMP_NEQ_UQ)) == 0) continue;
+        __m256 highlight = mul(d, d);
+        highlight = mul(highlight, highlight);
+        highlight = mul(highlight, highlight);
+        highlight = mul(highlight, highlight);
+#pragma GCC unroll 3
         for (int c = 0; c < 3; ++c) {
-            const __m256 colour =
-                _mm256_add_ps(_mm256_mul_ps(d, light.diffuse[c]), _mm256_mul_ps(highlight, light.specular[c]));
-            accumulated[c] = _mm256_max_ps(accumulated[c], colour);
+            accumulated[c] = _mm256_max_ps(accumulated[c], add(mul(d, light.diffuse[c]), mul(highlight, light.specular[c])));
         }
     }
     const __m256 ceiling = _mm256_set1_ps(255.0f);
-    #pragma GCC unroll 8
+#pragma GCC unroll 3
     for (__m256& channel : accumulated) channel = _mm256_min_ps(channel, ceiling);
 }
 
-inline __m256 channelOf(__m256i texels, int shift) {
-    return _mm256_cvtepi32_ps(_mm256_and_si256(_mm256_srli_epi32(texels, shift), _mm256_set1_epi32(0xFF)));
+template <bool ordinary>
+inline void lightBlock(const PixelBlock& p, const LightLanes (&lights)[kLightCount], __m256 (&accumulated)[3]) {
+    const __m256 nearLength = ordinary ? mul(p.nz, p.nz) : add(mul(p.nz, p.nz), mul(p.nw, p.nw));
+    const __m256 r = _mm256_rsqrt_ps(add(add(mul(p.nx, p.nx), mul(p.ny, p.ny)), nearLength));
+    // A zero-length normal makes every facing NaN through its fourth lane: take the long way.
+    const bool infinite = ordinary && _mm256_movemask_ps(_mm256_cmp_ps(r, _mm256_set1_ps(INFINITY), _CMP_EQ_OQ)) != 0;
+    if (ordinary && !infinite) {
+        lightPixels<false>(p, r, lights, accumulated);
+    } else {
+        lightPixels<true>(p, r, lights, accumulated);
+    }
 }
 
-// Light times the bilinear texel, rounded to even, shifted right by 8 and saturated, with
-// the fourth byte as the one-pixel routine leaves it: 255 where a weight is not finite.
+// Texel channels as floats: blue, green, red (the fourth byte of every texel is zero).
+inline __m256 blueOf(__m256i t) { return _mm256_cvtepi32_ps(_mm256_and_si256(t, _mm256_set1_epi32(0xFF))); }
+inline __m256 greenOf(__m256i t) {
+    const __m256i pick = _mm256_setr_epi8(1, -1, -1, -1, 5, -1, -1, -1, 9, -1, -1, -1, 13, -1, -1, -1,  //
+                                          1, -1, -1, -1, 5, -1, -1, -1, 9, -1, -1, -1, 13, -1, -1, -1);
+    return _mm256_cvtepi32_ps(_mm256_shuffle_epi8(t, pick));
+}
+inline __m256 redOf(__m256i t) { return _mm256_cvtepi32_ps(_mm256_srli_epi32(t, 16)); }
+
+// Texels (u, v), (u + 1, v), (u, v + 1) and (u + 1, v + 1) of eight pixels, each row's
+// neighbours fetched together as one 64-bit pair.
+inline void fetchTexelPairs(const Texture& texture, __m256i index, __m256i& t00, __m256i& t10, __m256i& t01,
+                            __m256i& t11) {
+    alignas(32) int at[kLanes];
+    _mm256_store_si256(reinterpret_cast<__m256i*>(at), index);
+    const uint32_t* texels = texture.texels;
+    const auto pair = [&](int k, int offset) {
+        return _mm_loadl_epi64(reinterpret_cast<const __m128i*>(texels + at[k] + offset));
+    };
+    const auto four = [&](int k, int offset) {
+        const __m128i low = _mm_unpacklo_epi64(pair(k, offset), pair(k + 1, offset));
+        const __m128i high = _mm_unpacklo_epi64(pair(k + 2, offset), pair(k + 3, offset));
+        return _mm256_inserti128_si256(_mm256_castsi128_si256(low), high, 1);
+    };
+    const __m256i top0 = four(0, 0), top1 = four(4, 0);
+    const __m256i bottom0 = four(0, kTextureSide), bottom1 = four(4, kTextureSide);
+    // Even dwords are the left texels, odd the right; the shuffle leaves pixels in the
+    // order 0 1 4 5 2 3 6 7, which the permute puts right.
+    const auto split = [](__m256i a, __m256i b, int selector) {
+        const __m256 mixed = selector == 0 ? _mm256_shuffle_ps(_mm256_castsi256_ps(a), _mm256_castsi256_ps(b), 0x88)
+                                           : _mm256_shuffle_ps(_mm256_castsi256_ps(a), _mm256_castsi256_ps(b), 0xDD);
+        return _mm256_permute4x64_epi64(_mm256_castps_si256(mixed), 0xD8);
+    };
+    t00 = split(top0, top1, 0);
+    t10 = split(top0, top1, 1);
+    t01 = split(bottom0, bottom1, 0);
+    t11 = split(bottom0, bottom1, 1);
+}
+
+// Light times the bilinear texel, rounded to even, shifted right by 8 and saturated.
+template <bool ordinary>
 inline __m256i shadePixels(const PixelBlock& p, const __m256 (&light)[3], const Texture& texture) {
     const __m256 ceiling = _mm256_set1_ps(kTexelCeiling);
     const __m256 u = _mm256_min_ps(p.u, ceiling), v = _mm256_min_ps(p.v, ceiling);
@@ -97,36 +158,106 @@ inline __m256i shadePixels(const PixelBlock& p, const __m256 (&light)[3], const 
 
     const __m256 one = _mm256_set1_ps(1.0f);
     const __m256 restU = _mm256_sub_ps(one, fu), restV = _mm256_sub_ps(one, fv);
-    const __m256 weight[4] = {_mm256_mul_ps(restU, restV), _mm256_mul_ps(fu, restV), _mm256_mul_ps(restU, fv),
-                              _mm256_mul_ps(fu, fv)};
-    const auto* texels = reinterpret_cast<const int*>(texture.texels);
-    const __m256i sample[4] = {
-        _mm256_i32gather_epi32(texels, index, 4),
-        _mm256_i32gather_epi32(texels + 1, index, 4),
-        _mm256_i32gather_epi32(texels + kTextureSide, index, 4),
-        _mm256_i32gather_epi32(texels + kTextureSide + 1, index, 4),
-    };
+    const __m256 w00 = mul(restU, restV), w10 = mul(fu, restV), w01 = mul(restU, fv), w11 = mul(fu, fv);
+    __m256i t00, t10, t01, t11;
+    fetchTexelPairs(texture, index, t00, t10, t01, t11);
 
-    __m256i pixels = _mm256_setzero_si256();
-    const __m256i byteCeiling = _mm256_set1_epi32(0xFF);
-    #pragma GCC unroll 8
-    for (int c = 0; c < 3; ++c) {
-        const __m256 top = _mm256_add_ps(_mm256_mul_ps(channelOf(sample[0], 8 * c), weight[0]),
-                                         _mm256_mul_ps(channelOf(sample[1], 8 * c), weight[1]));
-        const __m256 bottom = _mm256_add_ps(_mm256_mul_ps(channelOf(sample[2], 8 * c), weight[2]),
-                                            _mm256_mul_ps(channelOf(sample[3], 8 * c), weight[3]));
-        const __m256i scaled =
-            _mm256_srli_epi32(_mm256_cvtps_epi32(_mm256_mul_ps(light[c], _mm256_add_ps(top, bottom))), 8);
-        // Saturating through 16 and then 8 bits leaves min(value, 255) for these non-negative values.
-        pixels = _mm256_or_si256(pixels, _mm256_slli_epi32(_mm256_min_epu32(scaled, byteCeiling), 8 * c));
+    const __m256 texel[3] = {
+        add(add(mul(blueOf(t00), w00), mul(blueOf(t10), w10)), add(mul(blueOf(t01), w01), mul(blueOf(t11), w11))),
+        add(add(mul(greenOf(t00), w00), mul(greenOf(t10), w10)), add(mul(greenOf(t01), w01), mul(greenOf(t11), w11))),
+        add(add(mul(redOf(t00), w00), mul(redOf(t10), w10)), add(mul(redOf(t01), w01), mul(redOf(t11), w11))),
+    };
+    const auto scaled = [&](int c) { return _mm256_srli_epi32(_mm256_cvtps_epi32(mul(light[c], texel[c])), 8); };
+    // The fourth channel is a sum of 0 x weight: NaN exactly where a weight is not finite,
+    // which ordinary coordinates rule out.
+    __m256i alpha = _mm256_setzero_si256();
+    if (!ordinary) {
+        const __m256 zero = _mm256_setzero_ps();
+        const __m256 sum = add(add(mul(zero, w00), mul(zero, w10)), add(mul(zero, w01), mul(zero, w11)));
+        alpha = _mm256_srli_epi32(_mm256_cvtps_epi32(mul(zero, sum)), 8);
     }
-    // Zero-alpha texels make the fourth channel a sum of 0 x weight: NaN exactly when a
-    // weight is infinite or NaN.
-    const __m256 zero = _mm256_setzero_ps();
-    const __m256 alpha = _mm256_or_ps(_mm256_or_ps(_mm256_mul_ps(weight[0], zero), _mm256_mul_ps(weight[1], zero)),
-                                      _mm256_or_ps(_mm256_mul_ps(weight[2], zero), _mm256_mul_ps(weight[3], zero)));
-    const __m256i alphaByte = _mm256_slli_epi32(_mm256_castps_si256(_mm256_cmp_ps(alpha, alpha, _CMP_UNORD_Q)), 24);
-    return _mm256_or_si256(pixels, alphaByte);
+    // Saturated through 16 and then 8 bits as in the one-pixel routine; within each 128-bit
+    // half the bytes come out channel by channel and are then gathered pixel by pixel.
+    const __m256i bytes = _mm256_packus_epi16(_mm256_packs_epi32(scaled(0), scaled(1)), _mm256_packs_epi32(scaled(2), alpha));
+    const __m256i byPixel = _mm256_setr_epi8(0, 4, 8, 12, 1, 5, 9, 13, 2, 6, 10, 14, 3, 7, 11, 15,  //
+                                             0, 4, 8, 12, 1, 5, 9, 13, 2, 6, 10, 14, 3, 7, 11, 15);
+    return _mm256_shuffle_epi8(bytes, byPixel);
+}
+
+// Every stepped value of one lane stays within `bound`: the steps move it one way only,
+// from its start to about start + count x step.
+bool staysWithin(const SpanSetup& span, int lane, float bound) {
+    alignas(16) float start[4], step[4];
+    _mm_store_ps(start, span.attributes);
+    _mm_store_ps(step, span.attributeStep);
+    return std::fabs(start[lane]) < bound && std::fabs(step[lane]) * static_cast<float>(span.count) < bound;
+}
+
+bool isOrdinaryLight(const Light& light) {
+    bool ordinary = light.direction.lane[3] == 0.0f;
+    for (int c = 0; c < 3; ++c) {
+        ordinary = ordinary && light.diffuse.lane[c] >= 0.0f && light.diffuse.lane[c] < INFINITY &&
+                   light.specular.lane[c] >= 0.0f && light.specular.lane[c] < INFINITY;
+    }
+    return ordinary;
+}
+
+bool isOrdinary(const SpanSetup& span, const Light* lights) {
+    alignas(16) float normal[4], normalStep[4];
+    _mm_store_ps(normal, span.normal);
+    _mm_store_ps(normalStep, span.normalStep);
+    bool lightsOrdinary = true;
+    for (int i = 0; i < kLightCount; ++i) lightsOrdinary = lightsOrdinary && isOrdinaryLight(lights[i]);
+    return lightsOrdinary && normal[3] == 0.0f && normalStep[3] == 0.0f &&
+           staysWithin(span, 0, kOrdinaryCoordinate) && staysWithin(span, 1, kOrdinaryCoordinate);
+}
+
+template <bool ordinary>
+void shadeSpan(const SpanSetup& span, const RasterTarget& target) {
+    LightLanes lights[kLightCount];
+    for (int i = 0; i < kLightCount; ++i) {
+        const Light& light = target.lights[i];
+        for (int lane = 0; lane < 4; ++lane) lights[i].direction[lane] = _mm256_set1_ps(light.direction.lane[lane]);
+        for (int c = 0; c < 3; ++c) {
+            lights[i].diffuse[c] = _mm256_set1_ps(light.diffuse.lane[c]);
+            lights[i].specular[c] = _mm256_set1_ps(light.specular.lane[c]);
+        }
+    }
+    // Stepped one pixel at a time, exactly as the one-pixel routine steps.
+    __m256 current = _mm256_set_m128(span.normal, span.attributes);
+    const __m256 step = _mm256_set_m128(span.normalStep, span.attributeStep);
+    uint32_t* colour = target.colorBuffer + span.first;
+    float* depth = target.depthBuffer + span.first;
+    const __m256i laneIndex = _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7);
+
+    for (int done = 0; done < span.count; done += kLanes) {
+        SteppedPixels stepped;
+#pragma GCC unroll 8
+        for (__m256& p : stepped.pixel) {
+            p = current;
+            current = add(current, step);
+        }
+        const int remaining = span.count - done;
+        const __m256i inSpan = _mm256_cmpgt_epi32(_mm256_set1_epi32(remaining), laneIndex);
+        const __m256 stored = remaining >= kLanes ? _mm256_loadu_ps(depth + done) : _mm256_maskload_ps(depth + done, inSpan);
+        const __m256 z = stepped.depths();
+        const __m256 nearer = _mm256_and_ps(_mm256_cmp_ps(z, stored, _CMP_LT_OQ), _mm256_castsi256_ps(inSpan));
+        if (_mm256_movemask_ps(nearer) == 0) continue;
+        const PixelBlock block = stepped.transpose(z);
+        __m256 light[3];
+        lightBlock<ordinary>(block, lights, light);
+        const __m256i shaded = shadePixels<ordinary>(block, light, *target.texture);
+        // Masked stores are slow; a whole block is blended and stored instead.
+        auto* colourBlock = reinterpret_cast<__m256i*>(colour + done);
+        if (remaining >= kLanes) {
+            _mm256_storeu_ps(depth + done, _mm256_blendv_ps(stored, z, nearer));
+            _mm256_storeu_si256(colourBlock, _mm256_blendv_epi8(_mm256_loadu_si256(colourBlock), shaded,
+                                                                _mm256_castps_si256(nearer)));
+        } else {
+            _mm256_maskstore_ps(depth + done, _mm256_castps_si256(nearer), z);
+            _mm256_maskstore_epi32(reinterpret_cast<int*>(colourBlock), _mm256_castps_si256(nearer), shaded);
+        }
+    }
 }
 
 }  // namespace
@@ -134,55 +265,10 @@ inline __m256i shadePixels(const PixelBlock& p, const __m256 (&light)[3], const 
 void drawSpanAvx2(int row, const SpanEnd& endA, const SpanEnd& endB, const RasterTarget& target) {
     SpanSetup span;
     if (!setUpSpan(row, endA, endB, target.band, target.rowPitch, span)) return;
-
-    LightLanes lights[kLightCount];
-    #pragma GCC unroll 8
-    for (int i = 0; i < kLightCount; ++i) {
-        const Light& light = target.lights[i];
-        #pragma GCC unroll 8
-        for (int lane = 0; lane < 4; ++lane) lights[i].direction[lane] = broadcastLane(light.direction, lane);
-        #pragma GCC unroll 8
-        for (int c = 0; c < 3; ++c) {
-            lights[i].diffuse[c] = broadcastLane(light.diffuse, c);
-            lights[i].specular[c] = broadcastLane(light.specular, c);
-        }
-    }
-
-    // (u, v, z, spare | nx, ny, nz, nw) stepped one pixel at a time, exactly as the
-    // one-pixel routine steps them.
-    __m256 current = _mm256_set_m128(span.normal, span.attributes);
-    const __m256 step = _mm256_set_m128(span.normalStep, span.attributeStep);
-    uint32_t* colour = target.colorBuffer + span.first;
-    float* depth = target.depthBuffer + span.first;
-    const __m256i laneIndex = _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7);
-
-    #pragma GCC unroll 8
-
-    for (int done = 0; done < span.count; done += kLanes) {
-        __m256 pixel[kLanes];
-        #pragma GCC unroll 8
-        for (__m256& p : pixel) {
-            p = current;
-            current = _mm256_add_ps(current, step);
-        }
-        const int remaining = span.count - done;
-        const __m256i inSpan = _mm256_cmpgt_epi32(_mm256_set1_epi32(remaining), laneIndex);
-        const bool whole = remaining >= kLanes;
-        const __m256 stored = whole ? _mm256_loadu_ps(depth + done) : _mm256_maskload_ps(depth + done, inSpan);
-
-        __m256 high[4];
-        const __m256 z = depthOf(pixel, high);
-        const __m256 nearer = _mm256_and_ps(_mm256_cmp_ps(z, stored, _CMP_LT_OQ), _mm256_castsi256_ps(inSpan));
-        const int passing = _mm256_movemask_ps(nearer);
-        if (passing == 0) continue;
-        const __m256i write = _mm256_castps_si256(nearer);
-        _mm256_maskstore_ps(depth + done, write, z);
-
-        const PixelBlock block = transpose(pixel, high, z);
-        __m256 light[3];
-        lightPixels(block, lights, light);
-        const __m256i shaded = shadePixels(block, light, *target.texture);
-        _mm256_maskstore_epi32(reinterpret_cast<int*>(colour + done), write, shaded);
+    if (isOrdinary(span, target.lights)) {
+        shadeSpan<true>(span, target);
+    } else {
+        shadeSpan<false>(span, target);
     }
 }
 
