@@ -24,20 +24,25 @@ void raiseOwnPriority() {
     }
 }
 
-void pinOwnThread(int processor) {
-    if (processor < 0 || processor >= CPU_SETSIZE) return;
-    cpu_set_t set;
-    CPU_ZERO(&set);
-    CPU_SET(processor, &set);
-    pthread_setaffinity_np(pthread_self(), sizeof(set), &set);
-}
-
 void* runWorker(void* record) {
     const WorkerThread& worker = *static_cast<const WorkerThread*>(record);
     if (worker.raisedPriority) raiseOwnPriority();
-    pinOwnThread(worker.processor);
     worker.entry(worker.argument);
     return nullptr;
+}
+
+// Pinned from birth, so the thread starts on its own processor instead of moving there.
+bool createPinned(pthread_t& thread, WorkerThread& worker) {
+    if (worker.processor < 0 || worker.processor >= CPU_SETSIZE) return false;
+    pthread_attr_t attributes;
+    if (pthread_attr_init(&attributes) != 0) return false;
+    cpu_set_t set;
+    CPU_ZERO(&set);
+    CPU_SET(worker.processor, &set);
+    const bool created = pthread_attr_setaffinity_np(&attributes, sizeof(set), &set) == 0 &&
+                         pthread_create(&thread, &attributes, runWorker, &worker) == 0;
+    pthread_attr_destroy(&attributes);
+    return created;
 }
 
 }  // namespace
@@ -52,7 +57,8 @@ void pinWorker(WorkerThread& worker, int processor) { worker.processor = process
 
 bool startWorker(WorkerThread& worker) {
     pthread_t thread;
-    worker.started = pthread_create(&thread, nullptr, runWorker, &worker) == 0;
+    // A processor that does not exist or is refused leaves the thread unpinned.
+    worker.started = createPinned(thread, worker) || pthread_create(&thread, nullptr, runWorker, &worker) == 0;
     if (worker.started) worker.handle = static_cast<uintptr_t>(thread);
     return worker.started;
 }
