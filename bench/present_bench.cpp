@@ -3,6 +3,7 @@
 
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -13,14 +14,30 @@ namespace {
 
 constexpr int kWidth = 1910, kHeight = 1070;
 
-void presentFrame(benchmark::State& state) {
-    std::vector<uint32_t> pixels(size_t(kWidth) * kHeight, 0x00406080u);
+void presentPixels(benchmark::State& state, uint32_t* pixels) {
+    std::fill_n(pixels, size_t(kWidth) * kHeight, 0x00406080u);
     for (auto _ : state) {
-        quorvel::present(pixels.data(), kWidth, kHeight);
-        pixels[size_t(state.iterations()) % pixels.size()] ^= 0xFFu;
+        quorvel::present(pixels, kWidth, kHeight);
+        pixels[size_t(state.iterations()) % (size_t(kWidth) * kHeight)] ^= 0xFFu;
     }
 }
-BENCHMARK(presentFrame)->Unit(benchmark::kMillisecond)->MinTime(2.0);
+
+// From memory of our own: the pixels are copied into the window system's buffer.
+void presentCopied(benchmark::State& state) {
+    std::vector<uint32_t> pixels(size_t(kWidth) * kHeight);
+    presentPixels(state, pixels.data());
+}
+BENCHMARK(presentCopied)->Unit(benchmark::kMillisecond)->MinTime(2.0);
+
+// From the window's shared frame, as the program presents.
+void presentShared(benchmark::State& state) {
+    if (quorvel::windowFrameBuffer() == nullptr) {
+        state.SkipWithError("no shared frame on this display");
+        return;
+    }
+    presentPixels(state, quorvel::windowFrameBuffer());
+}
+BENCHMARK(presentShared)->Unit(benchmark::kMillisecond)->MinTime(2.0);
 
 }  // namespace
 

@@ -18,9 +18,10 @@ target_link_libraries(quorvel-render PRIVATE quorvel_render_lib)
 add_executable(quorvel-draw-picture tools/draw_picture.cpp)
 
 # The windowed program.
-add_library(quorvel_window STATIC src/platform/window_sdl.cpp)
+pkg_check_modules(X11 REQUIRED IMPORTED_TARGET x11 xext)
+add_library(quorvel_window STATIC src/platform/window_sdl.cpp src/platform/shared_frame_x11.cpp)
 target_include_directories(quorvel_window PUBLIC ${PROJECT_SOURCE_DIR}/src)
-target_link_libraries(quorvel_window PRIVATE PkgConfig::SDL2)
+target_link_libraries(quorvel_window PRIVATE PkgConfig::SDL2 PkgConfig::X11)
 
 add_library(quorvel_shell STATIC src/shell/drawing_area.cpp src/shell/main_loop.cpp src/shell/window_proc.cpp)
 target_link_libraries(quorvel_shell PUBLIC quorvel_core quorvel_window)

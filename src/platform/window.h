@@ -30,6 +30,9 @@ struct ScreenSize {
 bool openDisplay(ScreenSize& screen, std::string& error);
 // A window at the top-left with a client area of exactly width x height; not resizable.
 bool openWindow(int width, int height, const char* caption, std::string& error);
+// Memory for width x height pixels that present() shows without copying, zero-filled and
+// page-aligned, valid until closeWindow(); null when the window system offers none.
+uint32_t* windowFrameBuffer();
 // Copies a top-down bitmap of 32-bit pixels (bytes blue, green, red, 0) one-to-one into
 // the client area.
 void present(const uint32_t* pixels, int width, int height);

@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "platform/shared_frame_x11.h"
 #include "platform/window.h"
 
 namespace quorvel {
@@ -49,10 +50,17 @@ bool openWindow(int width, int height, const char* caption, std::string& error) 
         error = SDL_GetError();
         return false;
     }
+    openSharedFrame(window, width, height);
     return true;
 }
 
+uint32_t* windowFrameBuffer() { return sharedFramePixels(); }
+
 void present(const uint32_t* pixels, int width, int height) {
+    if (pixels == sharedFramePixels()) {
+        presentSharedFrame();
+        return;
+    }
     SDL_Surface* surface = SDL_GetWindowSurface(window);
     if (surface == nullptr) return;
     const int rowBytes = width * 4;
@@ -85,6 +93,7 @@ void sleepMilliseconds(int milliseconds) { SDL_Delay(static_cast<Uint32>(millise
 void showError(const char* text) { SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_ERROR, "Error", text, nullptr); }
 
 void closeWindow() {
+    closeSharedFrame();
     if (window != nullptr) SDL_DestroyWindow(window);
     window = nullptr;
     SDL_Quit();

@@ -34,7 +34,9 @@ int startup() {
         return 1;
     }
     const size_t bytes = sizeof(uint32_t) * static_cast<size_t>(width) * height;
-    auto* colour = static_cast<uint32_t*>(allocatePages(bytes));
+    // The window's own shared frame, where there is one, spares a copy per frame.
+    uint32_t* colour = windowFrameBuffer();
+    if (colour == nullptr) colour = static_cast<uint32_t*>(allocatePages(bytes));
     auto* depth = static_cast<float*>(allocatePages(bytes));
     if (colour == nullptr || depth == nullptr) return failStartup();
 
