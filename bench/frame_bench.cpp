@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "pipeline/frame_driver.h"
+#include "platform/pages.h"
 #include "scene/preparation.h"
 
 namespace {
@@ -58,11 +59,18 @@ int main(int argc, char** argv) {
     loadBuiltInScene(scene);
     prepareScene(scene);
     const size_t pixels = size_t(width) * height;
-    std::vector<uint32_t> fastColour(pixels), referenceColour(pixels);
-    std::vector<float> fastDepth(pixels), referenceDepth(pixels);
-    const Viewport fast = makeViewport(uint16_t(width), uint16_t(height), fastColour.data(), fastDepth.data());
-    const Viewport reference =
-        makeViewport(uint16_t(width), uint16_t(height), referenceColour.data(), referenceDepth.data());
+    // Buffers from the same page allocator the programs use.
+    const auto buffer = [&] { return allocatePages(pixels * 4); };
+    auto* fastColour = static_cast<uint32_t*>(buffer());
+    auto* referenceColour = static_cast<uint32_t*>(buffer());
+    auto* fastDepth = static_cast<float*>(buffer());
+    auto* referenceDepth = static_cast<float*>(buffer());
+    if (!fastColour || !referenceColour || !fastDepth || !referenceDepth) {
+        std::fprintf(stderr, "frame_bench: cannot allocate frame buffers\n");
+        return 1;
+    }
+    const Viewport fast = makeViewport(uint16_t(width), uint16_t(height), fastColour, fastDepth);
+    const Viewport reference = makeViewport(uint16_t(width), uint16_t(height), referenceColour, referenceDepth);
 
     Animation animation = startAnimation(height);
     Times fastTimes, referenceTimes;
@@ -71,7 +79,7 @@ int main(int argc, char** argv) {
         Animation replay = animation;
         fastTimes.milliseconds.push_back(timeFrame(scene, animation, fast, fastestRenderPath()));
         referenceTimes.milliseconds.push_back(timeFrame(scene, replay, reference, referenceRenderPath()));
-        differing += std::memcmp(fastColour.data(), referenceColour.data(), pixels * 4) != 0;
+        differing += std::memcmp(fastColour, referenceColour, pixels * 4) != 0;
         advanceFrameCounter(animation);
     }
     std::printf("frame_bench %dx%d, %d frames: renderFrame mean %.3f ms, median %.3f ms, p99 %.3f ms; "
