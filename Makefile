@@ -5,7 +5,7 @@ BUILD_TYPE ?= Release
 MAKEFLAGS += --no-print-directory
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 
-.PHONY: all setup setup-test build run test bench clean
+.PHONY: all setup setup-test setup-fuzz build run test test-asan test-tsan fuzz bench clean
 
 all: build
 
@@ -14,6 +14,9 @@ setup:
 
 setup-test:
 	@tools/install-deps.sh --test
+
+setup-fuzz:
+	@tools/install-deps.sh --fuzz
 
 $(BUILD_DIR)/CMakeCache.txt:
 	@cmake -S . -B $(BUILD_DIR) -DCMAKE_BUILD_TYPE=$(BUILD_TYPE)
@@ -27,6 +30,26 @@ run: build
 test: setup-test build
 	@ctest --test-dir $(BUILD_DIR) --output-on-failure -j $(JOBS)
 
+# Sanitizer builds, each in its own folder: unit tests plus a full zoom cycle at four sizes.
+test-asan: setup-test
+	@cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Release -DQUORVEL_SANITIZE=address,undefined -DQUORVEL_BUILD_BENCH=OFF
+	@cmake --build build-asan -j $(JOBS)
+	@tests/sanitizer_run.sh build-asan
+
+test-tsan: setup-test
+	@cmake -S . -B build-tsan -DCMAKE_BUILD_TYPE=Release -DQUORVEL_SANITIZE=thread -DQUORVEL_BUILD_BENCH=OFF
+	@cmake --build build-tsan -j $(JOBS)
+	@tests/sanitizer_run.sh build-tsan
+
+# libFuzzer on the rasterizer for FUZZ_SECONDS, from a copy of the kept corpus.
+FUZZ_SECONDS ?= 300
+fuzz: setup-fuzz
+	@CC=clang CXX=clang++ cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=Release -DQUORVEL_FUZZ=ON \
+		-DQUORVEL_SANITIZE=address,undefined -DQUORVEL_BUILD_BENCH=OFF
+	@cmake --build build-fuzz -j $(JOBS) --target raster_fuzz
+	@mkdir -p build-fuzz/corpus && cp -n tests/fuzz/corpus/* build-fuzz/corpus/
+	@build-fuzz/tests/raster_fuzz -max_total_time=$(FUZZ_SECONDS) -max_len=678 -print_final_stats=1 build-fuzz/corpus
+
 bench: setup-test build
 	@$(BUILD_DIR)/bench/frame_bench 1910x1070
 	@$(BUILD_DIR)/bench/frame_bench 3830x2150
@@ -36,4 +59,4 @@ bench: setup-test build
 	@bench/window_bench.sh $(BUILD_DIR)/quorvel $(BUILD_DIR)/bench/present_bench $(BUILD_DIR)/tests/window_probe
 
 clean:
-	@rm -rf $(BUILD_DIR)
+	@rm -rf $(BUILD_DIR) build-asan build-tsan build-fuzz

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Installs exactly the Debian packages that are missing for building (and, with --test,
-# for testing) Quorvel. Prints nothing when everything is there.
+# Installs exactly the Debian packages that are missing for building Quorvel, and with
+# --test for testing it, with --fuzz for fuzzing it. Prints nothing when all is there.
 set -euo pipefail
 
 missing=()
@@ -22,6 +22,10 @@ need libbenchmark-dev test -f /usr/include/benchmark/benchmark.h
 if [[ ${1:-} == --test ]]; then
     need xvfb has Xvfb
     need xdotool has xdotool
+fi
+if [[ ${1:-} == --fuzz ]]; then
+    need clang has clang++
+    need libclang-rt-dev bash -c 'ls /usr/lib/llvm-*/lib/clang/*/lib/linux/libclang_rt.fuzzer-x86_64.a'
 fi
 
 [[ ${#missing[@]} -eq 0 ]] && exit 0

@@ -74,8 +74,10 @@ TEST(Zoom, IsExactlyPeriodicAndNeverDrifts) {
     for (int cycle = 0; cycle < 10'000; ++cycle) {
         for (int frame = 0; frame < kZoomCycleFrames; ++frame) {
             advanceZoom(animation);
+            advanceFrameCounter(animation);
             lowest = std::min(lowest, animation.scale);
             highest = std::max(highest, animation.scale);
+            ASSERT_LT(animation.frameCounter, kFramesPerRotationCycle);
         }
     }
     EXPECT_GE(lowest, 0.55f * animation.startScale);

@@ -52,6 +52,20 @@ TEST(RenderFrame, LeavesTheFourthByteZeroAndRepeatsExactly) {
     }
 }
 
+// The fast path draws every frame of the zoom cycle exactly as the reference does.
+TEST(RenderFrame, WholeCycleMatchesTheReferenceAtTwoSizes) {
+    for (const auto& [width, height] : {std::pair{322, 182}, std::pair{640, 360}}) {
+        TestFrame fast(width, height), reference(width, height);
+        for (int frame = 0; frame < kZoomCycleFrames; ++frame) {
+            fast.render(fastestRenderPath());
+            reference.render(referenceRenderPath());
+            advanceFrameCounter(fast.animation);
+            advanceFrameCounter(reference.animation);
+            ASSERT_EQ(fast.colour, reference.colour) << width << "x" << height << " frame " << frame;
+        }
+    }
+}
+
 TEST(RenderFrame, AMeshInTheTopHalfLeavesTheBottomHalfClear) {
     Vec3 vertices[] = {{0.0f, -1.5f, -1.0f}, {0.0f, -0.5f, 1.0f}, {0.0f, -1.5f, 1.0f}};
     Vec3 normals[] = {{1, 0, 0}, {1, 0, 0}, {1, 0, 0}};

@@ -1,0 +1,132 @@
+// Fuzz target for the rasterizer: bytes become a frame size, a band and up to eight
+// triangles with any positions, depths, normals and texture coordinates (NaN and
+// infinities included). Both span routines draw them into guarded buffers; any write
+// outside the band or the buffers, any crash, and any difference between the two routines
+// is a failure.
+
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+#include <vector>
+
+#include "pipeline/frame_driver.h"
+#include "raster/draw_span.h"
+#include "raster/draw_triangle.h"
+#include "raster/span_routines.h"
+#include "scene/preparation.h"
+
+namespace {
+
+using namespace quorvel;
+
+constexpr size_t kGuardWords = 64;
+constexpr uint32_t kGuard = 0xA5A5A5A5u;
+constexpr uint32_t kUntouched = 0x5A5A5A5Au;
+constexpr int kMaxTriangles = 8;
+
+struct Reader {
+    const uint8_t* data;
+    size_t size;
+    size_t at = 0;
+
+    template <typename T>
+    T take() {
+        T value{};
+        uint8_t bytes[sizeof(T)] = {};
+        for (size_t i = 0; i < sizeof(T) && at < size; ++i) bytes[i] = data[at++];
+        std::memcpy(&value, bytes, sizeof(T));
+        return value;
+    }
+    bool empty() const { return at >= size; }
+};
+
+// Colour and depth words with guard zones on both sides, every word starting marked.
+struct GuardedFrame {
+    int width, height;
+    std::vector<uint32_t> colour, depth;
+
+    GuardedFrame(int w, int h)
+        : width(w), height(h), colour(size_t(w) * h + 2 * kGuardWords, kUntouched),
+          depth(size_t(w) * h + 2 * kGuardWords, kUntouched) {
+        std::fill_n(colour.begin(), kGuardWords, kGuard);
+        std::fill_n(colour.end() - kGuardWords, kGuardWords, kGuard);
+        std::fill_n(depth.begin(), kGuardWords, kGuard);
+        std::fill_n(depth.end() - kGuardWords, kGuardWords, kGuard);
+    }
+    uint32_t* colourPixels() { return colour.data() + kGuardWords; }
+    float* depthPixels() { return reinterpret_cast<float*>(depth.data() + kGuardWords); }
+
+    // Fails unless guards hold and only pixels inside the band changed.
+    void check(const BandRect& band) const {
+        for (size_t i = 0; i < kGuardWords; ++i) {
+            if (colour[i] != kGuard || depth[i] != kGuard || colour[colour.size() - 1 - i] != kGuard ||
+                depth[depth.size() - 1 - i] != kGuard) {
+                std::abort();
+            }
+        }
+        for (int y = 0; y < height; ++y) {
+            for (int x = 0; x < width; ++x) {
+                const bool inBand = y >= band.top && y < band.bottom && x >= band.left && x < band.right;
+                const size_t i = kGuardWords + size_t(y) * width + x;
+                if (!inBand && (colour[i] != kUntouched || depth[i] != kUntouched)) std::abort();
+            }
+        }
+    }
+};
+
+TriangleVertex readVertex(Reader& in) {
+    TriangleVertex vertex{};
+    vertex.point = {in.take<int16_t>(), in.take<int16_t>()};
+    vertex.depth = in.take<float>();
+    for (float& lane : vertex.normal.lane) lane = in.take<float>();
+    vertex.u = in.take<uint16_t>();
+    vertex.v = in.take<uint16_t>();
+    return vertex;
+}
+
+const Scene& preparedScene() {
+    static Scene scene;
+    static const bool prepared = [] {
+        loadBuiltInScene(scene);
+        prepareScene(scene);
+        return true;
+    }();
+    (void)prepared;
+    return scene;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    Reader in{data, size};
+    const int width = 1 + in.take<uint8_t>() % 160;
+    const int height = 1 + in.take<uint8_t>() % 120;
+    BandRect band{};
+    band.top = int16_t(in.take<uint8_t>() % (height + 1));
+    band.bottom = int16_t(band.top + in.take<uint8_t>() % (height - band.top + 1));
+    band.left = int16_t(in.take<uint8_t>() % (width + 1));
+    band.right = int16_t(band.left + in.take<uint8_t>() % (width - band.left + 1));
+
+    TriangleVertex triangles[kMaxTriangles][3];
+    int count = 0;
+    while (!in.empty() && count < kMaxTriangles) {
+        for (TriangleVertex& vertex : triangles[count]) vertex = readVertex(in);
+        ++count;
+    }
+
+    const Scene& scene = preparedScene();
+    GuardedFrame reference(width, height), fast(width, height);
+    const SpanRoutine fastest = fastestSpanRoutine();
+    const RasterTarget referenceTarget = {band,          width, reference.colourPixels(), reference.depthPixels(),
+                                          &scene.texture, scene.lights, drawSpan};
+    const RasterTarget fastTarget = {band, width, fast.colourPixels(), fast.depthPixels(), &scene.texture,
+                                     scene.lights, fastest};
+    for (int t = 0; t < count; ++t) {
+        drawTriangle(triangles[t][0], triangles[t][1], triangles[t][2], referenceTarget);
+        drawTriangle(triangles[t][0], triangles[t][1], triangles[t][2], fastTarget);
+    }
+    reference.check(band);
+    fast.check(band);
+    if (reference.colour != fast.colour || reference.depth != fast.depth) std::abort();
+    return 0;
+}
