@@ -5,7 +5,7 @@ BUILD_TYPE ?= Release
 MAKEFLAGS += --no-print-directory
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 
-.PHONY: all setup setup-test setup-fuzz build run test test-asan test-tsan fuzz bench clean
+.PHONY: all setup setup-test setup-fuzz setup-windows build windows run test test-asan test-tsan fuzz bench clean
 
 all: build
 
@@ -14,6 +14,9 @@ setup:
 
 setup-test:
 	@tools/install-deps.sh --test
+
+setup-windows:
+	@tools/install-deps.sh --windows
 
 setup-fuzz:
 	@tools/install-deps.sh --fuzz
@@ -24,10 +27,16 @@ $(BUILD_DIR)/CMakeCache.txt:
 build: setup $(BUILD_DIR)/CMakeCache.txt
 	@cmake --build $(BUILD_DIR) -j $(JOBS)
 
+# quorvel.exe and quorvel-render.exe for 64-bit Windows, cross-compiled with MinGW-w64.
+windows: setup-windows
+	@cmake -S . -B build-windows -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake -DCMAKE_BUILD_TYPE=Release \
+		-DQUORVEL_BUILD_TESTS=OFF -DQUORVEL_BUILD_BENCH=OFF
+	@cmake --build build-windows -j $(JOBS)
+
 run: build
 	@$(BUILD_DIR)/quorvel
 
-test: setup-test build
+test: setup-test build windows
 	@ctest --test-dir $(BUILD_DIR) --output-on-failure -j $(JOBS)
 
 # Sanitizer builds, each in its own folder: unit tests plus a full zoom cycle at four sizes.
@@ -59,4 +68,4 @@ bench: setup-test build
 	@bench/window_bench.sh $(BUILD_DIR)/quorvel $(BUILD_DIR)/bench/present_bench $(BUILD_DIR)/tests/window_probe
 
 clean:
-	@rm -rf $(BUILD_DIR) build-asan build-tsan build-fuzz
+	@rm -rf $(BUILD_DIR) build-asan build-tsan build-fuzz build-windows

@@ -1,9 +1,5 @@
 # The renderer: scene, pipeline and raster, with the thread services it runs on.
 
-add_library(quorvel_threads STATIC src/platform/worker_thread_posix.cpp)
-target_include_directories(quorvel_threads PUBLIC ${PROJECT_SOURCE_DIR}/src)
-target_link_libraries(quorvel_threads PRIVATE Threads::Threads)
-
 add_library(quorvel_core STATIC
   src/scene/built_in_image.cpp
   src/scene/built_in_scene.cpp

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Installs exactly the Debian packages that are missing for building Quorvel, and with
-# --test for testing it, with --fuzz for fuzzing it. Prints nothing when all is there.
+# Installs exactly the Debian packages that are missing for building Quorvel; with --test
+# for testing it (Windows build and Wine included), --windows for cross-compiling it, --fuzz
+# for fuzzing it. Prints nothing when all is there.
 set -euo pipefail
 
 missing=()
@@ -22,6 +23,13 @@ need libbenchmark-dev test -f /usr/include/benchmark/benchmark.h
 if [[ ${1:-} == --test ]]; then
     need xvfb has Xvfb
     need xdotool has xdotool
+fi
+if [[ ${1:-} == --test || ${1:-} == --windows ]]; then
+    need g++-mingw-w64-x86-64 has x86_64-w64-mingw32-g++
+fi
+if [[ ${1:-} == --test ]]; then
+    need wine has wine
+    need wine64 bash -c 'ls /usr/lib/wine/wine64 || ls /usr/lib/x86_64-linux-gnu/wine/x86_64-windows'
 fi
 if [[ ${1:-} == --fuzz ]]; then
     need clang has clang++

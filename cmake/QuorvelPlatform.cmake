@@ -1,0 +1,33 @@
+# The platform layer: the only code that talks to the operating system and window system.
+# Linux: pthreads and SDL2 (with X11 shared memory for presentation). Windows: Win32.
+
+add_library(quorvel_platform_headers INTERFACE)
+target_include_directories(quorvel_platform_headers INTERFACE ${PROJECT_SOURCE_DIR}/src)
+
+if(WIN32)
+  add_library(quorvel_threads STATIC src/platform/worker_thread_win32.cpp)
+  add_library(quorvel_os STATIC src/platform/pages_win32.cpp src/platform/process_info_win32.cpp)
+  target_link_libraries(quorvel_os PRIVATE psapi)
+  add_library(quorvel_window STATIC src/platform/window_win32.cpp)
+  target_link_libraries(quorvel_window PRIVATE user32 gdi32)
+  # stb_image_write from Debian's libstb-dev, compiled in: Windows has no libstb to link.
+  add_library(quorvel_png STATIC tools/render/stb_image_write_impl.c)
+  target_include_directories(quorvel_png SYSTEM PUBLIC /usr/include/stb)
+else()
+  find_package(PkgConfig REQUIRED)
+  find_package(Threads REQUIRED)
+  pkg_check_modules(SDL2 REQUIRED IMPORTED_TARGET sdl2)
+  pkg_check_modules(X11 REQUIRED IMPORTED_TARGET x11 xext)
+  pkg_check_modules(STB REQUIRED IMPORTED_TARGET stb)
+  add_library(quorvel_threads STATIC src/platform/worker_thread_posix.cpp)
+  target_link_libraries(quorvel_threads PRIVATE Threads::Threads)
+  add_library(quorvel_os STATIC src/platform/pages_posix.cpp src/platform/process_info_posix.cpp)
+  add_library(quorvel_window STATIC src/platform/window_sdl.cpp src/platform/shared_frame_x11.cpp)
+  target_link_libraries(quorvel_window PRIVATE PkgConfig::SDL2 PkgConfig::X11)
+  add_library(quorvel_png INTERFACE)
+  target_link_libraries(quorvel_png INTERFACE PkgConfig::STB)
+endif()
+
+foreach(library quorvel_threads quorvel_os quorvel_window)
+  target_link_libraries(${library} PUBLIC quorvel_platform_headers)
+endforeach()

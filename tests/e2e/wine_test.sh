@@ -1,0 +1,84 @@
+#!/usr/bin/env bash
+# The Windows build under Wine: the same frames to the bit as the Linux build, and the
+# window's caption, client area and ways out. Every wait is bounded.
+#   wine_test.sh WINDOWS_BUILD_DIR LINUX_QUORVEL_RENDER WINDOW_PROBE
+set -u
+windows=$(realpath "$1")
+linux_render=$(realpath "$2")
+probe=$(realpath "$3")
+if [[ ! -x $windows/quorvel.exe || ! -x $windows/quorvel-render.exe ]] || ! command -v wine >/dev/null; then
+    echo "skipped: no Windows build in $windows, or no wine (make windows builds it)"
+    exit 77
+fi
+caption="Quorvel, press space -> speed - full/idle "
+work=$(mktemp -d)
+export WINEPREFIX=$windows/wineprefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+xvfb_pid=""
+app_pid=""
+passed=0
+failed=0
+
+cleanup() {
+    [[ -n $app_pid ]] && kill -9 "$app_pid" 2>/dev/null
+    timeout 20 wineserver -k 2>/dev/null
+    [[ -n $xvfb_pid ]] && kill "$xvfb_pid" 2>/dev/null && wait "$xvfb_pid" 2>/dev/null
+    rm -rf "$work"
+}
+trap cleanup EXIT
+
+check() {  # check NAME CONDITION...
+    local name=$1
+    shift
+    if "$@"; then passed=$((passed + 1)); else failed=$((failed + 1)); echo "FAIL: $name"; fi
+}
+
+wait_for_exit() {  # sets app_status to the exit status, or "running" after $1 seconds
+    local deadline=$((SECONDS + $1))
+    while kill -0 "$app_pid" 2>/dev/null && ((SECONDS < deadline)); do sleep 0.1; done
+    if kill -0 "$app_pid" 2>/dev/null; then
+        app_status=running
+    else
+        wait "$app_pid"
+        app_status=$?
+        app_pid=""
+    fi
+}
+
+Xvfb -displayfd 3 -screen 0 1920x1080x24 -nolisten tcp 3>"$work/display" 2>/dev/null &
+xvfb_pid=$!
+for _ in $(seq 100); do [[ -s $work/display ]] && break; sleep 0.1; done
+export DISPLAY=":$(cat "$work/display")"
+
+for size in 640x480 1910x1070; do
+    timeout 600 wine "$windows/quorvel-render.exe" --size "$size" --frames 1824 --hash --save none --bench \
+        2>/dev/null | tr -d '\r' >"$work/windows.txt"
+    "$linux_render" --size "$size" --frames 1824 --hash --save none >"$work/linux.txt"
+    check "1824 frames at $size hash as on Linux" cmp -s <(grep '^frame' "$work/windows.txt") "$work/linux.txt"
+    grep '^bench' "$work/windows.txt"
+done
+
+start_app() {
+    wine "$windows/quorvel.exe" 2>/dev/null &
+    app_pid=$!
+    window=$(timeout 60 xdotool search --sync --name "^Quorvel" 2>/dev/null | head -n 1)
+}
+
+start_app
+check "window appears" test -n "$window"
+check "exact caption" test "$(xdotool getwindowname "$window" 2>/dev/null)" = "$caption"
+check "client area 1910x1070" grep -q "Geometry: 1910x1070" <<<"$(xdotool getwindowgeometry "$window" 2>/dev/null)"
+xdotool windowfocus --sync "$window" 2>/dev/null
+xdotool key space
+sleep 0.3
+xdotool key space Escape
+wait_for_exit 20
+check "Escape exits 0" test "$app_status" = 0
+
+start_app
+sleep 1
+"$probe" close "$window"
+wait_for_exit 20
+check "closing the window exits 0" test "$app_status" = 0
+
+echo "$passed passed, $failed failed"
+test "$failed" -eq 0
