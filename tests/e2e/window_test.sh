@@ -5,38 +5,7 @@ set -u
 quorvel=$1
 probe=$2
 caption="Quorvel, press space -> speed - full/idle "
-work=$(mktemp -d)
-xvfb_pid=""
-app_pid=""
-passed=0
-failed=0
-
-cleanup() {
-    [[ -n $app_pid ]] && kill -9 "$app_pid" 2>/dev/null
-    [[ -n $xvfb_pid ]] && kill "$xvfb_pid" 2>/dev/null && wait "$xvfb_pid" 2>/dev/null
-    rm -rf "$work"
-}
-trap cleanup EXIT
-
-check() {  # check NAME CONDITION...
-    local name=$1
-    shift
-    if "$@"; then passed=$((passed + 1)); else failed=$((failed + 1)); echo "FAIL: $name"; fi
-}
-
-# Waits up to $1 seconds for the app to end; sets app_status to its exit status, or
-# "running".
-wait_for_exit() {
-    local deadline=$((SECONDS + $1))
-    while kill -0 "$app_pid" 2>/dev/null && ((SECONDS < deadline)); do sleep 0.1; done
-    if kill -0 "$app_pid" 2>/dev/null; then
-        app_status=running
-    else
-        wait "$app_pid"
-        app_status=$?
-        app_pid=""
-    fi
-}
+source "$(dirname "$0")/session.sh"
 
 start_app() {
     "$quorvel" ignored arguments 2>"$work/app.err" &
@@ -50,10 +19,7 @@ status=$?
 check "no display exits 1" test "$status" -eq 1
 check "no display message" grep -q "^quorvel: cannot open a window: " "$work/nodisplay.err"
 
-Xvfb -displayfd 3 -screen 0 1920x1080x24 -nolisten tcp 3>"$work/display" 2>/dev/null &
-xvfb_pid=$!
-for _ in $(seq 100); do [[ -s $work/display ]] && break; sleep 0.1; done
-export DISPLAY=":$(cat "$work/display")"
+start_xvfb
 
 start_app
 check "window appears" test -n "$window"
@@ -83,5 +49,4 @@ sleep 0.5
 wait_for_exit 10
 check "closing the window exits 0" test "$app_status" = 0
 
-echo "$passed passed, $failed failed"
-test "$failed" -eq 0
+finish

@@ -11,43 +11,11 @@ if [[ ! -x $windows/quorvel.exe || ! -x $windows/quorvel-render.exe ]] || ! comm
     exit 77
 fi
 caption="Quorvel, press space -> speed - full/idle "
-work=$(mktemp -d)
+source "$(dirname "$0")/session.sh"
 export WINEPREFIX=$windows/wineprefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
-xvfb_pid=""
-app_pid=""
-passed=0
-failed=0
+before_cleanup() { timeout 20 wineserver -k 2>/dev/null; }
 
-cleanup() {
-    [[ -n $app_pid ]] && kill -9 "$app_pid" 2>/dev/null
-    timeout 20 wineserver -k 2>/dev/null
-    [[ -n $xvfb_pid ]] && kill "$xvfb_pid" 2>/dev/null && wait "$xvfb_pid" 2>/dev/null
-    rm -rf "$work"
-}
-trap cleanup EXIT
-
-check() {  # check NAME CONDITION...
-    local name=$1
-    shift
-    if "$@"; then passed=$((passed + 1)); else failed=$((failed + 1)); echo "FAIL: $name"; fi
-}
-
-wait_for_exit() {  # sets app_status to the exit status, or "running" after $1 seconds
-    local deadline=$((SECONDS + $1))
-    while kill -0 "$app_pid" 2>/dev/null && ((SECONDS < deadline)); do sleep 0.1; done
-    if kill -0 "$app_pid" 2>/dev/null; then
-        app_status=running
-    else
-        wait "$app_pid"
-        app_status=$?
-        app_pid=""
-    fi
-}
-
-Xvfb -displayfd 3 -screen 0 1920x1080x24 -nolisten tcp 3>"$work/display" 2>/dev/null &
-xvfb_pid=$!
-for _ in $(seq 100); do [[ -s $work/display ]] && break; sleep 0.1; done
-export DISPLAY=":$(cat "$work/display")"
+start_xvfb
 
 for size in 640x480 1910x1070; do
     timeout 600 wine "$windows/quorvel-render.exe" --size "$size" --frames 1824 --hash --save none --bench \
@@ -80,5 +48,4 @@ sleep 1
 wait_for_exit 20
 check "closing the window exits 0" test "$app_status" = 0
 
-echo "$passed passed, $failed failed"
-test "$failed" -eq 0
+finish

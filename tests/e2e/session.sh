@@ -1,0 +1,52 @@
+# Shared by the end-to-end scripts (sourced, not run): counted checks, a private Xvfb screen
+# and one application process, all cleaned up on exit. Every wait is bounded.
+
+work=$(mktemp -d)
+xvfb_pid=""
+app_pid=""
+passed=0
+failed=0
+
+# Extra clean-up a script needs before the screen goes away.
+before_cleanup() { :; }
+
+cleanup() {
+    [[ -n $app_pid ]] && kill -9 "$app_pid" 2>/dev/null
+    before_cleanup
+    [[ -n $xvfb_pid ]] && kill "$xvfb_pid" 2>/dev/null && wait "$xvfb_pid" 2>/dev/null
+    rm -rf "$work"
+}
+trap cleanup EXIT
+
+check() {  # check NAME CONDITION...
+    local name=$1
+    shift
+    if "$@"; then passed=$((passed + 1)); else failed=$((failed + 1)); echo "FAIL: $name"; fi
+}
+
+finish() {
+    echo "$passed passed, $failed failed"
+    test "$failed" -eq 0
+}
+
+# A 1920x1080 screen on the first free display; exports DISPLAY.
+start_xvfb() {
+    Xvfb -displayfd 3 -screen 0 1920x1080x24 -nolisten tcp 3>"$work/display" 2>/dev/null &
+    xvfb_pid=$!
+    for _ in $(seq 100); do [[ -s $work/display ]] && break; sleep 0.1; done
+    export DISPLAY=":$(cat "$work/display")"
+}
+
+# Waits up to $1 seconds for the app to end; sets app_status to its exit status, or
+# "running".
+wait_for_exit() {
+    local deadline=$((SECONDS + $1))
+    while kill -0 "$app_pid" 2>/dev/null && ((SECONDS < deadline)); do sleep 0.1; done
+    if kill -0 "$app_pid" 2>/dev/null; then
+        app_status=running
+    else
+        wait "$app_pid"
+        app_status=$?
+        app_pid=""
+    fi
+}

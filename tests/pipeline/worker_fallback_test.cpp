@@ -1,0 +1,20 @@
+#include <gtest/gtest.h>
+
+#include "test_frame.h"
+
+namespace quorvel {
+namespace {
+
+TEST(RenderFrame, DrawsBandsItselfWhenNoWorkerStarts) {
+    TestFrame threaded(320, 240), reference(320, 240);
+    for (int frame = 0; frame < 200; frame += 1) {
+        threaded.render(fastestRenderPath());
+        reference.render(referenceRenderPath());
+        advanceFrameCounter(threaded.animation);
+        advanceFrameCounter(reference.animation);
+        ASSERT_EQ(threaded.colour, reference.colour) << "frame " << frame;
+    }
+}
+
+}  // namespace
+}  // namespace quorvel
