@@ -14,6 +14,22 @@ constexpr float kTexelCeiling = 124.0f;
 // Texture coordinates within this bound keep every bilinear weight finite.
 constexpr float kOrdinaryCoordinate = 1e6f;
 
+struct LightLanes {
+    __m256 direction[4];
+    __m256 diffuse[3];
+    __m256 specular[3];
+};
+
+void broadcastLights(const Light* table, LightLanes (&lights)[kLightCount]) {
+    for (int i = 0; i < kLightCount; ++i) {
+        for (int lane = 0; lane < 4; ++lane) lights[i].direction[lane] = _mm256_set1_ps(table[i].direction.lane[lane]);
+        for (int c = 0; c < 3; ++c) {
+            lights[i].diffuse[c] = _mm256_set1_ps(table[i].diffuse.lane[c]);
+            lights[i].specular[c] = _mm256_set1_ps(table[i].specular.lane[c]);
+        }
+    }
+}
+
 struct PixelBlock {
     __m256 u, v, z, nx, ny, nz, nw;
 };
@@ -55,19 +71,18 @@ inline __m256 mul(__m256 a, __m256 b) { return _mm256_mul_ps(a, b); }
 // zero and the reciprocal square root finite, which leaves every sum bit-identical once
 // d = max(facing, 0) has folded away the sign of a zero.
 template <bool withW>
-inline void lightPixels(const PixelBlock& p, __m256 r, const Light* lights, __m256 (&accumulated)[3]) {
+inline void lightPixels(const PixelBlock& p, __m256 r, const LightLanes (&lights)[kLightCount],
+                        __m256 (&accumulated)[3]) {
     const __m256 x = mul(p.nx, r), y = mul(p.ny, r), z = mul(p.nz, r);
     const __m256 w = withW ? mul(p.nw, r) : _mm256_setzero_ps();
     const __m256 zero = _mm256_setzero_ps();
 #pragma GCC unroll 3
     for (__m256& channel : accumulated) channel = zero;
 #pragma GCC unroll 3
-    for (int i = 0; i < kLightCount; ++i) {
-        const float* direction = lights[i].direction.lane;
-        const auto lane = [](const float* vector, int l) { return _mm256_broadcast_ss(vector + l); };
-        const __m256 near = withW ? add(mul(z, lane(direction, 2)), mul(w, lane(direction, 3)))
-                                  : mul(z, lane(direction, 2));
-        const __m256 facing = add(add(mul(x, lane(direction, 0)), mul(y, lane(direction, 1))), near);
+    for (const LightLanes& light : lights) {
+        const __m256 near = withW ? add(mul(z, light.direction[2]), mul(w, light.direction[3]))
+                                  : mul(z, light.direction[2]);
+        const __m256 facing = add(add(mul(x, light.direction[0]), mul(y, light.direction[1])), near);
         const __m256 d = _mm256_max_ps(facing, zero);
         // Facing away everywhere: with finite, non-negative light colours this light adds
         // max(acc, 0) = acc to every channel.
@@ -78,8 +93,7 @@ inline void lightPixels(const PixelBlock& p, __m256 r, const Light* lights, __m2
         highlight = mul(highlight, highlight);
 #pragma GCC unroll 3
         for (int c = 0; c < 3; ++c) {
-            accumulated[c] = _mm256_max_ps(accumulated[c], add(mul(d, lane(lights[i].diffuse.lane, c)),
-                                                               mul(highlight, lane(lights[i].specular.lane, c))));
+            accumulated[c] = _mm256_max_ps(accumulated[c], add(mul(d, light.diffuse[c]), mul(highlight, light.specular[c])));
         }
     }
     const __m256 ceiling = _mm256_set1_ps(255.0f);
@@ -88,7 +102,7 @@ inline void lightPixels(const PixelBlock& p, __m256 r, const Light* lights, __m2
 }
 
 template <bool ordinary>
-inline void lightBlock(const PixelBlock& p, const Light* lights, __m256 (&accumulated)[3]) {
+inline void lightBlock(const PixelBlock& p, const LightLanes (&lights)[kLightCount], __m256 (&accumulated)[3]) {
     const __m256 nearLength = ordinary ? mul(p.nz, p.nz) : add(mul(p.nz, p.nz), mul(p.nw, p.nw));
     const __m256 r = _mm256_rsqrt_ps(add(add(mul(p.nx, p.nx), mul(p.ny, p.ny)), nearLength));
     // A zero-length normal makes every facing NaN through its fourth lane: take the long way.
@@ -210,6 +224,9 @@ bool isOrdinary(const SpanSetup& span, const Light* lights) {
 
 template <bool ordinary>
 void shadeSpan(const SpanSetup& span, const RasterTarget& target) {
+    // Broadcast once the first pixel is visible: hidden spans never need them.
+    LightLanes lights[kLightCount];
+    bool lightsReady = false;
     // Stepped one pixel at a time, exactly as the one-pixel routine steps.
     __m256 current = _mm256_set_m128(span.normal, span.attributes);
     const __m256 step = _mm256_set_m128(span.normalStep, span.attributeStep);
@@ -232,7 +249,11 @@ void shadeSpan(const SpanSetup& span, const RasterTarget& target) {
         if (_mm256_movemask_ps(nearer) == 0) continue;
         const PixelBlock block = stepped.transpose(z);
         __m256 light[3];
-        lightBlock<ordinary>(block, target.lights, light);
+        if (!lightsReady) {
+            broadcastLights(target.lights, lights);
+            lightsReady = true;
+        }
+        lightBlock<ordinary>(block, lights, light);
         const __m256i shaded = shadePixels<ordinary>(block, light, *target.texture);
         // Masked stores are slow; a whole block is blended and stored instead.
         auto* colourBlock = reinterpret_cast<__m256i*>(colour + done);
