@@ -70,7 +70,8 @@ int main(int argc, char** argv) {
         return 1;
     }
     const Viewport fast = makeViewport(uint16_t(width), uint16_t(height), fastColour, fastDepth);
-    const Viewport reference = makeViewport(uint16_t(width), uint16_t(height), referenceColour, referenceDepth);
+    const Viewport reference =
+        makeViewport(uint16_t(width), uint16_t(height), referenceColour, referenceDepth);
 
     Animation animation = startAnimation(height);
     Times fastTimes, referenceTimes;
@@ -82,9 +83,10 @@ int main(int argc, char** argv) {
         differing += std::memcmp(fastColour, referenceColour, pixels * 4) != 0;
         advanceFrameCounter(animation);
     }
-    std::printf("frame_bench %dx%d, %d frames: renderFrame mean %.3f ms, median %.3f ms, p99 %.3f ms; "
-                "reference on one thread mean %.3f ms; speed-up %.2fx; frames differing from the reference: %d\n",
-                width, height, frames, fastTimes.mean(), fastTimes.percentile(0.5), fastTimes.percentile(0.99),
-                referenceTimes.mean(), referenceTimes.mean() / fastTimes.mean(), differing);
+    std::printf(
+        "frame_bench %dx%d, %d frames: renderFrame mean %.3f ms, median %.3f ms, p99 %.3f ms; "
+        "reference on one thread mean %.3f ms; speed-up %.2fx; frames differing from the reference: %d\n",
+        width, height, frames, fastTimes.mean(), fastTimes.percentile(0.5), fastTimes.percentile(0.99),
+        referenceTimes.mean(), referenceTimes.mean() / fastTimes.mean(), differing);
     return differing == 0 ? 0 : 1;
 }

@@ -44,7 +44,8 @@ BENCHMARK(presentShared)->Unit(benchmark::kMillisecond)->MinTime(2.0);
 int main(int argc, char** argv) {
     quorvel::ScreenSize screen{};
     std::string error;
-    if (!quorvel::openDisplay(screen, error) || !quorvel::openWindow(kWidth, kHeight, "present bench", error)) {
+    if (!quorvel::openDisplay(screen, error) ||
+        !quorvel::openWindow(kWidth, kHeight, "present bench", error)) {
         std::fprintf(stderr, "present_bench: cannot open a window: %s\n", error.c_str());
         return 1;
     }

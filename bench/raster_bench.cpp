@@ -25,7 +25,8 @@ struct Canvas {
         prepareScene(scene);
     }
     RasterTarget target(SpanRoutine routine) {
-        return {{0, kHeight, 0, kWidth}, kWidth, colour.data(), depth.data(), &scene.texture, scene.lights, routine};
+        return {{0, kHeight, 0, kWidth}, kWidth,       colour.data(), depth.data(),
+                &scene.texture,          scene.lights, routine};
     }
 };
 

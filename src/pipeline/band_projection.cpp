@@ -34,15 +34,17 @@ BandRect bandRect(int band, const Viewport& viewport) {
 
 void drawFaces(const Scene& scene, float scale, const Viewport& viewport, const BandRect& rect,
                SpanRoutine drawSpan) {
-    const RasterTarget target = {rect,           viewport.width, viewport.colorBuffer, viewport.depthBuffer,
-                                 &scene.texture, scene.lights,   drawSpan};
+    const RasterTarget target = {
+        rect,         viewport.width, viewport.colorBuffer, viewport.depthBuffer, &scene.texture,
+        scene.lights, drawSpan};
     for (int j = 0; j < scene.faceCount; ++j) {
         TriangleVertex corners[3];
         for (int slot = 0; slot < 3; ++slot) {
             const int index = scene.faces[j].slot[slot];
             const ProjectedPoint projected = projectVertex(scene.transformedVertices[index], scale, viewport);
             const Vec3& n = scene.transformedNormals[index];
-            corners[slot] = {projected.point, projected.depth, {{n.x, n.y, n.z, 0.0f}}, kSlotU[slot], kSlotV[slot]};
+            corners[slot] = {
+                projected.point, projected.depth, {{n.x, n.y, n.z, 0.0f}}, kSlotU[slot], kSlotV[slot]};
         }
         drawTriangle(corners[0], corners[1], corners[2], target);
     }

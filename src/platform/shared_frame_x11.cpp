@@ -60,8 +60,9 @@ bool openSharedFrame(SDL_Window* window, int width, int height) {
     if (XGetWindowAttributes(display, info.info.x11.window, &attributes) == 0) return false;
 
     SharedFrame opened;
-    opened.image = XShmCreateImage(display, attributes.visual, static_cast<unsigned>(attributes.depth), ZPixmap,
-                                   nullptr, &opened.segment, static_cast<unsigned>(width), static_cast<unsigned>(height));
+    opened.image =
+        XShmCreateImage(display, attributes.visual, static_cast<unsigned>(attributes.depth), ZPixmap, nullptr,
+                        &opened.segment, static_cast<unsigned>(width), static_cast<unsigned>(height));
     if (opened.image == nullptr) return false;
     if (!matchesOurPixels(*opened.image, width)) {
         XDestroyImage(opened.image);
@@ -95,7 +96,9 @@ bool openSharedFrame(SDL_Window* window, int width, int height) {
     return true;
 }
 
-uint32_t* sharedFramePixels() { return frame.image ? reinterpret_cast<uint32_t*>(frame.segment.shmaddr) : nullptr; }
+uint32_t* sharedFramePixels() {
+    return frame.image ? reinterpret_cast<uint32_t*>(frame.segment.shmaddr) : nullptr;
+}
 
 void presentSharedFrame() {
     XShmPutImage(frame.display, frame.window, frame.context, frame.image, 0, 0, 0, 0,

@@ -80,7 +80,9 @@ bool nextEvent(WindowEvent& event) {
     event = {WindowEventKind::Other, 0};
     if (sdl.type == SDL_KEYDOWN) {
         const SDL_Keycode key = sdl.key.keysym.sym;
-        event = {WindowEventKind::KeyDown, key == SDLK_SPACE ? kKeySpace : key == SDLK_ESCAPE ? kKeyEscape : -1};
+        event = {WindowEventKind::KeyDown, key == SDLK_SPACE    ? kKeySpace
+                                           : key == SDLK_ESCAPE ? kKeyEscape
+                                                                : -1};
     } else if (sdl.type == SDL_QUIT ||
                (sdl.type == SDL_WINDOWEVENT && sdl.window.event == SDL_WINDOWEVENT_CLOSE)) {
         event.kind = WindowEventKind::Destroyed;

@@ -20,8 +20,9 @@ Win32Window state;
 LRESULT CALLBACK windowProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
         case WM_KEYDOWN:
-            state.dispatched = {WindowEventKind::KeyDown,
-                                wParam == VK_SPACE ? kKeySpace : wParam == VK_ESCAPE ? kKeyEscape : -1};
+            state.dispatched = {WindowEventKind::KeyDown, wParam == VK_SPACE    ? kKeySpace
+                                                          : wParam == VK_ESCAPE ? kKeyEscape
+                                                                                : -1};
             return 0;
         case WM_DESTROY:
             state.dispatched = {WindowEventKind::Destroyed, 0};

@@ -58,7 +58,8 @@ void pinWorker(WorkerThread& worker, int processor) { worker.processor = process
 bool startWorker(WorkerThread& worker) {
     pthread_t thread;
     // A processor that does not exist or is refused leaves the thread unpinned.
-    worker.started = createPinned(thread, worker) || pthread_create(&thread, nullptr, runWorker, &worker) == 0;
+    worker.started =
+        createPinned(thread, worker) || pthread_create(&thread, nullptr, runWorker, &worker) == 0;
     if (worker.started) worker.handle = static_cast<uintptr_t>(thread);
     return worker.started;
 }

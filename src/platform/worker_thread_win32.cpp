@@ -19,7 +19,8 @@ HANDLE handleOf(const WorkerThread& worker) { return reinterpret_cast<HANDLE>(wo
 // runs a single instruction of its own.
 void createWorker(WorkerThread& worker, WorkerEntry entry, void* argument) {
     worker = {entry, argument, false, -1, 0, false};
-    worker.handle = reinterpret_cast<uintptr_t>(CreateThread(nullptr, 0, runWorker, &worker, CREATE_SUSPENDED, nullptr));
+    worker.handle =
+        reinterpret_cast<uintptr_t>(CreateThread(nullptr, 0, runWorker, &worker, CREATE_SUSPENDED, nullptr));
 }
 
 void raiseWorkerPriority(WorkerThread& worker) {

@@ -62,8 +62,8 @@ inline __m128 sampleTexture(__m128 attributes, const Texture& texture) {
     const __m128 w10 = _mm_set1_ps(fu * (1.0f - fv));
     const __m128 w01 = _mm_set1_ps((1.0f - fu) * fv);
     const __m128 w11 = _mm_set1_ps(fu * fv);
-    const __m128 top = _mm_add_ps(_mm_mul_ps(texelChannels(row[0]), w00),
-                                  _mm_mul_ps(texelChannels(row[1]), w10));
+    const __m128 top =
+        _mm_add_ps(_mm_mul_ps(texelChannels(row[0]), w00), _mm_mul_ps(texelChannels(row[1]), w10));
     const __m128 bottom = _mm_add_ps(_mm_mul_ps(texelChannels(row[kTextureSide]), w01),
                                      _mm_mul_ps(texelChannels(row[kTextureSide + 1]), w11));
     return _mm_add_ps(top, bottom);
@@ -89,8 +89,8 @@ void drawSpan(int row, const SpanEnd& endA, const SpanEnd& endB, const RasterTar
         const float z = _mm_cvtss_f32(_mm_shuffle_ps(attributes, attributes, _MM_SHUFFLE(2, 2, 2, 2)));
         if (z < depth[i]) {  // NaN on either side fails
             depth[i] = z;
-            colour[i] = packColour(lightPixel(normal, target.lights),
-                                   sampleTexture(attributes, *target.texture));
+            colour[i] =
+                packColour(lightPixel(normal, target.lights), sampleTexture(attributes, *target.texture));
         }
         attributes = _mm_add_ps(attributes, span.attributeStep);
         normal = _mm_add_ps(normal, span.normalStep);

@@ -22,7 +22,8 @@ struct LightLanes {
 
 void broadcastLights(const Light* table, LightLanes (&lights)[kLightCount]) {
     for (int i = 0; i < kLightCount; ++i) {
-        for (int lane = 0; lane < 4; ++lane) lights[i].direction[lane] = _mm256_set1_ps(table[i].direction.lane[lane]);
+        for (int lane = 0; lane < 4; ++lane)
+            lights[i].direction[lane] = _mm256_set1_ps(table[i].direction.lane[lane]);
         for (int c = 0; c < 3; ++c) {
             lights[i].diffuse[c] = _mm256_set1_ps(table[i].diffuse.lane[c]);
             lights[i].specular[c] = _mm256_set1_ps(table[i].specular.lane[c]);
@@ -42,7 +43,8 @@ struct SteppedPixels {
 
     __m256 depths() {
 #pragma GCC unroll 4
-        for (int pair = 0; pair < 4; ++pair) high[pair] = _mm256_unpackhi_ps(pixel[2 * pair], pixel[2 * pair + 1]);
+        for (int pair = 0; pair < 4; ++pair)
+            high[pair] = _mm256_unpackhi_ps(pixel[2 * pair], pixel[2 * pair + 1]);
         return _mm256_permute2f128_ps(_mm256_shuffle_ps(high[0], high[1], 0x44),
                                       _mm256_shuffle_ps(high[2], high[3], 0x44), 0x20);
     }
@@ -50,16 +52,23 @@ struct SteppedPixels {
     PixelBlock transpose(__m256 z) const {
         __m256 low[4];
 #pragma GCC unroll 4
-        for (int pair = 0; pair < 4; ++pair) low[pair] = _mm256_unpacklo_ps(pixel[2 * pair], pixel[2 * pair + 1]);
-        const __m256 uFirst = _mm256_shuffle_ps(low[0], low[1], 0x44), uLast = _mm256_shuffle_ps(low[2], low[3], 0x44);
-        const __m256 vFirst = _mm256_shuffle_ps(low[0], low[1], 0xEE), vLast = _mm256_shuffle_ps(low[2], low[3], 0xEE);
+        for (int pair = 0; pair < 4; ++pair)
+            low[pair] = _mm256_unpacklo_ps(pixel[2 * pair], pixel[2 * pair + 1]);
+        const __m256 uFirst = _mm256_shuffle_ps(low[0], low[1], 0x44),
+                     uLast = _mm256_shuffle_ps(low[2], low[3], 0x44);
+        const __m256 vFirst = _mm256_shuffle_ps(low[0], low[1], 0xEE),
+                     vLast = _mm256_shuffle_ps(low[2], low[3], 0xEE);
         const __m256 zFirst = _mm256_shuffle_ps(high[0], high[1], 0x44);
         const __m256 zLast = _mm256_shuffle_ps(high[2], high[3], 0x44);
         const __m256 wFirst = _mm256_shuffle_ps(high[0], high[1], 0xEE);
         const __m256 wLast = _mm256_shuffle_ps(high[2], high[3], 0xEE);
-        return {_mm256_permute2f128_ps(uFirst, uLast, 0x20), _mm256_permute2f128_ps(vFirst, vLast, 0x20), z,
-                _mm256_permute2f128_ps(uFirst, uLast, 0x31), _mm256_permute2f128_ps(vFirst, vLast, 0x31),
-                _mm256_permute2f128_ps(zFirst, zLast, 0x31), _mm256_permute2f128_ps(wFirst, wLast, 0x31)};
+        return {_mm256_permute2f128_ps(uFirst, uLast, 0x20),
+                _mm256_permute2f128_ps(vFirst, vLast, 0x20),
+                z,
+                _mm256_permute2f128_ps(uFirst, uLast, 0x31),
+                _mm256_permute2f128_ps(vFirst, vLast, 0x31),
+                _mm256_permute2f128_ps(zFirst, zLast, 0x31),
+                _mm256_permute2f128_ps(wFirst, wLast, 0x31)};
     }
 };
 
@@ -80,8 +89,8 @@ inline void lightPixels(const PixelBlock& p, __m256 r, const LightLanes (&lights
     for (__m256& channel : accumulated) channel = zero;
 #pragma GCC unroll 3
     for (const LightLanes& light : lights) {
-        const __m256 near = withW ? add(mul(z, light.direction[2]), mul(w, light.direction[3]))
-                                  : mul(z, light.direction[2]);
+        const __m256 near =
+            withW ? add(mul(z, light.direction[2]), mul(w, light.direction[3])) : mul(z, light.direction[2]);
         const __m256 facing = add(add(mul(x, light.direction[0]), mul(y, light.direction[1])), near);
         const __m256 d = _mm256_max_ps(facing, zero);
         // Facing away everywhere: with finite, non-negative light colours this light adds
@@ -93,7 +102,8 @@ inline void lightPixels(const PixelBlock& p, __m256 r, const LightLanes (&lights
         highlight = mul(highlight, highlight);
 #pragma GCC unroll 3
         for (int c = 0; c < 3; ++c) {
-            accumulated[c] = _mm256_max_ps(accumulated[c], add(mul(d, light.diffuse[c]), mul(highlight, light.specular[c])));
+            accumulated[c] = _mm256_max_ps(accumulated[c],
+                                           add(mul(d, light.diffuse[c]), mul(highlight, light.specular[c])));
         }
     }
     const __m256 ceiling = _mm256_set1_ps(255.0f);
@@ -102,11 +112,13 @@ inline void lightPixels(const PixelBlock& p, __m256 r, const LightLanes (&lights
 }
 
 template <bool ordinary>
-inline void lightBlock(const PixelBlock& p, const LightLanes (&lights)[kLightCount], __m256 (&accumulated)[3]) {
+inline void lightBlock(const PixelBlock& p, const LightLanes (&lights)[kLightCount],
+                       __m256 (&accumulated)[3]) {
     const __m256 nearLength = ordinary ? mul(p.nz, p.nz) : add(mul(p.nz, p.nz), mul(p.nw, p.nw));
     const __m256 r = _mm256_rsqrt_ps(add(add(mul(p.nx, p.nx), mul(p.ny, p.ny)), nearLength));
     // A zero-length normal makes every facing NaN through its fourth lane: take the long way.
-    const bool infinite = ordinary && _mm256_movemask_ps(_mm256_cmp_ps(r, _mm256_set1_ps(INFINITY), _CMP_EQ_OQ)) != 0;
+    const bool infinite =
+        ordinary && _mm256_movemask_ps(_mm256_cmp_ps(r, _mm256_set1_ps(INFINITY), _CMP_EQ_OQ)) != 0;
     if (ordinary && !infinite) {
         lightPixels<false>(p, r, lights, accumulated);
     } else {
@@ -143,8 +155,9 @@ inline void fetchTexelPairs(const Texture& texture, __m256i index, __m256i& t00,
     // Even dwords are the left texels, odd the right; the shuffle leaves pixels in the
     // order 0 1 4 5 2 3 6 7, which the permute puts right.
     const auto split = [](__m256i a, __m256i b, int selector) {
-        const __m256 mixed = selector == 0 ? _mm256_shuffle_ps(_mm256_castsi256_ps(a), _mm256_castsi256_ps(b), 0x88)
-                                           : _mm256_shuffle_ps(_mm256_castsi256_ps(a), _mm256_castsi256_ps(b), 0xDD);
+        const __m256 mixed = selector == 0
+                                 ? _mm256_shuffle_ps(_mm256_castsi256_ps(a), _mm256_castsi256_ps(b), 0x88)
+                                 : _mm256_shuffle_ps(_mm256_castsi256_ps(a), _mm256_castsi256_ps(b), 0xDD);
         return _mm256_permute4x64_epi64(_mm256_castps_si256(mixed), 0xD8);
     };
     t00 = split(top0, top1, 0);
@@ -173,11 +186,15 @@ inline __m256i shadePixels(const PixelBlock& p, const __m256 (&light)[3], const 
     fetchTexelPairs(texture, index, t00, t10, t01, t11);
 
     const __m256 texel[3] = {
-        add(add(mul(blueOf(t00), w00), mul(blueOf(t10), w10)), add(mul(blueOf(t01), w01), mul(blueOf(t11), w11))),
-        add(add(mul(greenOf(t00), w00), mul(greenOf(t10), w10)), add(mul(greenOf(t01), w01), mul(greenOf(t11), w11))),
+        add(add(mul(blueOf(t00), w00), mul(blueOf(t10), w10)),
+            add(mul(blueOf(t01), w01), mul(blueOf(t11), w11))),
+        add(add(mul(greenOf(t00), w00), mul(greenOf(t10), w10)),
+            add(mul(greenOf(t01), w01), mul(greenOf(t11), w11))),
         add(add(mul(redOf(t00), w00), mul(redOf(t10), w10)), add(mul(redOf(t01), w01), mul(redOf(t11), w11))),
     };
-    const auto scaled = [&](int c) { return _mm256_srli_epi32(_mm256_cvtps_epi32(mul(light[c], texel[c])), 8); };
+    const auto scaled = [&](int c) {
+        return _mm256_srli_epi32(_mm256_cvtps_epi32(mul(light[c], texel[c])), 8);
+    };
     // The fourth channel is a sum of 0 x weight: NaN exactly where a weight is not finite,
     // which ordinary coordinates rule out.
     __m256i alpha = _mm256_setzero_si256();
@@ -188,7 +205,8 @@ inline __m256i shadePixels(const PixelBlock& p, const __m256 (&light)[3], const 
     }
     // Saturated through 16 and then 8 bits as in the one-pixel routine; within each 128-bit
     // half the bytes come out channel by channel and are then gathered pixel by pixel.
-    const __m256i bytes = _mm256_packus_epi16(_mm256_packs_epi32(scaled(0), scaled(1)), _mm256_packs_epi32(scaled(2), alpha));
+    const __m256i bytes =
+        _mm256_packus_epi16(_mm256_packs_epi32(scaled(0), scaled(1)), _mm256_packs_epi32(scaled(2), alpha));
     const __m256i byPixel = _mm256_setr_epi8(0, 4, 8, 12, 1, 5, 9, 13, 2, 6, 10, 14, 3, 7, 11, 15,  //
                                              0, 4, 8, 12, 1, 5, 9, 13, 2, 6, 10, 14, 3, 7, 11, 15);
     return _mm256_shuffle_epi8(bytes, byPixel);
@@ -243,9 +261,11 @@ void shadeSpan(const SpanSetup& span, const RasterTarget& target) {
         }
         const int remaining = span.count - done;
         const __m256i inSpan = _mm256_cmpgt_epi32(_mm256_set1_epi32(remaining), laneIndex);
-        const __m256 stored = remaining >= kLanes ? _mm256_loadu_ps(depth + done) : _mm256_maskload_ps(depth + done, inSpan);
+        const __m256 stored =
+            remaining >= kLanes ? _mm256_loadu_ps(depth + done) : _mm256_maskload_ps(depth + done, inSpan);
         const __m256 z = stepped.depths();
-        const __m256 nearer = _mm256_and_ps(_mm256_cmp_ps(z, stored, _CMP_LT_OQ), _mm256_castsi256_ps(inSpan));
+        const __m256 nearer =
+            _mm256_and_ps(_mm256_cmp_ps(z, stored, _CMP_LT_OQ), _mm256_castsi256_ps(inSpan));
         if (_mm256_movemask_ps(nearer) == 0) continue;
         const PixelBlock block = stepped.transpose(z);
         __m256 light[3];

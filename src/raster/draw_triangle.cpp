@@ -1,8 +1,9 @@
 #include "raster/draw_triangle.h"
 
+#include <xmmintrin.h>
+
 #include <algorithm>
 #include <utility>
-#include <xmmintrin.h>
 
 namespace quorvel {
 namespace {
@@ -66,8 +67,8 @@ void walkRows(int first, int last, Edge& longEdge, const EdgeStep& longStep, Edg
 
 }  // namespace
 
-void drawTriangle(const TriangleVertex& vertex0, const TriangleVertex& vertex1,
-                  const TriangleVertex& vertex2, const RasterTarget& target) {
+void drawTriangle(const TriangleVertex& vertex0, const TriangleVertex& vertex1, const TriangleVertex& vertex2,
+                  const RasterTarget& target) {
     // Sort by row; equal rows never swap, so same-row vertices keep their slot order.
     const TriangleVertex* a = &vertex0;
     const TriangleVertex* b = &vertex1;

@@ -34,8 +34,7 @@ struct SpanEnd {
 };
 
 struct RasterTarget;
-using SpanRoutine = void (*)(int row, const SpanEnd& endA, const SpanEnd& endB,
-                             const RasterTarget& target);
+using SpanRoutine = void (*)(int row, const SpanEnd& endA, const SpanEnd& endB, const RasterTarget& target);
 
 // Where and how one band is drawn: shared, read-only, by every span of the band.
 struct RasterTarget {

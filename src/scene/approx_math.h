@@ -8,16 +8,10 @@
 
 namespace quorvel {
 
-inline float approxReciprocal(float value) {
-    return _mm_cvtss_f32(_mm_rcp_ss(_mm_set_ss(value)));
-}
+inline float approxReciprocal(float value) { return _mm_cvtss_f32(_mm_rcp_ss(_mm_set_ss(value))); }
 
-inline float approxReciprocalSqrt(float value) {
-    return _mm_cvtss_f32(_mm_rsqrt_ss(_mm_set_ss(value)));
-}
+inline float approxReciprocalSqrt(float value) { return _mm_cvtss_f32(_mm_rsqrt_ss(_mm_set_ss(value))); }
 
-inline __m128 approxReciprocalSqrt4(__m128 value) {
-    return _mm_rsqrt_ps(value);
-}
+inline __m128 approxReciprocalSqrt4(__m128 value) { return _mm_rsqrt_ps(value); }
 
 }  // namespace quorvel

@@ -27,8 +27,8 @@ using quorvel::Viewport;
 constexpr int kSearchFrames = 6000;
 
 std::vector<uint32_t> grab(Display* display, int x, int y, int width, int height) {
-    XImage* image = XGetImage(display, DefaultRootWindow(display), x, y, unsigned(width), unsigned(height), AllPlanes,
-                              ZPixmap);
+    XImage* image = XGetImage(display, DefaultRootWindow(display), x, y, unsigned(width), unsigned(height),
+                              AllPlanes, ZPixmap);
     std::vector<uint32_t> pixels;
     if (image == nullptr) return pixels;
     pixels.reserve(size_t(width) * height);
@@ -47,11 +47,13 @@ bool isBlack(uint32_t pixel) { return (pixel & 0xFFFFFF) == 0; }
 bool looksLikeTheSolid(const std::vector<uint32_t>& shot, int width, int height) {
     int litNearCentre = 0;
     for (int y = height * 2 / 5; y < height * 3 / 5; ++y) {
-        for (int x = width * 2 / 5; x < width * 3 / 5; ++x) litNearCentre += !isBlack(shot[size_t(y) * width + x]);
+        for (int x = width * 2 / 5; x < width * 3 / 5; ++x)
+            litNearCentre += !isBlack(shot[size_t(y) * width + x]);
     }
     const bool cornersBlack = isBlack(shot[0]) && isBlack(shot[size_t(width) - 1]) &&
                               isBlack(shot[size_t(height - 1) * width]) && isBlack(shot.back());
-    std::printf("lit pixels near the centre: %d; corners black: %s\n", litNearCentre, cornersBlack ? "yes" : "no");
+    std::printf("lit pixels near the centre: %d; corners black: %s\n", litNearCentre,
+                cornersBlack ? "yes" : "no");
     return litNearCentre > (width / 5) * (height / 5) / 10 && cornersBlack;
 }
 
@@ -63,7 +65,8 @@ int findFrame(const std::vector<uint32_t>& shot, int width, int height) {
     quorvel::prepareScene(scene);
     std::vector<uint32_t> colour(shot.size());
     std::vector<float> depth(shot.size());
-    const Viewport viewport = quorvel::makeViewport(uint16_t(width), uint16_t(height), colour.data(), depth.data());
+    const Viewport viewport =
+        quorvel::makeViewport(uint16_t(width), uint16_t(height), colour.data(), depth.data());
     Animation animation = quorvel::startAnimation(height);
     long fewest = long(shot.size());
     int closest = -1;
@@ -121,9 +124,13 @@ int main(int argc, char** argv) {
     const std::string command = argc > 1 ? argv[1] : "";
     int status = 2;
     if (command == "match" && argc == 6) {
-        const int x = std::atoi(argv[2]), y = std::atoi(argv[3]), width = std::atoi(argv[4]), height = std::atoi(argv[5]);
+        const int x = std::atoi(argv[2]), y = std::atoi(argv[3]), width = std::atoi(argv[4]),
+                  height = std::atoi(argv[5]);
         const std::vector<uint32_t> shot = grab(display, x, y, width, height);
-        status = !shot.empty() && looksLikeTheSolid(shot, width, height) && findFrame(shot, width, height) >= 0 ? 0 : 1;
+        status =
+            !shot.empty() && looksLikeTheSolid(shot, width, height) && findFrame(shot, width, height) >= 0
+                ? 0
+                : 1;
     } else if (command == "rate" && argc == 3) {
         status = measureRate(display, std::atof(argv[2]));
     } else if (command == "close" && argc == 3) {

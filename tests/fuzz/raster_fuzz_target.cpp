@@ -46,7 +46,9 @@ struct GuardedFrame {
     std::vector<uint32_t> colour, depth;
 
     GuardedFrame(int w, int h)
-        : width(w), height(h), colour(size_t(w) * h + 2 * kGuardWords, kUntouched),
+        : width(w),
+          height(h),
+          colour(size_t(w) * h + 2 * kGuardWords, kUntouched),
           depth(size_t(w) * h + 2 * kGuardWords, kUntouched) {
         std::fill_n(colour.begin(), kGuardWords, kGuard);
         std::fill_n(colour.end() - kGuardWords, kGuardWords, kGuard);
@@ -117,10 +119,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const Scene& scene = preparedScene();
     GuardedFrame reference(width, height), fast(width, height);
     const SpanRoutine fastest = fastestSpanRoutine();
-    const RasterTarget referenceTarget = {band,          width, reference.colourPixels(), reference.depthPixels(),
-                                          &scene.texture, scene.lights, drawSpan};
-    const RasterTarget fastTarget = {band, width, fast.colourPixels(), fast.depthPixels(), &scene.texture,
-                                     scene.lights, fastest};
+    const RasterTarget referenceTarget = {
+        band,         width,   reference.colourPixels(), reference.depthPixels(), &scene.texture,
+        scene.lights, drawSpan};
+    const RasterTarget fastTarget = {
+        band, width, fast.colourPixels(), fast.depthPixels(), &scene.texture, scene.lights, fastest};
     for (int t = 0; t < count; ++t) {
         drawTriangle(triangles[t][0], triangles[t][1], triangles[t][2], referenceTarget);
         drawTriangle(triangles[t][0], triangles[t][1], triangles[t][2], fastTarget);

@@ -1,9 +1,9 @@
+#include "pipeline/animation.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <vector>
-
-#include "pipeline/animation.h"
 
 namespace quorvel {
 namespace {
@@ -52,10 +52,12 @@ TEST(Zoom, ShrinksFor350ThenSwingsBy912EachWay) {
     for (int step = 0; step < 350 + 912 * 3 + 1; ++step) {
         advanceZoom(animation);
         ASSERT_LE(animation.zoomCounter, kZoomTurnCounter);
-        if (runs.empty() || runs.back().first != animation.zoomShrinking) runs.push_back({animation.zoomShrinking, 0});
+        if (runs.empty() || runs.back().first != animation.zoomShrinking)
+            runs.push_back({animation.zoomShrinking, 0});
         ++runs.back().second;
     }
-    const std::vector<std::pair<bool, int>> expected = {{true, 350}, {false, 912}, {true, 912}, {false, 912}, {true, 1}};
+    const std::vector<std::pair<bool, int>> expected = {
+        {true, 350}, {false, 912}, {true, 912}, {false, 912}, {true, 1}};
     EXPECT_EQ(runs, expected);
 }
 

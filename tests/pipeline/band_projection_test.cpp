@@ -1,6 +1,6 @@
-#include <gtest/gtest.h>
-
 #include "pipeline/band_projection.h"
+
+#include <gtest/gtest.h>
 
 namespace quorvel {
 namespace {

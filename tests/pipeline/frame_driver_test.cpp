@@ -46,7 +46,8 @@ TEST(RenderFrame, LeavesTheFourthByteZeroAndRepeatsExactly) {
         second.render(referenceRenderPath());
         advanceFrameCounter(first.animation);
         advanceFrameCounter(second.animation);
-        ASSERT_TRUE(std::all_of(first.colour.begin(), first.colour.end(), [](uint32_t p) { return p >> 24 == 0; }));
+        ASSERT_TRUE(
+            std::all_of(first.colour.begin(), first.colour.end(), [](uint32_t p) { return p >> 24 == 0; }));
         ASSERT_EQ(first.colour, second.colour) << "frame " << i;
         ASSERT_EQ(first.depth, second.depth) << "frame " << i;
     }

@@ -34,7 +34,8 @@ constexpr int kImageWidth = 192, kImageHeight = 108;
 uint64_t approxMathFingerprint() {
     std::vector<float> results;
     for (uint32_t bits = 0x3F800000u; bits < 0x40800000u; bits += 4) {
-        const __m128 x = _mm_castsi128_ps(_mm_setr_epi32(int(bits), int(bits + 1), int(bits + 2), int(bits + 3)));
+        const __m128 x =
+            _mm_castsi128_ps(_mm_setr_epi32(int(bits), int(bits + 1), int(bits + 2), int(bits + 3)));
         float out[4];
         _mm_storeu_ps(out, _mm_rsqrt_ps(x));
         results.insert(results.end(), out, out + 4);
@@ -160,8 +161,8 @@ TEST(GoldenFrames, MatchToTheBitOnTheirOwnProcessorAndCloselyElsewhere) {
         const Difference difference = compareWithImage(frame, imagePath(number), sameProcessor ? 0 : 3);
         const long allowed = sameProcessor ? 0 : long(frame.size()) / 200;
         EXPECT_LE(difference.pixels, allowed)
-            << "frame " << number << ": " << difference.pixels << " pixels differ, largest channel difference "
-            << difference.largest;
+            << "frame " << number << ": " << difference.pixels
+            << " pixels differ, largest channel difference " << difference.largest;
     }
 }
 

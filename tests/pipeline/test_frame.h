@@ -17,7 +17,8 @@ struct TestFrame {
     Animation animation;
 
     TestFrame(int width, int height)
-        : colour(size_t(width) * height), depth(size_t(width) * height),
+        : colour(size_t(width) * height),
+          depth(size_t(width) * height),
           viewport(makeViewport(uint16_t(width), uint16_t(height), colour.data(), depth.data())),
           animation(startAnimation(height)) {
         loadBuiltInScene(scene);

@@ -1,9 +1,10 @@
+#include "raster/draw_span.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <limits>
 
-#include "raster/draw_span.h"
 #include "raster_canvas.h"
 
 namespace quorvel {
@@ -12,7 +13,9 @@ namespace {
 constexpr uint32_t kPalette0 = 0x474441;  // bytes 41 44 47: blue 65, green 68, red 71
 constexpr Vec4 kFacingLight0 = {{0.0f, 0.0f, 1.0f, 0.0f}};
 
-uint32_t bgr(int blue, int green, int red) { return uint32_t(blue) | uint32_t(green) << 8 | uint32_t(red) << 16; }
+uint32_t bgr(int blue, int green, int red) {
+    return uint32_t(blue) | uint32_t(green) << 8 | uint32_t(red) << 16;
+}
 
 TEST(DrawSpan, RejectsEmptySpansAndRowsOutsideTheBand) {
     RasterCanvas canvas(32, 8);
@@ -82,8 +85,8 @@ TEST(DrawSpan, SamplesTexel124WithNoFractionAtTheCeiling) {
     auto& texels = canvas.texture->texels;
     std::fill(std::begin(texels), std::end(texels), bgr(255, 255, 255));
     texels[124 * kTextureSide + 124] = kPalette0;
-    drawSpan(0, spanEndAt(0, 124.0f, 126.5f, 1, kFacingLight0), spanEndAt(3, 127.0f, 127.0f, 1, kFacingLight0),
-             canvas.whole(drawSpan));
+    drawSpan(0, spanEndAt(0, 124.0f, 126.5f, 1, kFacingLight0),
+             spanEndAt(3, 127.0f, 127.0f, 1, kFacingLight0), canvas.whole(drawSpan));
     for (int x = 0; x < 3; ++x) EXPECT_EQ(canvas.pixel(x, 0), bgr(64, 67, 70)) << x;
 }
 
@@ -94,7 +97,8 @@ TEST(DrawSpan, FarOutTextureCoordinatesReadInsideTheTexture) {
     texels[0] = kPalette0;
     const float nan = std::numeric_limits<float>::quiet_NaN();
     const float inf = std::numeric_limits<float>::infinity();
-    const float coordinates[][2] = {{-3.0f, -1.0f}, {-1e9f, 0.0f}, {nan, nan}, {-inf, inf}, {3e9f, -7.0f}, {0.0f, -40.0f}};
+    const float coordinates[][2] = {{-3.0f, -1.0f}, {-1e9f, 0.0f}, {nan, nan},
+                                    {-inf, inf},    {3e9f, -7.0f}, {0.0f, -40.0f}};
     for (int x = 0; x < 6; ++x) {
         const auto& [u, v] = coordinates[x];
         drawSpan(0, spanEndAt(x, u, v, 1, kFacingLight0), spanEndAt(x + 1, u, v, 1, kFacingLight0),

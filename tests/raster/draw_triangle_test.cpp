@@ -1,3 +1,5 @@
+#include "raster/draw_triangle.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -6,7 +8,6 @@
 #include <random>
 
 #include "raster/draw_span.h"
-#include "raster/draw_triangle.h"
 #include "raster_canvas.h"
 
 namespace quorvel {
@@ -45,9 +46,11 @@ TEST(DrawTriangle, DrawsNothingForThreeVerticesOnOneRow) {
 
 TEST(DrawTriangle, SlotOrderDoesNotChangeThePixels) {
     const std::array<TriangleVertex, 3> triangles[] = {
-        {vertexAt(10, 3, 5.0f, {{0.2f, 0.1f, 0.9f, 0}}, 64, 0), vertexAt(50, 20, 9.0f, {{-0.3f, 0.5f, 0.7f, 0}}, 0, 127),
+        {vertexAt(10, 3, 5.0f, {{0.2f, 0.1f, 0.9f, 0}}, 64, 0),
+         vertexAt(50, 20, 9.0f, {{-0.3f, 0.5f, 0.7f, 0}}, 0, 127),
          vertexAt(5, 40, 2.0f, {{0.6f, -0.2f, 0.6f, 0}}, 127, 127)},
-        {vertexAt(0, 10, 5.0f, {{0.2f, 0.1f, 0.9f, 0}}, 64, 0), vertexAt(40, 10, 7.0f, {{0, 0, 1, 0}}, 0, 127),
+        {vertexAt(0, 10, 5.0f, {{0.2f, 0.1f, 0.9f, 0}}, 64, 0),
+         vertexAt(40, 10, 7.0f, {{0, 0, 1, 0}}, 0, 127),
          vertexAt(20, 45, 1.0f, {{0.5f, 0.5f, 0.5f, 0}}, 127, 127)},
     };
     for (const auto& triangle : triangles) {
@@ -80,7 +83,8 @@ TEST(DrawTriangle, FillsABandItsVerticesAllLieOutside) {
 TEST(DrawTriangle, AVertexColumnInsideDoesNotDrawOutsideTheBandRows) {
     RasterCanvas canvas(40, 40);
     drawTriangle(vertexAt(5, 0), vertexAt(30, 2), vertexAt(15, 9), canvas.target({10, 20, 0, 40}, drawSpan));
-    EXPECT_TRUE(std::all_of(canvas.depth.begin(), canvas.depth.end(), [](float d) { return d == kClearDepth; }));
+    EXPECT_TRUE(
+        std::all_of(canvas.depth.begin(), canvas.depth.end(), [](float d) { return d == kClearDepth; }));
 }
 
 // Ordinary, huge, off-screen and degenerate triangles never touch a pixel outside the band.
@@ -88,9 +92,12 @@ TEST(DrawTriangle, NeverWritesOutsideTheBand) {
     std::mt19937 random(20261208);
     const auto coordinate = [&](int kind) {
         switch (kind) {
-            case 0: return int(random() % 120) - 20;
-            case 1: return int(random() % 65536) - 32768;
-            default: return int(random() % 8) + 40;
+            case 0:
+                return int(random() % 120) - 20;
+            case 1:
+                return int(random() % 65536) - 32768;
+            default:
+                return int(random() % 8) + 40;
         }
     };
     RasterCanvas canvas(100, 80);
@@ -99,8 +106,9 @@ TEST(DrawTriangle, NeverWritesOutsideTheBand) {
         const int kind = int(random() % 3);
         TriangleVertex corners[3];
         for (TriangleVertex& corner : corners) {
-            corner = vertexAt(coordinate(kind), coordinate(kind), float(random() % 2000) / 100.0f,
-                              {{0.3f, -0.4f, 0.8f, 0.0f}}, uint16_t(random() % 128), uint16_t(random() % 128));
+            corner =
+                vertexAt(coordinate(kind), coordinate(kind), float(random() % 2000) / 100.0f,
+                         {{0.3f, -0.4f, 0.8f, 0.0f}}, uint16_t(random() % 128), uint16_t(random() % 128));
         }
         drawTriangle(corners[0], corners[1], corners[2], canvas.target(band, drawSpan));
     }

@@ -20,7 +20,8 @@ struct RasterCanvas {
     std::unique_ptr<Texture> texture = std::make_unique<Texture>();
     Light lights[kLightCount];
 
-    RasterCanvas(int w, int h) : width(w), height(h), colour(size_t(w) * h, 0), depth(size_t(w) * h, kClearDepth) {
+    RasterCanvas(int w, int h)
+        : width(w), height(h), colour(size_t(w) * h, 0), depth(size_t(w) * h, kClearDepth) {
         static Scene scene;
         loadBuiltInScene(scene);
         prepareScene(scene);

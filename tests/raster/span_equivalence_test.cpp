@@ -26,7 +26,8 @@ SpanEnd randomEnd(std::mt19937& random, int x) {
     Vec4 normal = {{awkward(random, -1, 1), awkward(random, -1, 1), awkward(random, -1, 1), 0.0f}};
     if (random() % 20 == 0) normal = {{0.0f, 0.0f, 0.0f, 0.0f}};
     if (random() % 40 == 0) normal.lane[3] = awkward(random, -1, 1);
-    return {x, {{awkward(random, -4, 131), awkward(random, -4, 131), awkward(random, 900, 1100), 0.0f}}, normal};
+    return {
+        x, {{awkward(random, -4, 131), awkward(random, -4, 131), awkward(random, 900, 1100), 0.0f}}, normal};
 }
 
 bool sameBits(const std::vector<float>& a, const std::vector<float>& b) {

@@ -1,9 +1,10 @@
+#include "scene/preparation.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <iterator>
 
-#include "scene/preparation.h"
 #include "scene/vector_math.h"
 
 namespace quorvel {
@@ -41,7 +42,8 @@ TEST(BuiltInScenePreparation, GivesTheTabledNormalsAndUnitLights) {
     EXPECT_EQ(scene.vertices[0].x, -scene.vertices[1].x);
     EXPECT_EQ(scene.vertices[2].x, 0.0f);
 
-    const float expected[3][3] = {{0.0f, 0.0f, 1.0f}, {0.0995f, 0.0995f, 0.9901f}, {0.5774f, 0.5774f, 0.5774f}};
+    const float expected[3][3] = {
+        {0.0f, 0.0f, 1.0f}, {0.0995f, 0.0995f, 0.9901f}, {0.5774f, 0.5774f, 0.5774f}};
     for (int i = 0; i < kLightCount; ++i) {
         const float* d = scene.lights[i].direction.lane;
         for (int axis = 0; axis < 3; ++axis) EXPECT_NEAR(d[axis], expected[i][axis], 1e-3f) << "light " << i;

@@ -14,7 +14,7 @@ TEST(DecodeTexture, TurnsTheStoredPictureUpright) {
     static Scene scene;
     loadBuiltInScene(scene);
     uint8_t image[kImageBytes] = {};
-    image[0] = 0x5A;               // pixel 0 (high nibble) = 5, pixel 1 = 10
+    image[0] = 0x5A;                // pixel 0 (high nibble) = 5, pixel 1 = 10
     image[kImageBytes - 1] = 0x3C;  // pixel 16382 = 3, pixel 16383 (low nibble) = 12
     scene.image = image;
     decodeTexture(scene);
@@ -34,7 +34,7 @@ TEST(DecodeTexture, BuiltInPictureHasItsFrameApexAtTheTopCentre) {
     for (int t = 0; t < kTexelCount; ++t) ASSERT_EQ(texels[t] >> 24, 0u) << "texel " << t;
 
     const uint32_t background = texels[0];
-    EXPECT_EQ(texels[127], background);  // top corners lie outside the frame
+    EXPECT_EQ(texels[127], background);                     // top corners lie outside the frame
     EXPECT_NE(texels[1 * kTextureSide + 64], background);   // the apex
     EXPECT_NE(texels[120 * kTextureSide + 4], background);  // the base's left end
     EXPECT_NE(texels[120 * kTextureSide + 123], background);

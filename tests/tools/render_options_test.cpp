@@ -1,6 +1,6 @@
-#include <gtest/gtest.h>
-
 #include "render/render_options.h"
+
+#include <gtest/gtest.h>
 
 namespace quorvel {
 namespace {
@@ -44,14 +44,29 @@ TEST(RenderOptions, SaveListIsSortedAndChecked) {
 
 TEST(RenderOptions, BadInputIsRefusedWithOneLine) {
     const std::vector<std::vector<std::string>> bad = {
-        {"--size", "1911x1070"}, {"--size", "0x0"},         {"--size", "-2x4"},
-        {"--size", "16386x2"},   {"--size", "axb"},         {"--size", "99999999999999999999x2"},
-        {"--size", "4x"},        {"--size", "4x4x4"},       {"--frames", "0"},
-        {"--frames", "-1"},      {"--frames", "1e3"},       {"--frames", "99999999999999999999999"},
-        {"--frames", "3", "--save", "3"}, {"--save", "1,1"}, {"--save", ""},
-        {"--save", "1,,2"},      {"--save", "x"},           {"--format", "jpg"},
-        {"--texture-out", "t.bmp"}, {"--texture-out"},      {"--out", ""},
-        {"--bogus"},             {"frames"},
+        {"--size", "1911x1070"},
+        {"--size", "0x0"},
+        {"--size", "-2x4"},
+        {"--size", "16386x2"},
+        {"--size", "axb"},
+        {"--size", "99999999999999999999x2"},
+        {"--size", "4x"},
+        {"--size", "4x4x4"},
+        {"--frames", "0"},
+        {"--frames", "-1"},
+        {"--frames", "1e3"},
+        {"--frames", "99999999999999999999999"},
+        {"--frames", "3", "--save", "3"},
+        {"--save", "1,1"},
+        {"--save", ""},
+        {"--save", "1,,2"},
+        {"--save", "x"},
+        {"--format", "jpg"},
+        {"--texture-out", "t.bmp"},
+        {"--texture-out"},
+        {"--out", ""},
+        {"--bogus"},
+        {"frames"},
     };
     for (const auto& arguments : bad) {
         const Parsed parsed = parse(arguments);

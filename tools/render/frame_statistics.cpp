@@ -24,7 +24,9 @@ FrameTimes makeFrameTimes() { return {std::vector<uint32_t>(kBucketCount, 0), 0,
 
 void recordFrameTime(FrameTimes& times, double seconds) {
     const double bucket = std::floor(seconds / kBucketSeconds);
-    const size_t index = bucket < 0 ? 0 : bucket >= kBucketCount ? kBucketCount - 1 : static_cast<size_t>(bucket);
+    const size_t index = bucket < 0               ? 0
+                         : bucket >= kBucketCount ? kBucketCount - 1
+                                                  : static_cast<size_t>(bucket);
     ++times.buckets[index];
     ++times.count;
     times.totalSeconds += seconds;

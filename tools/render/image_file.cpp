@@ -1,12 +1,12 @@
 #include "render/image_file.h"
 
+#include <stb_image_write.h>
+
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <vector>
-
-#include <stb_image_write.h>
 
 namespace quorvel {
 namespace {
@@ -37,7 +37,8 @@ void noteFailure(FileSink& sink) {
 void writeToSink(void* context, void* data, int size) {
     auto& sink = *static_cast<FileSink*>(context);
     errno = 0;
-    if (std::fwrite(data, 1, static_cast<size_t>(size), sink.file) != static_cast<size_t>(size)) noteFailure(sink);
+    if (std::fwrite(data, 1, static_cast<size_t>(size), sink.file) != static_cast<size_t>(size))
+        noteFailure(sink);
 }
 
 bool encode(FileSink& sink, ImageFormat format, const std::vector<uint8_t>& rgb, int width, int height) {
@@ -67,8 +68,8 @@ std::optional<ImageFormat> imageFormatOf(const std::string& path) {
 
 const char* extensionOf(ImageFormat format) { return format == ImageFormat::Png ? ".png" : ".ppm"; }
 
-bool writeImage(const std::string& path, ImageFormat format, const uint32_t* pixels, int width,
-                int height, int pitch, std::string& error) {
+bool writeImage(const std::string& path, ImageFormat format, const uint32_t* pixels, int width, int height,
+                int pitch, std::string& error) {
     const std::string partial = partialPathFor(path);
     FileSink sink{std::fopen(partial.c_str(), "wb"), 0};
     if (sink.file == nullptr) {
@@ -80,7 +81,8 @@ bool writeImage(const std::string& path, ImageFormat format, const uint32_t* pix
     if (std::fclose(sink.file) != 0) noteFailure(sink);
     if (!encoded || sink.error != 0) {
         std::remove(partial.c_str());
-        error = "cannot write " + path + ": " + (sink.error != 0 ? std::strerror(sink.error) : "encoding failed");
+        error =
+            "cannot write " + path + ": " + (sink.error != 0 ? std::strerror(sink.error) : "encoding failed");
         return false;
     }
     std::error_code renameError;

@@ -55,7 +55,8 @@ bool parseSaveList(const std::string& text, RenderOptions& options, std::string&
     size_t start = 0;
     for (;;) {
         const size_t comma = text.find(',', start);
-        const std::string item = text.substr(start, comma == std::string::npos ? std::string::npos : comma - start);
+        const std::string item =
+            text.substr(start, comma == std::string::npos ? std::string::npos : comma - start);
         uint64_t frame = 0;
         if (!parseNumber(item, frame)) {
             error = "--save wants frame numbers separated by commas, 'all' or 'none', got '" + text + "'";
@@ -75,7 +76,8 @@ bool parseSaveList(const std::string& text, RenderOptions& options, std::string&
 
 }  // namespace
 
-bool parseRenderOptions(const std::vector<std::string>& arguments, RenderOptions& options, std::string& error) {
+bool parseRenderOptions(const std::vector<std::string>& arguments, RenderOptions& options,
+                        std::string& error) {
     bool framesAsked = false;
     for (size_t i = 0; i < arguments.size(); ++i) {
         const std::string& option = arguments[i];
@@ -114,7 +116,8 @@ bool parseRenderOptions(const std::vector<std::string>& arguments, RenderOptions
         framesAsked = true;
         if (option == "--size") {
             if (!parseSize(value, options)) {
-                error = "--size wants WxH, both even, from 2 to " + std::to_string(kMaxImageSide) + ", got '" + value + "'";
+                error = "--size wants WxH, both even, from 2 to " + std::to_string(kMaxImageSide) +
+                        ", got '" + value + "'";
                 return false;
             }
         } else if (option == "--frames") {

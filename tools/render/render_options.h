@@ -28,7 +28,8 @@ struct RenderOptions {
 
 // Parses the command line (without the program name). On bad input returns false with a
 // one-line `error`.
-bool parseRenderOptions(const std::vector<std::string>& arguments, RenderOptions& options, std::string& error);
+bool parseRenderOptions(const std::vector<std::string>& arguments, RenderOptions& options,
+                        std::string& error);
 
 extern const char* const kRenderUsage;
 

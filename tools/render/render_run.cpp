@@ -47,9 +47,12 @@ bool prepareOutputFolder(const std::string& folder, std::string& error) {
 
 bool isSaved(const RenderOptions& options, uint64_t frame, size_t& nextListed) {
     switch (options.save) {
-        case RenderOptions::Save::All: return true;
-        case RenderOptions::Save::None: return false;
-        case RenderOptions::Save::Last: return frame + 1 == options.frames;
+        case RenderOptions::Save::All:
+            return true;
+        case RenderOptions::Save::None:
+            return false;
+        case RenderOptions::Save::Last:
+            return frame + 1 == options.frames;
         case RenderOptions::Save::List:
             if (nextListed < options.saveList.size() && options.saveList[nextListed] == frame) {
                 ++nextListed;
@@ -78,7 +81,8 @@ struct Progress {
 void showProgress(Progress& progress, uint64_t done, uint64_t total) {
     if (!progress.enabled) return;
     const Clock::time_point now = Clock::now();
-    if (now - progress.start < std::chrono::seconds(1) || now - progress.lastDrawn < std::chrono::milliseconds(100)) {
+    if (now - progress.start < std::chrono::seconds(1) ||
+        now - progress.lastDrawn < std::chrono::milliseconds(100)) {
         return;
     }
     constexpr int kWidth = 40;
@@ -94,16 +98,20 @@ void clearProgress(const Progress& progress) {
 }
 
 void printBench(const RenderOptions& options, const FrameTimes& times, double totalSeconds) {
-    std::printf("bench: frames %" PRIu64 " size %dx%d total %.3f s fps %.1f renderFrame mean %.3f ms median %.3f ms "
+    std::printf("bench: frames %" PRIu64
+                " size %dx%d total %.3f s fps %.1f renderFrame mean %.3f ms median %.3f ms "
                 "p99 %.3f ms peak-rss %ld KiB\n",
                 options.frames, options.width, options.height, totalSeconds,
-                static_cast<double>(options.frames) / totalSeconds, 1e3 * times.totalSeconds / static_cast<double>(times.count),
-                1e3 * frameTimePercentile(times, 0.5), 1e3 * frameTimePercentile(times, 0.99), peakResidentKilobytes());
+                static_cast<double>(options.frames) / totalSeconds,
+                1e3 * times.totalSeconds / static_cast<double>(times.count),
+                1e3 * frameTimePercentile(times, 0.5), 1e3 * frameTimePercentile(times, 0.99),
+                peakResidentKilobytes());
 }
 
 int renderFrames(const RenderOptions& options, Scene& scene) {
     std::string error;
-    if (options.save != RenderOptions::Save::None && !prepareOutputFolder(options.outDir, error)) return fail(error);
+    if (options.save != RenderOptions::Save::None && !prepareOutputFolder(options.outDir, error))
+        return fail(error);
 
     const size_t bytes = sizeof(uint32_t) * static_cast<size_t>(options.width) * options.height;
     auto* colour = static_cast<uint32_t*>(allocatePages(bytes));
@@ -114,8 +122,8 @@ int renderFrames(const RenderOptions& options, Scene& scene) {
         return fail("cannot allocate frame buffers for " + std::to_string(options.width) + "x" +
                     std::to_string(options.height));
     }
-    const Viewport viewport = makeViewport(static_cast<uint16_t>(options.width), static_cast<uint16_t>(options.height),
-                                           colour, depth);
+    const Viewport viewport = makeViewport(static_cast<uint16_t>(options.width),
+                                           static_cast<uint16_t>(options.height), colour, depth);
     Animation animation = startAnimation(options.height);
     const RenderPath path = options.reference ? referenceRenderPath() : fastestRenderPath();
 
@@ -155,8 +163,8 @@ int runRender(const RenderOptions& options) {
     std::string error;
     if (!options.textureOut.empty()) {
         const ImageFormat format = *imageFormatOf(options.textureOut);
-        if (!writeImage(options.textureOut, format, scene.texture.texels, kTextureSide, kTextureSide, kTextureSide,
-                        error)) {
+        if (!writeImage(options.textureOut, format, scene.texture.texels, kTextureSide, kTextureSide,
+                        kTextureSide, error)) {
             return fail(error);
         }
         std::fprintf(stderr, "quorvel-render: wrote the texture to %s\n", options.textureOut.c_str());
