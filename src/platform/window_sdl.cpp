@@ -20,11 +20,12 @@ bool startDesktopVideo(std::string& error) {
         return false;
     }
     error = "no X11 or Wayland display";
-    for (const char* driver : {"x11", "wayland"}) {
-        SDL_SetHint(SDL_HINT_VIDEODRIVER, driver);
-        if (SDL_Init(SDL_INIT_VIDEO) == 0) return true;
-    }
-    return false;
+    SDL_SetHint(SDL_HINT_VIDEODRIVER, "x11");
+    if (SDL_Init(SDL_INIT_VIDEO) == 0) return true;
+    // Only where a compositor is announced, or the attempt complains on stderr.
+    if (SDL_getenv("WAYLAND_DISPLAY") == nullptr) return false;
+    SDL_SetHint(SDL_HINT_VIDEODRIVER, "wayland");
+    return SDL_Init(SDL_INIT_VIDEO) == 0;
 }
 
 }  // namespace
