@@ -35,7 +35,7 @@ struct Times {
     }
 };
 
-double timeFrame(Scene& scene, Animation& animation, const Viewport& viewport, const RenderPath& path) {
+double timeFrame(Scene& scene, Animation& animation, Viewport& viewport, const RenderPath& path) {
     const Clock::time_point start = Clock::now();
     renderFrame(scene, animation, viewport, path);
     return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
@@ -69,8 +69,8 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "frame_bench: cannot allocate frame buffers\n");
         return 1;
     }
-    const Viewport fast = makeViewport(uint16_t(width), uint16_t(height), fastColour, fastDepth);
-    const Viewport reference =
+    Viewport fast = makeViewport(uint16_t(width), uint16_t(height), fastColour, fastDepth);
+    Viewport reference =
         makeViewport(uint16_t(width), uint16_t(height), referenceColour, referenceDepth);
 
     Animation animation = startAnimation(height);

@@ -15,6 +15,7 @@ add_library(quorvel_core STATIC
   src/raster/span_routines.cpp
   src/pipeline/animation.cpp
   src/pipeline/band_projection.cpp
+  src/pipeline/drawn_area.cpp
   src/pipeline/fill_buffer.cpp
   src/pipeline/frame_driver.cpp
 )

@@ -1,6 +1,7 @@
 #include "pipeline/frame_driver.h"
 
 #include "pipeline/band_projection.h"
+#include "pipeline/drawn_area.h"
 #include "platform/worker_thread.h"
 #include "raster/span_routines.h"
 
@@ -38,11 +39,11 @@ RenderPath fastestRenderPath() { return {fastestSpanRoutine(), true}; }
 
 RenderPath referenceRenderPath() { return {drawSpan, false}; }
 
-void renderFrame(Scene& scene, Animation& animation, const Viewport& viewport, const RenderPath& path) {
-    const size_t pixels = size_t{viewport.width} * viewport.height;
-    fillBuffer(viewport.colorBuffer, pixels, 0);
-    fillBuffer(reinterpret_cast<uint32_t*>(viewport.depthBuffer), pixels, kClearDepthBits);
+void renderFrame(Scene& scene, Animation& animation, Viewport& viewport, const RenderPath& path) {
+    // Only what the last frame drew differs from the clear values.
+    clearDrawnArea(viewport);
     animate(scene, animation);
+    viewport.drawnArea = drawnAreaOf(scene, animation.scale, viewport);
 
     BandJob jobs[kBandCount];
     for (int b = 0; b < kBandCount; ++b) jobs[b] = {b, &scene, animation.scale, &viewport, path.drawSpan};

@@ -29,6 +29,6 @@ void fillBuffer(uint32_t* destination, size_t count, uint32_t value);
 
 // Clears both buffers, advances the animation one step and draws every face into both
 // bands. Returns when the whole frame is in the buffers and no worker exists.
-void renderFrame(Scene& scene, Animation& animation, const Viewport& viewport, const RenderPath& path);
+void renderFrame(Scene& scene, Animation& animation, Viewport& viewport, const RenderPath& path);
 
 }  // namespace quorvel

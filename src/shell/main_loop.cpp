@@ -3,7 +3,7 @@
 namespace quorvel {
 
 void runMainLoop(Shell& shell) {
-    const Viewport& viewport = shell.viewport;
+    Viewport& viewport = shell.viewport;
     for (;;) {
         renderFrame(shell.scene, shell.animation, viewport, shell.renderPath);
         advanceFrameCounter(shell.animation);

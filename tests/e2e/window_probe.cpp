@@ -65,7 +65,7 @@ int findFrame(const std::vector<uint32_t>& shot, int width, int height) {
     quorvel::prepareScene(scene);
     std::vector<uint32_t> colour(shot.size());
     std::vector<float> depth(shot.size());
-    const Viewport viewport =
+    quorvel::Viewport viewport =
         quorvel::makeViewport(uint16_t(width), uint16_t(height), colour.data(), depth.data());
     Animation animation = quorvel::startAnimation(height);
     long fewest = long(shot.size());

@@ -122,7 +122,7 @@ int renderFrames(const RenderOptions& options, Scene& scene) {
         return fail("cannot allocate frame buffers for " + std::to_string(options.width) + "x" +
                     std::to_string(options.height));
     }
-    const Viewport viewport = makeViewport(static_cast<uint16_t>(options.width),
+    Viewport viewport = makeViewport(static_cast<uint16_t>(options.width),
                                            static_cast<uint16_t>(options.height), colour, depth);
     Animation animation = startAnimation(options.height);
     const RenderPath path = options.reference ? referenceRenderPath() : fastestRenderPath();
