@@ -49,6 +49,9 @@ struct SteppedPixels {
                                       _mm256_shuffle_ps(high[2], high[3], 0x44), 0x20);
     }
 
+    // Without `withW` the fourth normal lane is taken as zero: in an ordinary span it is a
+    // zero of either sign in every pixel, and the lighting gives the same bits for both.
+    template <bool withW>
     PixelBlock transpose(__m256 z) const {
         __m256 low[4];
 #pragma GCC unroll 4
@@ -60,15 +63,16 @@ struct SteppedPixels {
                      vLast = _mm256_shuffle_ps(low[2], low[3], 0xEE);
         const __m256 zFirst = _mm256_shuffle_ps(high[0], high[1], 0x44);
         const __m256 zLast = _mm256_shuffle_ps(high[2], high[3], 0x44);
-        const __m256 wFirst = _mm256_shuffle_ps(high[0], high[1], 0xEE);
-        const __m256 wLast = _mm256_shuffle_ps(high[2], high[3], 0xEE);
+        const __m256 w = withW ? _mm256_permute2f128_ps(_mm256_shuffle_ps(high[0], high[1], 0xEE),
+                                                        _mm256_shuffle_ps(high[2], high[3], 0xEE), 0x31)
+                               : _mm256_setzero_ps();
         return {_mm256_permute2f128_ps(uFirst, uLast, 0x20),
                 _mm256_permute2f128_ps(vFirst, vLast, 0x20),
                 z,
                 _mm256_permute2f128_ps(uFirst, uLast, 0x31),
                 _mm256_permute2f128_ps(vFirst, vLast, 0x31),
                 _mm256_permute2f128_ps(zFirst, zLast, 0x31),
-                _mm256_permute2f128_ps(wFirst, wLast, 0x31)};
+                w};
     }
 };
 
@@ -145,20 +149,20 @@ inline void fetchTexelPairs(const Texture& texture, __m256i index, __m256i& t00,
     const auto pair = [&](int k, int offset) {
         return _mm_loadl_epi64(reinterpret_cast<const __m128i*>(texels + at[k] + offset));
     };
+    // Pixels k, k + 1 in the low half and k + 4, k + 5 in the high half, so that picking the
+    // even or odd dwords of two such vectors leaves the pixels in order.
     const auto four = [&](int k, int offset) {
         const __m128i low = _mm_unpacklo_epi64(pair(k, offset), pair(k + 1, offset));
-        const __m128i high = _mm_unpacklo_epi64(pair(k + 2, offset), pair(k + 3, offset));
+        const __m128i high = _mm_unpacklo_epi64(pair(k + 4, offset), pair(k + 5, offset));
         return _mm256_inserti128_si256(_mm256_castsi128_si256(low), high, 1);
     };
-    const __m256i top0 = four(0, 0), top1 = four(4, 0);
-    const __m256i bottom0 = four(0, kTextureSide), bottom1 = four(4, kTextureSide);
-    // Even dwords are the left texels, odd the right; the shuffle leaves pixels in the
-    // order 0 1 4 5 2 3 6 7, which the permute puts right.
+    const __m256i top0 = four(0, 0), top1 = four(2, 0);
+    const __m256i bottom0 = four(0, kTextureSide), bottom1 = four(2, kTextureSide);
+    // Even dwords are the left texels, odd the right.
     const auto split = [](__m256i a, __m256i b, int selector) {
-        const __m256 mixed = selector == 0
-                                 ? _mm256_shuffle_ps(_mm256_castsi256_ps(a), _mm256_castsi256_ps(b), 0x88)
-                                 : _mm256_shuffle_ps(_mm256_castsi256_ps(a), _mm256_castsi256_ps(b), 0xDD);
-        return _mm256_permute4x64_epi64(_mm256_castps_si256(mixed), 0xD8);
+        return _mm256_castps_si256(
+            selector == 0 ? _mm256_shuffle_ps(_mm256_castsi256_ps(a), _mm256_castsi256_ps(b), 0x88)
+                          : _mm256_shuffle_ps(_mm256_castsi256_ps(a), _mm256_castsi256_ps(b), 0xDD));
     };
     t00 = split(top0, top1, 0);
     t10 = split(top0, top1, 1);
@@ -267,7 +271,7 @@ void shadeSpan(const SpanSetup& span, const RasterTarget& target) {
         const __m256 nearer =
             _mm256_and_ps(_mm256_cmp_ps(z, stored, _CMP_LT_OQ), _mm256_castsi256_ps(inSpan));
         if (_mm256_movemask_ps(nearer) == 0) continue;
-        const PixelBlock block = stepped.transpose(z);
+        const PixelBlock block = stepped.transpose<!ordinary>(z);
         __m256 light[3];
         if (!lightsReady) {
             broadcastLights(target.lights, lights);
