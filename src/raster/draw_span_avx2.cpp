@@ -18,6 +18,7 @@ struct LightLanes {
     __m256 direction[4];
     __m256 diffuse[3];
     __m256 specular[3];
+    bool alongView;  // no sideways component
 };
 
 void broadcastLights(const Light* table, LightLanes (&lights)[kLightCount]) {
@@ -28,6 +29,7 @@ void broadcastLights(const Light* table, LightLanes (&lights)[kLightCount]) {
             lights[i].diffuse[c] = _mm256_set1_ps(table[i].diffuse.lane[c]);
             lights[i].specular[c] = _mm256_set1_ps(table[i].specular.lane[c]);
         }
+        lights[i].alongView = table[i].direction.lane[0] == 0.0f && table[i].direction.lane[1] == 0.0f;
     }
 }
 
@@ -95,7 +97,12 @@ inline void lightPixels(const PixelBlock& p, __m256 r, const LightLanes (&lights
     for (const LightLanes& light : lights) {
         const __m256 near =
             withW ? add(mul(z, light.direction[2]), mul(w, light.direction[3])) : mul(z, light.direction[2]);
-        const __m256 facing = add(add(mul(x, light.direction[0]), mul(y, light.direction[1])), near);
+        // Along the view the sideways terms are zeros, which change at most the sign of a
+        // zero facing, and d drops that. A non-finite x or y comes only with r = 0 or NaN,
+        // which makes z x dz zero or NaN and d zero by either sum.
+        const __m256 facing = !withW && light.alongView
+                                  ? near
+                                  : add(add(mul(x, light.direction[0]), mul(y, light.direction[1])), near);
         const __m256 d = _mm256_max_ps(facing, zero);
         // Facing away everywhere: with finite, non-negative light colours this light adds
         // max(acc, 0) = acc to every channel.
