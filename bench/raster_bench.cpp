@@ -26,7 +26,7 @@ struct Canvas {
     }
     RasterTarget target(SpanRoutine routine) {
         return {{0, kHeight, 0, kWidth}, kWidth,       colour.data(), depth.data(),
-                &scene.texture,          scene.lights, routine};
+                &scene.texture,          scene.lights, routine,       nullptr};
     }
 };
 

@@ -6,8 +6,6 @@
 
 namespace quorvel {
 
-inline constexpr int kBandCount = 2;
-
 // What one band worker needs; read-only while the workers run.
 struct BandJob {
     int band;  // 0 top half, 1 bottom half
@@ -15,6 +13,7 @@ struct BandJob {
     float scale;
     const Viewport* viewport;
     SpanRoutine drawSpan;
+    DrawnStrips* drawn;  // the band's record of where it drew
 };
 
 struct ProjectedPoint {
@@ -28,9 +27,10 @@ ProjectedPoint projectVertex(const Vec3& transformed, float scale, const Viewpor
 
 BandRect bandRect(int band, const Viewport& viewport);
 
-// Projects every face in order and draws the part of it inside `rect`.
+// Projects every face in order and draws the part of it inside `rect`, widening `drawn`
+// (when not null) by every span.
 void drawFaces(const Scene& scene, float scale, const Viewport& viewport, const BandRect& rect,
-               SpanRoutine drawSpan);
+               SpanRoutine drawSpan, DrawnStrips* drawn);
 
 // The body of a band worker: drawFaces over the job's band.
 void renderBand(const BandJob& job);

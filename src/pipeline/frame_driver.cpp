@@ -40,13 +40,12 @@ RenderPath fastestRenderPath() { return {fastestSpanRoutine(), true}; }
 RenderPath referenceRenderPath() { return {drawSpan, false}; }
 
 void renderFrame(Scene& scene, Animation& animation, Viewport& viewport, const RenderPath& path) {
-    // Only what the last frame drew differs from the clear values.
+    // Only where the last frame drew differs from the clear values.
     clearDrawnArea(viewport);
     animate(scene, animation);
-    viewport.drawnArea = drawnAreaOf(scene, animation.scale, viewport);
 
     BandJob jobs[kBandCount];
-    for (int b = 0; b < kBandCount; ++b) jobs[b] = {b, &scene, animation.scale, &viewport, path.drawSpan};
+    for (int b = 0; b < kBandCount; ++b) jobs[b] = {b, &scene, animation.scale, &viewport, path.drawSpan, &viewport.drawn[b]};
     if (path.bandWorkers) {
         renderBandsInParallel(jobs);
     } else {

@@ -55,11 +55,25 @@ inline SpanEnd spanEnd(const Edge& edge) {
     return end;
 }
 
+// Widens the strip of `row` by the columns a span between x0 and x1 can draw in the band.
+void noteSpan(int row, int x0, int x1, const RasterTarget& target) {
+    const BandRect& band = target.band;
+    const int left = std::max<int>(std::min(x0, x1), band.left);
+    const int right = std::min<int>(std::max(x0, x1), band.right);
+    if (row < band.top || left >= right) return;
+    const int index = std::min((row - band.top) / target.drawn->stripRows, kStripsPerBand - 1);
+    ColumnSpan& strip = target.drawn->columns[index];
+    strip.left = static_cast<int16_t>(std::min<int>(strip.left, left));
+    strip.right = static_cast<int16_t>(std::max<int>(strip.right, right));
+}
+
 // Walks rows [first, last) between the long and the short edge.
 void walkRows(int first, int last, Edge& longEdge, const EdgeStep& longStep, Edge& shortEdge,
               const EdgeStep& shortStep, const RasterTarget& target) {
     for (int row = first; row < last; ++row) {
-        target.drawSpan(row, spanEnd(longEdge), spanEnd(shortEdge), target);
+        const SpanEnd endA = spanEnd(longEdge), endB = spanEnd(shortEdge);
+        if (target.drawn) noteSpan(row, endA.x, endB.x, target);
+        target.drawSpan(row, endA, endB, target);
         advance(longEdge, longStep);
         advance(shortEdge, shortStep);
     }

@@ -33,6 +33,21 @@ struct SpanEnd {
     Vec4 normal;
 };
 
+// Columns left..right-1; empty when left >= right.
+struct ColumnSpan {
+    int16_t left, right;
+};
+
+inline constexpr int kStripsPerBand = 32;
+
+// Where a band's spans fell: for each strip of `stripRows` rows from the band's top, the
+// columns its spans covered. The strips reach the band's bottom: stripRows x
+// kStripsPerBand is at least its height.
+struct DrawnStrips {
+    int stripRows;
+    ColumnSpan columns[kStripsPerBand];
+};
+
 struct RasterTarget;
 using SpanRoutine = void (*)(int row, const SpanEnd& endA, const SpanEnd& endB, const RasterTarget& target);
 
@@ -45,6 +60,7 @@ struct RasterTarget {
     const Texture* texture;
     const Light* lights;  // kLightCount, unit directions
     SpanRoutine drawSpan;
+    DrawnStrips* drawn;  // widened by every span inside the band; may be null
 };
 
 }  // namespace quorvel

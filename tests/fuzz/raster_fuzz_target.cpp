@@ -1,9 +1,10 @@
 // Fuzz target for the rasterizer: bytes become a frame size, a band and up to eight
 // triangles with any positions, depths, normals and texture coordinates (NaN and
 // infinities included). Both span routines draw them into guarded buffers; any write
-// outside the band or the buffers, any crash, and any difference between the two routines
-// is a failure.
+// outside the band, the buffers or the strips the triangle walk recorded, any crash, and
+// any difference between the two routines is a failure.
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
@@ -58,8 +59,9 @@ struct GuardedFrame {
     uint32_t* colourPixels() { return colour.data() + kGuardWords; }
     float* depthPixels() { return reinterpret_cast<float*>(depth.data() + kGuardWords); }
 
-    // Fails unless guards hold and only pixels inside the band changed.
-    void check(const BandRect& band) const {
+    // Fails unless guards hold and only pixels inside the band and its recorded strips
+    // changed.
+    void check(const BandRect& band, const DrawnStrips& drawn) const {
         for (size_t i = 0; i < kGuardWords; ++i) {
             if (colour[i] != kGuard || depth[i] != kGuard || colour[colour.size() - 1 - i] != kGuard ||
                 depth[depth.size() - 1 - i] != kGuard) {
@@ -69,8 +71,10 @@ struct GuardedFrame {
         for (int y = 0; y < height; ++y) {
             for (int x = 0; x < width; ++x) {
                 const bool inBand = y >= band.top && y < band.bottom && x >= band.left && x < band.right;
+                const ColumnSpan strip = inBand ? drawn.columns[(y - band.top) / drawn.stripRows] : ColumnSpan{};
+                const bool inStrip = inBand && x >= strip.left && x < strip.right;
                 const size_t i = kGuardWords + size_t(y) * width + x;
-                if (!inBand && (colour[i] != kUntouched || depth[i] != kUntouched)) std::abort();
+                if (!inStrip && (colour[i] != kUntouched || depth[i] != kUntouched)) std::abort();
             }
         }
     }
@@ -119,17 +123,21 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const Scene& scene = preparedScene();
     GuardedFrame reference(width, height), fast(width, height);
     const SpanRoutine fastest = fastestSpanRoutine();
+    const int bandRows = band.bottom - band.top;
+    DrawnStrips drawn{};
+    drawn.stripRows = std::max(1, (bandRows + kStripsPerBand - 1) / kStripsPerBand);
+    for (ColumnSpan& strip : drawn.columns) strip = {INT16_MAX, 0};
     const RasterTarget referenceTarget = {
-        band,         width,   reference.colourPixels(), reference.depthPixels(), &scene.texture,
-        scene.lights, drawSpan};
+        band,         width,    reference.colourPixels(), reference.depthPixels(), &scene.texture,
+        scene.lights, drawSpan, &drawn};
     const RasterTarget fastTarget = {
-        band, width, fast.colourPixels(), fast.depthPixels(), &scene.texture, scene.lights, fastest};
+        band, width, fast.colourPixels(), fast.depthPixels(), &scene.texture, scene.lights, fastest, &drawn};
     for (int t = 0; t < count; ++t) {
         drawTriangle(triangles[t][0], triangles[t][1], triangles[t][2], referenceTarget);
         drawTriangle(triangles[t][0], triangles[t][1], triangles[t][2], fastTarget);
     }
-    reference.check(band);
-    fast.check(band);
+    reference.check(band, drawn);
+    fast.check(band, drawn);
     if (reference.colour != fast.colour || reference.depth != fast.depth) std::abort();
     return 0;
 }

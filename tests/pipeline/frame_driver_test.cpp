@@ -41,7 +41,7 @@ TEST(RenderFrame, TwoBandsMeetWithoutASeam) {
 
     fillBuffer(frame.viewport.colorBuffer, frame.colour.size(), 0);
     fillBuffer(reinterpret_cast<uint32_t*>(frame.viewport.depthBuffer), frame.depth.size(), kClearDepthBits);
-    drawFaces(frame.scene, frame.animation.scale, frame.viewport, {0, 240, 0, 320}, drawSpan);
+    drawFaces(frame.scene, frame.animation.scale, frame.viewport, {0, 240, 0, 320}, drawSpan, nullptr);
     EXPECT_EQ(frame.colour, colour);
     EXPECT_EQ(frame.depth, depth);
 }
@@ -66,11 +66,11 @@ TEST(RenderFrame, LeavesTheFourthByteZeroAndRepeatsExactly) {
 TEST(RenderFrame, WholeCycleMatchesTheReferenceAtTwoSizes) {
     for (const auto& [width, height] : {std::pair{322, 182}, std::pair{640, 360}}) {
         TestFrame fast(width, height), reference(width, height);
-        const PixelRect wholeFrame = reference.viewport.drawnArea;
         for (int frame = 0; frame < kZoomCycleFrames; ++frame) {
             std::fill(reference.colour.begin(), reference.colour.end(), 0xDEADBEEFu);
             std::fill(reference.depth.begin(), reference.depth.end(), 0.0f);
-            reference.viewport.drawnArea = wholeFrame;
+            reference.viewport = makeViewport(uint16_t(width), uint16_t(height), reference.colour.data(),
+                                              reference.depth.data());
             fast.render(fastestRenderPath());
             reference.render(referenceRenderPath());
             advanceFrameCounter(fast.animation);

@@ -30,7 +30,7 @@ struct RasterCanvas {
     }
 
     RasterTarget target(BandRect band, SpanRoutine routine) {
-        return {band, width, colour.data(), depth.data(), texture.get(), lights, routine};
+        return {band, width, colour.data(), depth.data(), texture.get(), lights, routine, nullptr};
     }
     RasterTarget whole(SpanRoutine routine) {
         return target({0, int16_t(height), 0, int16_t(width)}, routine);
