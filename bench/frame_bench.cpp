@@ -70,8 +70,7 @@ int main(int argc, char** argv) {
         return 1;
     }
     Viewport fast = makeViewport(uint16_t(width), uint16_t(height), fastColour, fastDepth);
-    Viewport reference =
-        makeViewport(uint16_t(width), uint16_t(height), referenceColour, referenceDepth);
+    Viewport reference = makeViewport(uint16_t(width), uint16_t(height), referenceColour, referenceDepth);
 
     Animation animation = startAnimation(height);
     Times fastTimes, referenceTimes;

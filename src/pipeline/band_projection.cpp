@@ -35,8 +35,8 @@ BandRect bandRect(int band, const Viewport& viewport) {
 void drawFaces(const Scene& scene, float scale, const Viewport& viewport, const BandRect& rect,
                SpanRoutine drawSpan, DrawnStrips* drawn) {
     const RasterTarget target = {
-        rect,         viewport.width, viewport.colorBuffer, viewport.depthBuffer, &scene.texture,
-        scene.lights, drawSpan,       drawn};
+        rect,     viewport.width, viewport.colorBuffer, viewport.depthBuffer, &scene.texture, scene.lights,
+        drawSpan, drawn};
     for (int j = 0; j < scene.faceCount; ++j) {
         TriangleVertex corners[3];
         for (int slot = 0; slot < 3; ++slot) {
@@ -51,7 +51,8 @@ void drawFaces(const Scene& scene, float scale, const Viewport& viewport, const 
 }
 
 void renderBand(const BandJob& job) {
-    drawFaces(*job.scene, job.scale, *job.viewport, bandRect(job.band, *job.viewport), job.drawSpan, job.drawn);
+    drawFaces(*job.scene, job.scale, *job.viewport, bandRect(job.band, *job.viewport), job.drawSpan,
+              job.drawn);
 }
 
 }  // namespace quorvel

@@ -16,13 +16,33 @@ void clearColumns(const Viewport& viewport, int firstRow, int endRow, ColumnSpan
     for (int row = firstRow; row < endRow; ++row) {
         const size_t rowStart = size_t(row) * viewport.width;
         const size_t first = (rowStart + size_t(columns.left)) & ~(kLineWords - 1);
-        const size_t end = std::min(pixels, (rowStart + size_t(columns.right) + kLineWords - 1) & ~(kLineWords - 1));
+        const size_t end =
+            std::min(pixels, (rowStart + size_t(columns.right) + kLineWords - 1) & ~(kLineWords - 1));
         fillBuffer(viewport.colorBuffer + first, end - first, 0);
         fillBuffer(depth + first, end - first, kClearDepthBits);
     }
 }
 
 }  // namespace
+
+PixelRect drawnBounds(const Viewport& viewport) {
+    const int bandRows = viewport.height / kBandCount;
+    PixelRect bounds = {viewport.height, 0, viewport.width, 0};
+    for (int band = 0; band < kBandCount; ++band) {
+        const DrawnStrips& drawn = viewport.drawn[band];
+        const int bandEnd = (band + 1) * bandRows;
+        for (int strip = 0; strip < kStripsPerBand; ++strip) {
+            const ColumnSpan columns = drawn.columns[strip];
+            const int firstRow = band * bandRows + strip * drawn.stripRows;
+            if (columns.left >= columns.right || firstRow >= bandEnd) continue;
+            bounds.top = std::min(bounds.top, firstRow);
+            bounds.bottom = std::max(bounds.bottom, std::min(firstRow + drawn.stripRows, bandEnd));
+            bounds.left = std::min<int>(bounds.left, columns.left);
+            bounds.right = std::max<int>(bounds.right, columns.right);
+        }
+    }
+    return bounds;
+}
 
 void clearDrawnArea(Viewport& viewport) {
     const int bandRows = viewport.height / kBandCount;

@@ -45,7 +45,8 @@ void renderFrame(Scene& scene, Animation& animation, Viewport& viewport, const R
     animate(scene, animation);
 
     BandJob jobs[kBandCount];
-    for (int b = 0; b < kBandCount; ++b) jobs[b] = {b, &scene, animation.scale, &viewport, path.drawSpan, &viewport.drawn[b]};
+    for (int b = 0; b < kBandCount; ++b)
+        jobs[b] = {b, &scene, animation.scale, &viewport, path.drawSpan, &viewport.drawn[b]};
     if (path.bandWorkers) {
         renderBandsInParallel(jobs);
     } else {

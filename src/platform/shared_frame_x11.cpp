@@ -100,9 +100,9 @@ uint32_t* sharedFramePixels() {
     return frame.image ? reinterpret_cast<uint32_t*>(frame.segment.shmaddr) : nullptr;
 }
 
-void presentSharedFrame() {
-    XShmPutImage(frame.display, frame.window, frame.context, frame.image, 0, 0, 0, 0,
-                 static_cast<unsigned>(frame.width), static_cast<unsigned>(frame.height), False);
+void presentSharedFrame(int left, int top, int width, int height) {
+    XShmPutImage(frame.display, frame.window, frame.context, frame.image, left, top, left, top,
+                 static_cast<unsigned>(width), static_cast<unsigned>(height), False);
     // The next frame is drawn into the same memory: wait until the server has read it.
     XSync(frame.display, False);
 }

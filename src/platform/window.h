@@ -20,6 +20,11 @@ struct WindowEvent {
     int key;  // with KeyDown
 };
 
+// Rows top..bottom-1 and columns left..right-1 of a frame; empty when either is.
+struct FrameRegion {
+    int top, bottom, left, right;
+};
+
 struct ScreenSize {
     int width;
     int height;
@@ -33,9 +38,10 @@ bool openWindow(int width, int height, const char* caption, std::string& error);
 // Memory for width x height pixels that present() shows without copying, zero-filled and
 // page-aligned, valid until closeWindow(); null when the window system offers none.
 uint32_t* windowFrameBuffer();
-// Copies a top-down bitmap of 32-bit pixels (bytes blue, green, red, 0) one-to-one into
-// the client area.
-void present(const uint32_t* pixels, int width, int height);
+// Shows a top-down bitmap of 32-bit pixels (bytes blue, green, red, 0) one-to-one in the
+// client area. Only `changed` may differ from the frame shown before: the rest is copied
+// again only when the window may have lost it (its first frame, or after an exposure).
+void present(const uint32_t* pixels, int width, int height, const FrameRegion& changed);
 // Takes at most one waiting event; false when none is waiting.
 bool nextEvent(WindowEvent& event);
 void sleepMilliseconds(int milliseconds);

@@ -10,6 +10,34 @@ namespace {
 
 // The one window of the process.
 SDL_Window* window = nullptr;
+// The window may not hold the last frame shown: until the first present, or after the
+// window system asked for its contents again.
+bool wholeFrameNeeded = true;
+
+bool asksForContents(const SDL_Event& event) {
+    if (event.type != SDL_WINDOWEVENT) return false;
+    const Uint8 what = event.window.event;
+    return what == SDL_WINDOWEVENT_EXPOSED || what == SDL_WINDOWEVENT_SHOWN ||
+           what == SDL_WINDOWEVENT_RESTORED || what == SDL_WINDOWEVENT_SIZE_CHANGED;
+}
+
+// Rows top..bottom-1 of the window surface, columns left..right-1, from our pixels.
+void copyToSurface(SDL_Surface& surface, const uint32_t* pixels, int width, const FrameRegion& region) {
+    const int rowBytes = width * 4;
+    const uint32_t* source = pixels + static_cast<size_t>(region.top) * width + region.left;
+    auto* destination = static_cast<uint8_t*>(surface.pixels) +
+                        static_cast<size_t>(region.top) * surface.pitch +
+                        static_cast<size_t>(region.left) * surface.format->BytesPerPixel;
+    const int columns = region.right - region.left, rows = region.bottom - region.top;
+    if (surface.format->format == SDL_PIXELFORMAT_RGB888) {
+        for (int row = 0; row < rows; ++row)
+            std::memcpy(destination + static_cast<size_t>(row) * surface.pitch,
+                        source + static_cast<size_t>(row) * width, static_cast<size_t>(columns) * 4);
+    } else {
+        SDL_ConvertPixels(columns, rows, SDL_PIXELFORMAT_RGB888, source, rowBytes, surface.format->format,
+                          destination, surface.pitch);
+    }
+}
 
 // Only drivers that show a window on a desktop: without a display SDL would otherwise
 // fall back to its offscreen driver and draw into nothing. SDL_VIDEODRIVER still rules.
@@ -57,27 +85,26 @@ bool openWindow(int width, int height, const char* caption, std::string& error) 
 
 uint32_t* windowFrameBuffer() { return sharedFramePixels(); }
 
-void present(const uint32_t* pixels, int width, int height) {
+void present(const uint32_t* pixels, int width, int height, const FrameRegion& changed) {
+    const FrameRegion region = wholeFrameNeeded ? FrameRegion{0, height, 0, width} : changed;
+    if (region.top >= region.bottom || region.left >= region.right) return;
+    const SDL_Rect rect = {region.left, region.top, region.right - region.left, region.bottom - region.top};
     if (pixels == sharedFramePixels()) {
-        presentSharedFrame();
+        presentSharedFrame(rect.x, rect.y, rect.w, rect.h);
+        wholeFrameNeeded = false;
         return;
     }
     SDL_Surface* surface = SDL_GetWindowSurface(window);
-    if (surface == nullptr) return;
-    const int rowBytes = width * 4;
-    if (surface->format->format == SDL_PIXELFORMAT_RGB888 && surface->pitch == rowBytes &&
-        surface->w == width && surface->h == height) {
-        std::memcpy(surface->pixels, pixels, static_cast<size_t>(rowBytes) * height);
-    } else {
-        SDL_ConvertPixels(width, height, SDL_PIXELFORMAT_RGB888, pixels, rowBytes, surface->format->format,
-                          surface->pixels, surface->pitch);
-    }
-    SDL_UpdateWindowSurface(window);
+    if (surface == nullptr || surface->w != width || surface->h != height) return;
+    copyToSurface(*surface, pixels, width, region);
+    SDL_UpdateWindowSurfaceRects(window, &rect, 1);
+    wholeFrameNeeded = false;
 }
 
 bool nextEvent(WindowEvent& event) {
     SDL_Event sdl;
     if (SDL_PollEvent(&sdl) == 0) return false;
+    if (asksForContents(sdl)) wholeFrameNeeded = true;
     event = {WindowEventKind::Other, 0};
     if (sdl.type == SDL_KEYDOWN) {
         const SDL_Keycode key = sdl.key.keysym.sym;

@@ -32,6 +32,8 @@ sleep 1
 timeout 120 "$probe" match 0 0 1910 1070 >"$work/match.txt"
 check "shows a frame of the lit solid" test $? -eq 0
 cat "$work/match.txt"
+# Xvfb keeps our colours: the frame on screen is one the renderer draws, to the bit.
+check "the frame on screen is exact" grep -q ", 0 pixels differ" "$work/match.txt"
 
 xdotool windowfocus --sync "$window" 2>/dev/null
 xdotool key space

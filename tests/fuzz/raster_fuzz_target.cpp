@@ -71,7 +71,8 @@ struct GuardedFrame {
         for (int y = 0; y < height; ++y) {
             for (int x = 0; x < width; ++x) {
                 const bool inBand = y >= band.top && y < band.bottom && x >= band.left && x < band.right;
-                const ColumnSpan strip = inBand ? drawn.columns[(y - band.top) / drawn.stripRows] : ColumnSpan{};
+                const ColumnSpan strip =
+                    inBand ? drawn.columns[(y - band.top) / drawn.stripRows] : ColumnSpan{};
                 const bool inStrip = inBand && x >= strip.left && x < strip.right;
                 const size_t i = kGuardWords + size_t(y) * width + x;
                 if (!inStrip && (colour[i] != kUntouched || depth[i] != kUntouched)) std::abort();
@@ -128,8 +129,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     drawn.stripRows = std::max(1, (bandRows + kStripsPerBand - 1) / kStripsPerBand);
     for (ColumnSpan& strip : drawn.columns) strip = {INT16_MAX, 0};
     const RasterTarget referenceTarget = {
-        band,         width,    reference.colourPixels(), reference.depthPixels(), &scene.texture,
-        scene.lights, drawSpan, &drawn};
+        band,     width, reference.colourPixels(), reference.depthPixels(), &scene.texture, scene.lights,
+        drawSpan, &drawn};
     const RasterTarget fastTarget = {
         band, width, fast.colourPixels(), fast.depthPixels(), &scene.texture, scene.lights, fastest, &drawn};
     for (int t = 0; t < count; ++t) {

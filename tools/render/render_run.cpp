@@ -123,7 +123,7 @@ int renderFrames(const RenderOptions& options, Scene& scene) {
                     std::to_string(options.height));
     }
     Viewport viewport = makeViewport(static_cast<uint16_t>(options.width),
-                                           static_cast<uint16_t>(options.height), colour, depth);
+                                     static_cast<uint16_t>(options.height), colour, depth);
     Animation animation = startAnimation(options.height);
     const RenderPath path = options.reference ? referenceRenderPath() : fastestRenderPath();
 
