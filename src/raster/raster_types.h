@@ -42,8 +42,9 @@ inline constexpr int kStripsPerBand = 32;
 
 // Where a band's spans fell: for each strip of `stripRows` rows from the band's top, the
 // columns its spans covered. The strips reach the band's bottom: stripRows x
-// kStripsPerBand is at least its height.
-struct DrawnStrips {
+// kStripsPerBand is at least its height. Each band's record has cache lines of its own, so
+// the two band workers never write to the same line.
+struct alignas(64) DrawnStrips {
     int stripRows;
     ColumnSpan columns[kStripsPerBand];
 };
