@@ -97,7 +97,9 @@ void present(const uint32_t* pixels, int width, int height, const FrameRegion& c
     SDL_Surface* surface = SDL_GetWindowSurface(window);
     if (surface == nullptr || surface->w != width || surface->h != height) return;
     copyToSurface(*surface, pixels, width, region);
-    SDL_UpdateWindowSurfaceRects(window, &rect, 1);
+    // The whole surface goes to the window: sending SDL only the changed rectangle left
+    // stale pixels on screen under an X server without shared memory.
+    SDL_UpdateWindowSurface(window);
     wholeFrameNeeded = false;
 }
 
