@@ -23,20 +23,29 @@ void clearColumns(const Viewport& viewport, int firstRow, int endRow, ColumnSpan
     }
 }
 
+// Rows first..end-1 of one strip of a band; empty past the band's last row.
+struct StripRows {
+    int first, end;
+};
+
+StripRows rowsOf(const Viewport& viewport, int band, int strip) {
+    const int bandRows = viewport.height / kBandCount;
+    const int stripRows = viewport.drawn[band].stripRows;
+    const int first = band * bandRows + strip * stripRows;
+    return {first, std::max(first, std::min(first + stripRows, (band + 1) * bandRows))};
+}
+
 }  // namespace
 
 PixelRect drawnBounds(const Viewport& viewport) {
-    const int bandRows = viewport.height / kBandCount;
     PixelRect bounds = {viewport.height, 0, viewport.width, 0};
     for (int band = 0; band < kBandCount; ++band) {
-        const DrawnStrips& drawn = viewport.drawn[band];
-        const int bandEnd = (band + 1) * bandRows;
         for (int strip = 0; strip < kStripsPerBand; ++strip) {
-            const ColumnSpan columns = drawn.columns[strip];
-            const int firstRow = band * bandRows + strip * drawn.stripRows;
-            if (columns.left >= columns.right || firstRow >= bandEnd) continue;
-            bounds.top = std::min(bounds.top, firstRow);
-            bounds.bottom = std::max(bounds.bottom, std::min(firstRow + drawn.stripRows, bandEnd));
+            const ColumnSpan columns = viewport.drawn[band].columns[strip];
+            const StripRows rows = rowsOf(viewport, band, strip);
+            if (columns.left >= columns.right || rows.first >= rows.end) continue;
+            bounds.top = std::min(bounds.top, rows.first);
+            bounds.bottom = std::max(bounds.bottom, rows.end);
             bounds.left = std::min<int>(bounds.left, columns.left);
             bounds.right = std::max<int>(bounds.right, columns.right);
         }
@@ -45,15 +54,11 @@ PixelRect drawnBounds(const Viewport& viewport) {
 }
 
 void clearDrawnArea(Viewport& viewport) {
-    const int bandRows = viewport.height / kBandCount;
     for (int band = 0; band < kBandCount; ++band) {
-        DrawnStrips& drawn = viewport.drawn[band];
-        const int bandEnd = (band + 1) * bandRows;
         for (int strip = 0; strip < kStripsPerBand; ++strip) {
-            ColumnSpan& columns = drawn.columns[strip];
-            const int firstRow = band * bandRows + strip * drawn.stripRows;
-            if (columns.left < columns.right && firstRow < bandEnd)
-                clearColumns(viewport, firstRow, std::min(firstRow + drawn.stripRows, bandEnd), columns);
+            ColumnSpan& columns = viewport.drawn[band].columns[strip];
+            const StripRows rows = rowsOf(viewport, band, strip);
+            if (columns.left < columns.right) clearColumns(viewport, rows.first, rows.end, columns);
             columns = {static_cast<int16_t>(viewport.width), 0};
         }
     }
