@@ -84,15 +84,17 @@ inline __m256 mul(__m256 a, __m256 b) { return _mm256_mul_ps(a, b); }
 // Strongest single light per channel (blue, green, red), clamped to 255; a NaN facing
 // counts as 0. Without `withW` the normal's fourth lane and the lights' are known to be
 // zero and the reciprocal square root finite, which leaves every sum bit-identical once
-// d = max(facing, 0) has folded away the sign of a zero.
+// d = max(facing, 0) has folded away the sign of a zero. Returns false when no pixel faces
+// any light, which leaves every channel zero.
 template <bool withW>
-inline void lightPixels(const PixelBlock& p, __m256 r, const LightLanes (&lights)[kLightCount],
+inline bool lightPixels(const PixelBlock& p, __m256 r, const LightLanes (&lights)[kLightCount],
                         __m256 (&accumulated)[3]) {
     const __m256 x = mul(p.nx, r), y = mul(p.ny, r), z = mul(p.nz, r);
     const __m256 w = withW ? mul(p.nw, r) : _mm256_setzero_ps();
     const __m256 zero = _mm256_setzero_ps();
 #pragma GCC unroll 3
     for (__m256& channel : accumulated) channel = zero;
+    bool anyFacing = withW;
 #pragma GCC unroll 3
     for (const LightLanes& light : lights) {
         const __m256 near =
@@ -107,6 +109,7 @@ inline void lightPixels(const PixelBlock& p, __m256 r, const LightLanes (&lights
         // Facing away everywhere: with finite, non-negative light colours this light adds
         // max(acc, 0) = acc to every channel.
         if (!withW && _mm256_movemask_ps(_mm256_cmp_ps(d, zero, _CMP_NEQ_UQ)) == 0) continue;
+        anyFacing = true;
         __m256 highlight = mul(d, d);
         highlight = mul(highlight, highlight);
         highlight = mul(highlight, highlight);
@@ -120,10 +123,11 @@ inline void lightPixels(const PixelBlock& p, __m256 r, const LightLanes (&lights
     const __m256 ceiling = _mm256_set1_ps(255.0f);
 #pragma GCC unroll 3
     for (__m256& channel : accumulated) channel = _mm256_min_ps(channel, ceiling);
+    return anyFacing;
 }
 
 template <bool ordinary>
-inline void lightBlock(const PixelBlock& p, const LightLanes (&lights)[kLightCount],
+inline bool lightBlock(const PixelBlock& p, const LightLanes (&lights)[kLightCount],
                        __m256 (&accumulated)[3]) {
     const __m256 nearLength = ordinary ? mul(p.nz, p.nz) : add(mul(p.nz, p.nz), mul(p.nw, p.nw));
     const __m256 r = _mm256_rsqrt_ps(add(add(mul(p.nx, p.nx), mul(p.ny, p.ny)), nearLength));
@@ -131,10 +135,9 @@ inline void lightBlock(const PixelBlock& p, const LightLanes (&lights)[kLightCou
     const bool infinite =
         ordinary && _mm256_movemask_ps(_mm256_cmp_ps(r, _mm256_set1_ps(INFINITY), _CMP_EQ_OQ)) != 0;
     if (ordinary && !infinite) {
-        lightPixels<false>(p, r, lights, accumulated);
-    } else {
-        lightPixels<true>(p, r, lights, accumulated);
+        return lightPixels<false>(p, r, lights, accumulated);
     }
+    return lightPixels<true>(p, r, lights, accumulated);
 }
 
 // Texel channels as floats: blue, green, red (the fourth byte of every texel is zero).
@@ -150,7 +153,7 @@ inline __m256 redOf(__m256i t) { return _mm256_cvtepi32_ps(_mm256_srli_epi32(t, 
 // neighbours fetched together as one 64-bit pair.
 inline void fetchTexelPairs(const Texture& texture, __m256i index, __m256i& t00, __m256i& t10, __m256i& t01,
                             __m256i& t11) {
-    alignas(32) int at[kLanes];
+    alignas(32) uint32_t at[kLanes];  // unsigned: no sign extension per address
     _mm256_store_si256(reinterpret_cast<__m256i*>(at), index);
     const uint32_t* texels = texture.texels;
     const auto pair = [&](int k, int offset) {
@@ -284,8 +287,10 @@ void shadeSpan(const SpanSetup& span, const RasterTarget& target) {
             broadcastLights(target.lights, lights);
             lightsReady = true;
         }
-        lightBlock<ordinary>(block, lights, light);
-        const __m256i shaded = shadePixels<ordinary>(block, light, *target.texture);
+        // Unlit, an ordinary block's texels are finite, so every channel is 0 x texel = 0.
+        const __m256i shaded = lightBlock<ordinary>(block, lights, light)
+                                   ? shadePixels<ordinary>(block, light, *target.texture)
+                                   : _mm256_setzero_si256();
         // Masked stores are slow; a whole block is blended and stored instead.
         auto* colourBlock = reinterpret_cast<__m256i*>(colour + done);
         if (remaining >= kLanes) {
