@@ -1,5 +1,5 @@
 // Microbenchmarks of the inner routines: span shading (reference and fast, short and
-// long, visible and hidden), triangle walking and buffer clearing.
+// long; lit, hidden and unlit), triangle walking and buffer clearing.
 
 #include <benchmark/benchmark.h>
 
@@ -34,16 +34,18 @@ SpanEnd end(int x, float u, float v, float depth, float nx, float ny, float nz) 
     return {x, {{u, v, depth, 0.0f}}, {{nx, ny, nz, 0.0f}}};
 }
 
-// Args: span length, and 1 for a span hidden behind what is already drawn.
+// Args: span length, and the kind of span: 0 lit, 1 hidden behind what is already drawn,
+// 2 drawn but facing away from every light.
 template <SpanRoutine routine>
 void span(benchmark::State& state) {
     Canvas canvas;
     const int length = int(state.range(0));
-    const bool hidden = state.range(1) != 0;
+    const bool hidden = state.range(1) == 1;
+    const float facing = state.range(1) == 2 ? -1.0f : 1.0f;
     if (hidden) std::fill(canvas.depth.begin(), canvas.depth.end(), 0.0f);
     const RasterTarget target = canvas.target(routine);
-    const SpanEnd a = end(3, 2.0f, 120.0f, 1100.0f, 0.3f, -0.2f, 0.9f);
-    const SpanEnd b = end(3 + length, 126.0f, 10.0f, 900.0f, -0.5f, 0.4f, 0.6f);
+    const SpanEnd a = end(3, 2.0f, 120.0f, 1100.0f, 0.3f * facing, -0.2f * facing, 0.9f * facing);
+    const SpanEnd b = end(3 + length, 126.0f, 10.0f, 900.0f, -0.5f * facing, 0.4f * facing, 0.6f * facing);
     int row = 0;
     for (auto _ : state) {
         routine(row, a, b, target);
@@ -52,8 +54,8 @@ void span(benchmark::State& state) {
     }
     state.SetItemsProcessed(state.iterations() * length);
 }
-BENCHMARK_TEMPLATE(span, drawSpan)->ArgsProduct({{16, 1500}, {0, 1}});
-BENCHMARK_TEMPLATE(span, drawSpanAvx2)->ArgsProduct({{16, 1500}, {0, 1}});
+BENCHMARK_TEMPLATE(span, drawSpan)->ArgsProduct({{16, 1500}, {0, 1, 2}});
+BENCHMARK_TEMPLATE(span, drawSpanAvx2)->ArgsProduct({{16, 1500}, {0, 1, 2}});
 
 void triangle(benchmark::State& state) {
     Canvas canvas;

@@ -187,10 +187,9 @@ inline __m256i shadePixels(const PixelBlock& p, const __m256 (&light)[3], const 
     const __m256 u = _mm256_min_ps(p.u, ceiling), v = _mm256_min_ps(p.v, ceiling);
     const __m256i iu = _mm256_cvttps_epi32(u), iv = _mm256_cvttps_epi32(v);
     const __m256 fu = _mm256_sub_ps(u, _mm256_cvtepi32_ps(iu)), fv = _mm256_sub_ps(v, _mm256_cvtepi32_ps(iv));
-    const __m256i indexCeiling = _mm256_set1_epi32(static_cast<int>(kTexelCeiling));
+    // Neither index exceeds 124: the float minimum came first and maps NaN to 124 too.
     const __m256i zeroIndex = _mm256_setzero_si256();
-    const __m256i column = _mm256_max_epi32(_mm256_min_epi32(iu, indexCeiling), zeroIndex);
-    const __m256i row = _mm256_max_epi32(_mm256_min_epi32(iv, indexCeiling), zeroIndex);
+    const __m256i column = _mm256_max_epi32(iu, zeroIndex), row = _mm256_max_epi32(iv, zeroIndex);
     const __m256i index = _mm256_add_epi32(_mm256_slli_epi32(row, 7), column);
 
     const __m256 one = _mm256_set1_ps(1.0f);
