@@ -96,7 +96,8 @@ inline bool lightPixels(const PixelBlock& p, __m256 r, const LightLanes (&lights
     for (__m256& channel : accumulated) channel = zero;
     bool anyFacing = withW;
 #pragma GCC unroll 3
-    for (const LightLanes& light : lights) {
+    for (int i = 0; i < kLightCount; ++i) {
+        const LightLanes& light = lights[i];
         const __m256 near =
             withW ? add(mul(z, light.direction[2]), mul(w, light.direction[3])) : mul(z, light.direction[2]);
         // Along the view the sideways terms are zeros, which change at most the sign of a
@@ -107,8 +108,8 @@ inline bool lightPixels(const PixelBlock& p, __m256 r, const LightLanes (&lights
                                   : add(add(mul(x, light.direction[0]), mul(y, light.direction[1])), near);
         const __m256 d = _mm256_max_ps(facing, zero);
         // Facing away everywhere: with finite, non-negative light colours this light adds
-        // max(acc, 0) = acc to every channel.
-        if (!withW && _mm256_movemask_ps(_mm256_cmp_ps(d, zero, _CMP_NEQ_UQ)) == 0) continue;
+        // max(acc, 0) = acc to every channel. d is never NaN or -0, so a zero one has no bits.
+        if (!withW && _mm256_testz_si256(_mm256_castps_si256(d), _mm256_castps_si256(d))) continue;
         anyFacing = true;
         __m256 highlight = mul(d, d);
         highlight = mul(highlight, highlight);
@@ -116,8 +117,9 @@ inline bool lightPixels(const PixelBlock& p, __m256 r, const LightLanes (&lights
         highlight = mul(highlight, highlight);
 #pragma GCC unroll 3
         for (int c = 0; c < 3; ++c) {
-            accumulated[c] = _mm256_max_ps(accumulated[c],
-                                           add(mul(d, light.diffuse[c]), mul(highlight, light.specular[c])));
+            const __m256 glow = add(mul(d, light.diffuse[c]), mul(highlight, light.specular[c]));
+            // The first light meets zeros, and its finite, non-negative glow wins against them.
+            accumulated[c] = !withW && i == 0 ? glow : _mm256_max_ps(accumulated[c], glow);
         }
     }
     const __m256 ceiling = _mm256_set1_ps(255.0f);
