@@ -49,7 +49,7 @@ uint64_t hashPixels(const uint32_t* pixels, size_t count) {
 }
 
 // Draws `frames` frames of the cycle from its start, on fresh buffers; records each one's
-// time, or else its hash.
+// time, its hash, or both.
 void runCycle(Scene& scene, int width, int height, int frames, const RenderPath& path, Times* times,
               std::vector<uint64_t>* hashes, uint32_t* colour, float* depth) {
     const size_t pixels = size_t(width) * height;
