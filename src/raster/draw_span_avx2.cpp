@@ -236,13 +236,17 @@ bool staysWithin(const SpanSetup& span, int lane, float bound) {
     return std::fabs(start[lane]) < bound && std::fabs(step[lane]) * static_cast<float>(span.count) < bound;
 }
 
+// Blue, green and red finite and not negative; the fourth lane is never shaded.
+bool isOrdinaryColour(const Vec4& colour) {
+    const __m128 c = _mm_load_ps(colour.lane);
+    const __m128 inRange =
+        _mm_and_ps(_mm_cmpge_ps(c, _mm_setzero_ps()), _mm_cmplt_ps(c, _mm_set1_ps(INFINITY)));
+    return (_mm_movemask_ps(inRange) & 0x7) == 0x7;
+}
+
 bool isOrdinaryLight(const Light& light) {
-    bool ordinary = light.direction.lane[3] == 0.0f;
-    for (int c = 0; c < 3; ++c) {
-        ordinary = ordinary && light.diffuse.lane[c] >= 0.0f && light.diffuse.lane[c] < INFINITY &&
-                   light.specular.lane[c] >= 0.0f && light.specular.lane[c] < INFINITY;
-    }
-    return ordinary;
+    return light.direction.lane[3] == 0.0f && isOrdinaryColour(light.diffuse) &&
+           isOrdinaryColour(light.specular);
 }
 
 bool isOrdinary(const SpanSetup& span, const Light* lights) {
@@ -255,34 +259,58 @@ bool isOrdinary(const SpanSetup& span, const Light* lights) {
            staysWithin(span, 0, kOrdinaryCoordinate) && staysWithin(span, 1, kOrdinaryCoordinate);
 }
 
+// The pixels of a span, stepped one at a time exactly as the one-pixel routine steps them,
+// and the depths already in the buffer beside them.
+struct SpanWalk {
+    __m256 current;
+    __m256 step;
+    const float* depth;
+    int count;
+    int done;
+};
+
+// One block of the walk: its pixels, the depths stored under them and the lanes in the span
+// whose depth is nearer.
+struct VisibleBlock {
+    SteppedPixels stepped;
+    __m256 stored, z, nearer;
+    int remaining;
+};
+
+// Steps past hidden blocks to the next block with a nearer pixel; false at the end of the
+// span. Hidden blocks loop here on their own, which keeps the stepped values in registers.
+inline bool findVisibleBlock(SpanWalk& walk, VisibleBlock& block) {
+    const __m256i laneIndex = _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7);
+    for (; walk.done < walk.count; walk.done += kLanes) {
+#pragma GCC unroll 8
+        for (__m256& p : block.stepped.pixel) {
+            p = walk.current;
+            walk.current = add(walk.current, walk.step);
+        }
+        block.remaining = walk.count - walk.done;
+        const __m256i inSpan = _mm256_cmpgt_epi32(_mm256_set1_epi32(block.remaining), laneIndex);
+        const float* depth = walk.depth + walk.done;
+        block.stored = block.remaining >= kLanes ? _mm256_loadu_ps(depth) : _mm256_maskload_ps(depth, inSpan);
+        block.z = block.stepped.depths();
+        block.nearer =
+            _mm256_and_ps(_mm256_cmp_ps(block.z, block.stored, _CMP_LT_OQ), _mm256_castsi256_ps(inSpan));
+        if (_mm256_movemask_ps(block.nearer) != 0) return true;
+    }
+    return false;
+}
+
 template <bool ordinary>
 void shadeSpan(const SpanSetup& span, const RasterTarget& target) {
     // Broadcast once the first pixel is visible: hidden spans never need them.
     LightLanes lights[kLightCount];
     bool lightsReady = false;
-    // Stepped one pixel at a time, exactly as the one-pixel routine steps.
-    __m256 current = _mm256_set_m128(span.normal, span.attributes);
-    const __m256 step = _mm256_set_m128(span.normalStep, span.attributeStep);
     uint32_t* colour = target.colorBuffer + span.first;
     float* depth = target.depthBuffer + span.first;
-    const __m256i laneIndex = _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7);
-
-    for (int done = 0; done < span.count; done += kLanes) {
-        SteppedPixels stepped;
-#pragma GCC unroll 8
-        for (__m256& p : stepped.pixel) {
-            p = current;
-            current = add(current, step);
-        }
-        const int remaining = span.count - done;
-        const __m256i inSpan = _mm256_cmpgt_epi32(_mm256_set1_epi32(remaining), laneIndex);
-        const __m256 stored =
-            remaining >= kLanes ? _mm256_loadu_ps(depth + done) : _mm256_maskload_ps(depth + done, inSpan);
-        const __m256 z = stepped.depths();
-        const __m256 nearer =
-            _mm256_and_ps(_mm256_cmp_ps(z, stored, _CMP_LT_OQ), _mm256_castsi256_ps(inSpan));
-        if (_mm256_movemask_ps(nearer) == 0) continue;
-        const PixelBlock block = stepped.transpose<!ordinary>(z);
+    SpanWalk walk = {_mm256_set_m128(span.normal, span.attributes),
+                     _mm256_set_m128(span.normalStep, span.attributeStep), depth, span.count, 0};
+    VisibleBlock visible;
+    for (; findVisibleBlock(walk, visible); walk.done += kLanes) {
+        const PixelBlock block = visible.stepped.transpose<!ordinary>(visible.z);
         __m256 light[3];
         if (!lightsReady) {
             broadcastLights(target.lights, lights);
@@ -293,13 +321,15 @@ void shadeSpan(const SpanSetup& span, const RasterTarget& target) {
                                    ? shadePixels<ordinary>(block, light, *target.texture)
                                    : _mm256_setzero_si256();
         // Masked stores are slow; a whole block is blended and stored instead.
+        const int done = walk.done;
         auto* colourBlock = reinterpret_cast<__m256i*>(colour + done);
-        if (remaining >= kLanes) {
-            _mm256_storeu_ps(depth + done, _mm256_blendv_ps(stored, z, nearer));
+        const __m256 nearer = visible.nearer;
+        if (visible.remaining >= kLanes) {
+            _mm256_storeu_ps(depth + done, _mm256_blendv_ps(visible.stored, visible.z, nearer));
             _mm256_storeu_si256(colourBlock, _mm256_blendv_epi8(_mm256_loadu_si256(colourBlock), shaded,
                                                                 _mm256_castps_si256(nearer)));
         } else {
-            _mm256_maskstore_ps(depth + done, _mm256_castps_si256(nearer), z);
+            _mm256_maskstore_ps(depth + done, _mm256_castps_si256(nearer), visible.z);
             _mm256_maskstore_epi32(reinterpret_cast<int*>(colourBlock), _mm256_castps_si256(nearer), shaded);
         }
     }

@@ -34,11 +34,12 @@ bool sameBits(const std::vector<float>& a, const std::vector<float>& b) {
     return std::memcmp(a.data(), b.data(), a.size() * sizeof(float)) == 0;
 }
 
-TEST(SpanEquivalence, Avx2MatchesTheReferenceBitForBit) {
-    if (!__builtin_cpu_supports("avx2")) GTEST_SKIP() << "no AVX2 on this processor";
-    std::mt19937 random(8122026);
+// Draws `count` random spans with both routines and stops at the first that differs.
+void expectSameSpans(std::mt19937& random, const Light (&lights)[kLightCount], int count) {
     RasterCanvas reference(kWidth, kRows), fast(kWidth, kRows);
-    for (int i = 0; i < 6000; ++i) {
+    std::copy(std::begin(lights), std::end(lights), reference.lights);
+    std::copy(std::begin(lights), std::end(lights), fast.lights);
+    for (int i = 0; i < count; ++i) {
         // Lengths 1 to 2000 from odd and even columns, some reaching past either side.
         const int length = 1 + int(random() % 2000);
         const int start = int(random() % (kWidth + 200)) - 100;
@@ -54,6 +55,38 @@ TEST(SpanEquivalence, Avx2MatchesTheReferenceBitForBit) {
             std::fill(reference.depth.begin(), reference.depth.end(), kClearDepth);
             std::fill(fast.depth.begin(), fast.depth.end(), kClearDepth);
         }
+    }
+}
+
+TEST(SpanEquivalence, Avx2MatchesTheReferenceBitForBit) {
+    if (!__builtin_cpu_supports("avx2")) GTEST_SKIP() << "no AVX2 on this processor";
+    std::mt19937 random(8122026);
+    expectSameSpans(random, RasterCanvas(1, 1).lights, 6000);
+}
+
+// Lights the fast routine cannot take its short cuts with: a negative, an infinite or a NaN
+// colour channel, or a direction with a fourth lane.
+TEST(SpanEquivalence, Avx2MatchesTheReferenceUnderUnusualLights) {
+    if (!__builtin_cpu_supports("avx2")) GTEST_SKIP() << "no AVX2 on this processor";
+    const float nan = std::numeric_limits<float>::quiet_NaN(), inf = std::numeric_limits<float>::infinity();
+    struct LightChange {
+        int light;
+        Vec4 Light::*field;
+        int lane;
+        float value;
+    };
+    const LightChange changes[] = {
+        {0, &Light::diffuse, 1, -30.0f},
+        {1, &Light::specular, 2, inf},
+        {2, &Light::diffuse, 0, nan},
+        {0, &Light::direction, 3, inf},
+    };
+    std::mt19937 random(9122026);
+    for (const LightChange& change : changes) {
+        RasterCanvas builtIn(1, 1);
+        (builtIn.lights[change.light].*change.field).lane[change.lane] = change.value;
+        SCOPED_TRACE(testing::Message() << "light " << change.light << " lane " << change.lane);
+        expectSameSpans(random, builtIn.lights, 600);
     }
 }
 
