@@ -288,12 +288,17 @@ inline bool findVisibleBlock(SpanWalk& walk, VisibleBlock& block) {
             walk.current = add(walk.current, walk.step);
         }
         block.remaining = walk.count - walk.done;
-        const __m256i inSpan = _mm256_cmpgt_epi32(_mm256_set1_epi32(block.remaining), laneIndex);
         const float* depth = walk.depth + walk.done;
-        block.stored = block.remaining >= kLanes ? _mm256_loadu_ps(depth) : _mm256_maskload_ps(depth, inSpan);
         block.z = block.stepped.depths();
-        block.nearer =
-            _mm256_and_ps(_mm256_cmp_ps(block.z, block.stored, _CMP_LT_OQ), _mm256_castsi256_ps(inSpan));
+        if (block.remaining >= kLanes) {
+            block.stored = _mm256_loadu_ps(depth);
+            block.nearer = _mm256_cmp_ps(block.z, block.stored, _CMP_LT_OQ);
+        } else {
+            const __m256i inSpan = _mm256_cmpgt_epi32(_mm256_set1_epi32(block.remaining), laneIndex);
+            block.stored = _mm256_maskload_ps(depth, inSpan);
+            block.nearer =
+                _mm256_and_ps(_mm256_cmp_ps(block.z, block.stored, _CMP_LT_OQ), _mm256_castsi256_ps(inSpan));
+        }
         if (_mm256_movemask_ps(block.nearer) != 0) return true;
     }
     return false;
