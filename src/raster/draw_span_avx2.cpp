@@ -2,6 +2,7 @@
 
 #include <immintrin.h>
 
+#include <cfloat>
 #include <cmath>
 
 #include "raster/span_setup.h"
@@ -132,11 +133,14 @@ template <bool ordinary>
 inline bool lightBlock(const PixelBlock& p, const LightLanes (&lights)[kLightCount],
                        __m256 (&accumulated)[3]) {
     const __m256 nearLength = ordinary ? mul(p.nz, p.nz) : add(mul(p.nz, p.nz), mul(p.nw, p.nw));
-    const __m256 r = _mm256_rsqrt_ps(add(add(mul(p.nx, p.nx), mul(p.ny, p.ny)), nearLength));
-    // A zero-length normal makes every facing NaN through its fourth lane: take the long way.
-    const bool infinite =
-        ordinary && _mm256_movemask_ps(_mm256_cmp_ps(r, _mm256_set1_ps(INFINITY), _CMP_EQ_OQ)) != 0;
-    if (ordinary && !infinite) {
+    const __m256 squaredLength = add(add(mul(p.nx, p.nx), mul(p.ny, p.ny)), nearLength);
+    const __m256 r = _mm256_rsqrt_ps(squaredLength);
+    // A zero-length normal makes every facing NaN through its fourth lane. Squared lengths
+    // below the normal range take the long way, which leaves r finite on the short one; the
+    // test waits on the sum, not on the reciprocal square root.
+    const bool nearZero = ordinary && _mm256_movemask_ps(_mm256_cmp_ps(squaredLength, _mm256_set1_ps(FLT_MIN),
+                                                                       _CMP_LT_OQ)) != 0;
+    if (ordinary && !nearZero) {
         return lightPixels<false>(p, r, lights, accumulated);
     }
     return lightPixels<true>(p, r, lights, accumulated);

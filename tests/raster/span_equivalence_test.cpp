@@ -25,6 +25,10 @@ float awkward(std::mt19937& random, float low, float high) {
 SpanEnd randomEnd(std::mt19937& random, int x) {
     Vec4 normal = {{awkward(random, -1, 1), awkward(random, -1, 1), awkward(random, -1, 1), 0.0f}};
     if (random() % 20 == 0) normal = {{0.0f, 0.0f, 0.0f, 0.0f}};
+    // So short that its squared length is subnormal.
+    if (random() % 20 == 0) {
+        for (float& lane : normal.lane) lane *= 1e-20f;
+    }
     if (random() % 40 == 0) normal.lane[3] = awkward(random, -1, 1);
     return {
         x, {{awkward(random, -4, 131), awkward(random, -4, 131), awkward(random, 900, 1100), 0.0f}}, normal};
