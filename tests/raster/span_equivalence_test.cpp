@@ -69,7 +69,7 @@ TEST(SpanEquivalence, Avx2MatchesTheReferenceBitForBit) {
 }
 
 // Lights the fast routine cannot take its short cuts with: a negative, an infinite or a NaN
-// colour channel, or a direction with a fourth lane.
+// colour channel, or an infinite fourth lane in a direction.
 TEST(SpanEquivalence, Avx2MatchesTheReferenceUnderUnusualLights) {
     if (!__builtin_cpu_supports("avx2")) GTEST_SKIP() << "no AVX2 on this processor";
     const float nan = std::numeric_limits<float>::quiet_NaN(), inf = std::numeric_limits<float>::infinity();
