@@ -264,14 +264,26 @@ bool isOrdinary(const SpanSetup& span, const Light* lights) {
 }
 
 // The pixels of a span, stepped one at a time exactly as the one-pixel routine steps them,
-// and the depths already in the buffer beside them.
+// and the depths already in the buffer beside them. The block after a visible one can be
+// stepped ahead, while the visible one is shaded.
 struct SpanWalk {
     __m256 current;
     __m256 step;
     const float* depth;
     int count;
     int done;
+    bool aheadReady;
+    SteppedPixels ahead;  // the next block's pixels when aheadReady
 };
+
+// Eight pixels, each one step after the one before.
+inline void stepBlock(SpanWalk& walk, SteppedPixels& stepped) {
+#pragma GCC unroll 8
+    for (__m256& p : stepped.pixel) {
+        p = walk.current;
+        walk.current = add(walk.current, walk.step);
+    }
+}
 
 // One block of the walk: its pixels, the depths stored under them and the lanes in the span
 // whose depth is nearer.
@@ -286,10 +298,11 @@ struct VisibleBlock {
 inline bool findVisibleBlock(SpanWalk& walk, VisibleBlock& block) {
     const __m256i laneIndex = _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7);
     for (; walk.done < walk.count; walk.done += kLanes) {
-#pragma GCC unroll 8
-        for (__m256& p : block.stepped.pixel) {
-            p = walk.current;
-            walk.current = add(walk.current, walk.step);
+        if (walk.aheadReady) {
+            block.stepped = walk.ahead;
+            walk.aheadReady = false;
+        } else {
+            stepBlock(walk, block.stepped);
         }
         block.remaining = walk.count - walk.done;
         const float* depth = walk.depth + walk.done;
@@ -315,11 +328,22 @@ void shadeSpan(const SpanSetup& span, const RasterTarget& target) {
     bool lightsReady = false;
     uint32_t* colour = target.colorBuffer + span.first;
     float* depth = target.depthBuffer + span.first;
-    SpanWalk walk = {_mm256_set_m128(span.normal, span.attributes),
-                     _mm256_set_m128(span.normalStep, span.attributeStep), depth, span.count, 0};
+    SpanWalk walk;
+    walk.current = _mm256_set_m128(span.normal, span.attributes);
+    walk.step = _mm256_set_m128(span.normalStep, span.attributeStep);
+    walk.depth = depth;
+    walk.count = span.count;
+    walk.done = 0;
+    walk.aheadReady = false;
     VisibleBlock visible;
     for (; findVisibleBlock(walk, visible); walk.done += kLanes) {
         const PixelBlock block = visible.stepped.transpose<!ordinary>(visible.z);
+        // The next block's chain of additions then runs beside this block's shading rather
+        // than after it.
+        if (walk.done + kLanes < walk.count) {
+            stepBlock(walk, walk.ahead);
+            walk.aheadReady = true;
+        }
         __m256 light[3];
         if (!lightsReady) {
             broadcastLights(target.lights, lights);
