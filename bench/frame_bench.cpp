@@ -5,15 +5,15 @@
 // runs alone, so none evicts another's buffers; every frame's colour buffer must hash the
 // same on both paths.
 
-#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <vector>
 
 #include "pipeline/frame_driver.h"
+#include "pipeline/frame_hash.h"
 #include "platform/pages.h"
+#include "render/frame_times.h"
 #include "scene/preparation.h"
 
 namespace {
@@ -21,50 +21,21 @@ namespace {
 using namespace quorvel;
 using Clock = std::chrono::steady_clock;
 
-struct Times {
-    std::vector<double> milliseconds;
-
-    double mean() const {
-        double sum = 0;
-        for (double t : milliseconds) sum += t;
-        return sum / double(milliseconds.size());
-    }
-    double percentile(double fraction) const {
-        std::vector<double> sorted = milliseconds;
-        std::sort(sorted.begin(), sorted.end());
-        return sorted[std::min(sorted.size() - 1, size_t(fraction * double(sorted.size())))];
-    }
-};
-
-// FNV-1a over 64-bit words: quick enough to run on every frame between timings.
-uint64_t hashPixels(const uint32_t* pixels, size_t count) {
-    uint64_t hash = 14695981039346656037ull;
-    for (size_t i = 0; i + 1 < count; i += 2) {
-        uint64_t word;
-        std::memcpy(&word, pixels + i, sizeof word);
-        hash = (hash ^ word) * 1099511628211ull;
-    }
-    if (count % 2 != 0) hash = (hash ^ pixels[count - 1]) * 1099511628211ull;
-    return hash;
-}
-
 // Draws `frames` frames of the cycle from its start, on fresh buffers; records each one's
 // time, its hash, or both.
-void runCycle(Scene& scene, int width, int height, int frames, const RenderPath& path, Times* times,
-              std::vector<uint64_t>* hashes, uint32_t* colour, float* depth) {
-    const size_t pixels = size_t(width) * height;
-    Viewport viewport = makeViewport(uint16_t(width), uint16_t(height), colour, depth);
-    Animation animation = startAnimation(viewport.height);
+void runCycle(const Scene& scene, const Viewport& viewport, int frames, const RenderPath& path,
+              FrameTimes* times, std::vector<uint64_t>* hashes) {
+    const size_t pixels = size_t{viewport.width} * viewport.height;
+    FrameState state = startFrames(scene, viewport);
     for (int frame = 0; frame < frames; ++frame) {
         const Clock::time_point start = Clock::now();
-        renderFrame(scene, animation, viewport, path);
-        if (times)
-            times->milliseconds.push_back(
-                std::chrono::duration<double, std::milli>(Clock::now() - start).count());
-        if (hashes) hashes->push_back(hashPixels(viewport.colorBuffer, pixels));
-        advanceFrameCounter(animation);
+        renderFrame(scene, viewport, state, path);
+        if (times) recordFrameTime(*times, std::chrono::duration<double>(Clock::now() - start).count());
+        if (hashes) hashes->push_back(frameHash(viewport.colorBuffer, pixels));
     }
 }
+
+double meanMilliseconds(const FrameTimes& times) { return 1e3 * times.totalSeconds / double(times.count); }
 
 }  // namespace
 
@@ -91,21 +62,23 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "frame_bench: cannot allocate frame buffers\n");
         return 1;
     }
-    Times fastTimes, referenceTimes;
+    const Viewport viewport = makeViewport(uint16_t(width), uint16_t(height), colour, depth);
+    FrameTimes fastTimes = makeFrameTimes(), referenceTimes = makeFrameTimes();
     std::vector<uint64_t> fastHashes, referenceHashes;
     // Hashing reads the whole colour buffer, which would evict what the next frame uses:
     // each path is timed in a cycle of its own and hashed in another.
-    runCycle(scene, width, height, frames, fastestRenderPath(), &fastTimes, nullptr, colour, depth);
-    runCycle(scene, width, height, frames, fastestRenderPath(), nullptr, &fastHashes, colour, depth);
-    runCycle(scene, width, height, frames, referenceRenderPath(), &referenceTimes, nullptr, colour, depth);
-    runCycle(scene, width, height, frames, referenceRenderPath(), nullptr, &referenceHashes, colour, depth);
+    runCycle(scene, viewport, frames, fastestRenderPath(), &fastTimes, nullptr);
+    runCycle(scene, viewport, frames, fastestRenderPath(), nullptr, &fastHashes);
+    runCycle(scene, viewport, frames, referenceRenderPath(), &referenceTimes, nullptr);
+    runCycle(scene, viewport, frames, referenceRenderPath(), nullptr, &referenceHashes);
     int differing = 0;
     for (int frame = 0; frame < frames; ++frame)
         differing += fastHashes[size_t(frame)] != referenceHashes[size_t(frame)];
     std::printf(
         "frame_bench %dx%d, %d frames: renderFrame mean %.3f ms, median %.3f ms, p99 %.3f ms; "
         "reference on one thread mean %.3f ms; speed-up %.2fx; frames differing from the reference: %d\n",
-        width, height, frames, fastTimes.mean(), fastTimes.percentile(0.5), fastTimes.percentile(0.99),
-        referenceTimes.mean(), referenceTimes.mean() / fastTimes.mean(), differing);
+        width, height, frames, meanMilliseconds(fastTimes), 1e3 * frameTimePercentile(fastTimes, 0.5),
+        1e3 * frameTimePercentile(fastTimes, 0.99), meanMilliseconds(referenceTimes),
+        meanMilliseconds(referenceTimes) / meanMilliseconds(fastTimes), differing);
     return differing == 0 ? 0 : 1;
 }

@@ -5,9 +5,9 @@
 
 #include <vector>
 
-#include "pipeline/frame_driver.h"
-#include "raster/draw_span.h"
+#include "pipeline/fill_buffer.h"
 #include "raster/draw_span_avx2.h"
+#include "raster/draw_span_reference.h"
 #include "raster/draw_triangle.h"
 #include "scene/preparation.h"
 
@@ -54,7 +54,7 @@ void span(benchmark::State& state) {
     }
     state.SetItemsProcessed(state.iterations() * length);
 }
-BENCHMARK_TEMPLATE(span, drawSpan)->ArgsProduct({{16, 1500}, {0, 1, 2}});
+BENCHMARK_TEMPLATE(span, drawSpanReference)->ArgsProduct({{16, 1500}, {0, 1, 2}});
 BENCHMARK_TEMPLATE(span, drawSpanAvx2)->ArgsProduct({{16, 1500}, {0, 1, 2}});
 
 void triangle(benchmark::State& state) {

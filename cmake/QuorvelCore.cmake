@@ -9,15 +9,16 @@ add_library(quorvel_core STATIC
   src/scene/normals.cpp
   src/scene/preparation.cpp
   src/scene/vector_math.cpp
-  src/raster/draw_span.cpp
+  src/raster/draw_span_reference.cpp
   src/raster/draw_span_avx2.cpp
   src/raster/draw_triangle.cpp
   src/raster/span_routines.cpp
   src/pipeline/animation.cpp
-  src/pipeline/band_projection.cpp
+  src/pipeline/draw_faces.cpp
   src/pipeline/drawn_area.cpp
   src/pipeline/fill_buffer.cpp
   src/pipeline/frame_driver.cpp
+  src/pipeline/frame_hash.cpp
 )
 target_include_directories(quorvel_core PUBLIC ${PROJECT_SOURCE_DIR}/src)
 target_link_libraries(quorvel_core PUBLIC quorvel_threads)

@@ -3,7 +3,7 @@
 add_library(quorvel_render_lib STATIC
   tools/render/image_file.cpp
   tools/render/render_options.cpp
-  tools/render/frame_statistics.cpp
+  tools/render/frame_times.cpp
   tools/render/render_run.cpp
 )
 target_include_directories(quorvel_render_lib PUBLIC ${PROJECT_SOURCE_DIR}/tools)
@@ -15,7 +15,7 @@ target_link_libraries(quorvel-render PRIVATE quorvel_render_lib)
 add_executable(quorvel-draw-picture tools/draw_picture.cpp)
 
 # The windowed program.
-add_library(quorvel_shell STATIC src/shell/drawing_area.cpp src/shell/main_loop.cpp src/shell/window_proc.cpp)
+add_library(quorvel_shell STATIC src/shell/drawing_area.cpp src/shell/main_loop.cpp src/shell/handle_window_event.cpp)
 target_link_libraries(quorvel_shell PUBLIC quorvel_core quorvel_window)
 
 add_executable(quorvel src/shell/startup.cpp)

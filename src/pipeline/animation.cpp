@@ -31,10 +31,10 @@ void updateRotation(Animation& animation) {
     animation.rotationB = rotationTable(2.0 * a);
 }
 
-void transformPoints(const Animation& animation, const Vec3* source, Vec3* destination, int count) {
+void transformPoints(const Animation& animation, const Vec3* source, Vec3* destination, size_t count) {
     const float cosA = animation.rotationA.lane[0], sinA = animation.rotationA.lane[1];
     const float cos2A = animation.rotationB.lane[0], sin2A = animation.rotationB.lane[1];
-    for (int i = 0; i < count; ++i) {
+    for (size_t i = 0; i < count; ++i) {
         const Vec3 p = source[i];
         const float y1 = cos2A * p.y + sin2A * p.z;
         const float z1 = cos2A * p.z - sin2A * p.y;

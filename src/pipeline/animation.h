@@ -1,6 +1,7 @@
 #pragma once
 
 #include <bit>
+#include <cstddef>
 #include <cstdint>
 
 #include "scene/vector_types.h"
@@ -35,7 +36,7 @@ Animation startAnimation(int height);
 void updateRotation(Animation& animation);
 // Rotates by 2a about x, then mixes x and z by a (a mirror); float products rounded
 // before each sum.
-void transformPoints(const Animation& animation, const Vec3* source, Vec3* destination, int count);
+void transformPoints(const Animation& animation, const Vec3* source, Vec3* destination, size_t count);
 void advanceZoom(Animation& animation);
 void advanceFrameCounter(Animation& animation);
 

@@ -4,8 +4,6 @@
 
 #include <cstring>
 
-#include "pipeline/frame_driver.h"
-
 namespace quorvel {
 namespace {
 

@@ -1,19 +1,25 @@
 #include "pipeline/frame_driver.h"
 
-#include "pipeline/band_projection.h"
 #include "pipeline/drawn_area.h"
 #include "platform/worker_thread.h"
+#include "raster/draw_span_reference.h"
 #include "raster/span_routines.h"
 
 namespace quorvel {
 namespace {
 
+// Zoom repeats every kZoomCycleFrames frames and the rotation every 512 from frame 0 on,
+// so the whole animation repeats after their least common multiple.
+constexpr uint64_t kAnimationPeriod = 57 * 512;
+static_assert(kAnimationPeriod % kZoomCycleFrames == 0 && kAnimationPeriod % kFramesPerRotationCycle == 0);
+
 void bandWorker(void* job) { renderBand(*static_cast<const BandJob*>(job)); }
 
-void animate(Scene& scene, Animation& animation) {
+void animate(const Scene& scene, FrameState& state) {
+    Animation& animation = state.animation;
     updateRotation(animation);
-    transformPoints(animation, scene.vertices, scene.transformedVertices, scene.vertexCount);
-    transformPoints(animation, scene.vertexNormals, scene.transformedNormals, scene.vertexCount);
+    transformPoints(animation, scene.vertices.data(), state.mesh.vertices.data(), scene.vertices.size());
+    transformPoints(animation, scene.vertexNormals.data(), state.mesh.normals.data(), scene.vertices.size());
     advanceZoom(animation);
 }
 
@@ -37,20 +43,49 @@ void renderBandsInParallel(BandJob (&jobs)[kBandCount]) {
 
 RenderPath fastestRenderPath() { return {fastestSpanRoutine(), true}; }
 
-RenderPath referenceRenderPath() { return {drawSpan, false}; }
+RenderPath referenceRenderPath() { return {drawSpanReference, false}; }
 
-void renderFrame(Scene& scene, Animation& animation, Viewport& viewport, const RenderPath& path) {
+FrameState startFrames(const Scene& scene, const Viewport& viewport) {
+    FrameState state;
+    state.animation = startAnimation(viewport.height);
+    state.mesh.vertices.resize(scene.vertices.size());
+    state.mesh.normals.resize(scene.vertices.size());
+    // What the buffers hold before the first frame is unknown: all of it gets cleared.
+    for (int b = 0; b < kBandCount; ++b)
+        state.drawn[b] = startDrawnStrips(bandRect(b, viewport.width, viewport.height), true);
+    return state;
+}
+
+PixelRect renderFrame(const Scene& scene, const Viewport& viewport, FrameState& state,
+                      const RenderPath& path) {
+    const PixelRect before = drawnBounds(viewport, state.drawn);
     // Only where the last frame drew differs from the clear values.
-    clearDrawnArea(viewport);
-    animate(scene, animation);
+    clearDrawnArea(viewport, state.drawn);
+    animate(scene, state);
 
     BandJob jobs[kBandCount];
-    for (int b = 0; b < kBandCount; ++b)
-        jobs[b] = {b, &scene, animation.scale, &viewport, path.drawSpan, &viewport.drawn[b]};
+    for (int b = 0; b < kBandCount; ++b) {
+        jobs[b] = {bandRect(b, viewport.width, viewport.height),
+                   &scene,
+                   &state.mesh,
+                   state.animation.scale,
+                   &viewport,
+                   path.spanRoutine,
+                   &state.drawn[b]};
+    }
     if (path.bandWorkers) {
         renderBandsInParallel(jobs);
     } else {
         for (const BandJob& job : jobs) renderBand(job);
+    }
+    advanceFrameCounter(state.animation);
+    return enclosing(before, drawnBounds(viewport, state.drawn));
+}
+
+void skipFrames(FrameState& state, uint64_t count) {
+    for (uint64_t i = 0; i < count % kAnimationPeriod; ++i) {
+        advanceZoom(state.animation);
+        advanceFrameCounter(state.animation);
     }
 }
 

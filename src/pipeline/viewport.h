@@ -2,14 +2,12 @@
 
 #include <cstdint>
 
-#include "raster/raster_types.h"
-
 namespace quorvel {
 
 inline constexpr int16_t kDepthOffset = 1000;  // added to every projected depth
-inline constexpr int kBandCount = 2;           // top half, bottom half
 
 // The drawing area and its two buffers, width x height words each, rows top to bottom.
+// The record itself is read-only once made; the frame writes only into the buffers.
 struct Viewport {
     uint16_t width;
     uint16_t height;
@@ -18,26 +16,16 @@ struct Viewport {
     int16_t depthOffset;
     uint32_t* colorBuffer;  // bytes blue, green, red, 0
     float* depthBuffer;     // smaller is nearer
-    // Where the last frame's spans fell, band by band: everywhere else both buffers hold
-    // their clear values. Before the first frame that is unknown, so it starts as everything.
-    DrawnStrips drawn[kBandCount];
 };
 
 inline Viewport makeViewport(uint16_t width, uint16_t height, uint32_t* colorBuffer, float* depthBuffer) {
-    Viewport viewport = {width,
-                         height,
-                         static_cast<int16_t>(width / 2),
-                         static_cast<int16_t>(height / 2),
-                         kDepthOffset,
-                         colorBuffer,
-                         depthBuffer,
-                         {}};
-    const int bandRows = height / kBandCount;
-    for (DrawnStrips& band : viewport.drawn) {
-        band.stripRows = bandRows > kStripsPerBand ? (bandRows + kStripsPerBand - 1) / kStripsPerBand : 1;
-        for (ColumnSpan& strip : band.columns) strip = {0, static_cast<int16_t>(width)};
-    }
-    return viewport;
+    return {width,
+            height,
+            static_cast<int16_t>(width / 2),
+            static_cast<int16_t>(height / 2),
+            kDepthOffset,
+            colorBuffer,
+            depthBuffer};
 }
 
 }  // namespace quorvel

@@ -3,9 +3,11 @@
 #include <cstdint>
 #include <string>
 
+#include "scene/pixel_rect.h"
+
 namespace quorvel {
 
-// Key codes as the window procedure sees them.
+// Key codes as the shell sees them.
 inline constexpr int kKeySpace = 0x20;
 inline constexpr int kKeyEscape = 0x1B;
 
@@ -18,11 +20,6 @@ enum class WindowEventKind {
 struct WindowEvent {
     WindowEventKind kind;
     int key;  // with KeyDown
-};
-
-// Rows top..bottom-1 and columns left..right-1 of a frame; empty when either is.
-struct FrameRegion {
-    int top, bottom, left, right;
 };
 
 struct ScreenSize {
@@ -41,7 +38,7 @@ uint32_t* windowFrameBuffer();
 // Shows a top-down bitmap of 32-bit pixels (bytes blue, green, red, 0) one-to-one in the
 // client area. Only `changed` may differ from the frame shown before: the rest is copied
 // again only when the window may have lost it (its first frame, or after an exposure).
-void present(const uint32_t* pixels, int width, int height, const FrameRegion& changed);
+void present(const uint32_t* pixels, int width, int height, const PixelRect& changed);
 // Takes at most one waiting event; false when none is waiting.
 bool nextEvent(WindowEvent& event);
 void sleepMilliseconds(int milliseconds);

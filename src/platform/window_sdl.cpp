@@ -22,7 +22,7 @@ bool asksForContents(const SDL_Event& event) {
 }
 
 // Rows top..bottom-1 of the window surface, columns left..right-1, from our pixels.
-void copyToSurface(SDL_Surface& surface, const uint32_t* pixels, int width, const FrameRegion& region) {
+void copyToSurface(SDL_Surface& surface, const uint32_t* pixels, int width, const PixelRect& region) {
     const int rowBytes = width * 4;
     const uint32_t* source = pixels + static_cast<size_t>(region.top) * width + region.left;
     auto* destination = static_cast<uint8_t*>(surface.pixels) +
@@ -85,9 +85,9 @@ bool openWindow(int width, int height, const char* caption, std::string& error) 
 
 uint32_t* windowFrameBuffer() { return sharedFramePixels(); }
 
-void present(const uint32_t* pixels, int width, int height, const FrameRegion& changed) {
-    const FrameRegion region = wholeFrameNeeded ? FrameRegion{0, height, 0, width} : changed;
-    if (region.top >= region.bottom || region.left >= region.right) return;
+void present(const uint32_t* pixels, int width, int height, const PixelRect& changed) {
+    const PixelRect region = wholeFrameNeeded ? PixelRect{0, height, 0, width} : changed;
+    if (isEmpty(region)) return;
     const SDL_Rect rect = {region.left, region.top, region.right - region.left, region.bottom - region.top};
     if (pixels == sharedFramePixels()) {
         presentSharedFrame(rect.x, rect.y, rect.w, rect.h);

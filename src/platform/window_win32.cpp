@@ -85,7 +85,7 @@ bool openWindow(int width, int height, const char* caption, std::string& error) 
 uint32_t* windowFrameBuffer() { return nullptr; }
 
 // The whole frame every time, in one call; `changed` is not needed here.
-void present(const uint32_t* pixels, int width, int height, const FrameRegion&) {
+void present(const uint32_t* pixels, int width, int height, const PixelRect&) {
     StretchDIBits(state.context, 0, 0, width, height, 0, 0, width, height, pixels,
                   reinterpret_cast<const BITMAPINFO*>(&state.bitmap), DIB_RGB_COLORS, SRCCOPY);
 }

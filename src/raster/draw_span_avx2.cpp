@@ -6,14 +6,14 @@
 #include <cmath>
 
 #include "raster/span_setup.h"
+#include "scene/approx_math.h"
 
 namespace quorvel {
 namespace {
 
 constexpr int kLanes = 8;
-constexpr float kTexelCeiling = 124.0f;
 // Texture coordinates within this bound keep every bilinear weight finite.
-constexpr float kOrdinaryCoordinate = 1e6f;
+constexpr float kFiniteWeightBound = 1e6f;
 
 struct LightLanes {
     __m256 direction[4];
@@ -52,9 +52,9 @@ struct SteppedPixels {
                                       _mm256_shuffle_ps(high[2], high[3], 0x44), 0x20);
     }
 
-    // Without `withW` the fourth normal lane is taken as zero: in an ordinary span it is a
-    // zero of either sign in every pixel, and the lighting gives the same bits for both.
-    template <bool withW>
+    // Off the general path the fourth normal lane is taken as zero: there it is a zero of
+    // either sign in every pixel, and the lighting gives the same bits for both.
+    template <bool general>
     PixelBlock transpose(__m256 z) const {
         __m256 low[4];
 #pragma GCC unroll 4
@@ -66,9 +66,9 @@ struct SteppedPixels {
                      vLast = _mm256_shuffle_ps(low[2], low[3], 0xEE);
         const __m256 zFirst = _mm256_shuffle_ps(high[0], high[1], 0x44);
         const __m256 zLast = _mm256_shuffle_ps(high[2], high[3], 0x44);
-        const __m256 w = withW ? _mm256_permute2f128_ps(_mm256_shuffle_ps(high[0], high[1], 0xEE),
-                                                        _mm256_shuffle_ps(high[2], high[3], 0xEE), 0x31)
-                               : _mm256_setzero_ps();
+        const __m256 w = general ? _mm256_permute2f128_ps(_mm256_shuffle_ps(high[0], high[1], 0xEE),
+                                                          _mm256_shuffle_ps(high[2], high[3], 0xEE), 0x31)
+                                 : _mm256_setzero_ps();
         return {_mm256_permute2f128_ps(uFirst, uLast, 0x20),
                 _mm256_permute2f128_ps(vFirst, vLast, 0x20),
                 z,
@@ -83,34 +83,34 @@ inline __m256 add(__m256 a, __m256 b) { return _mm256_add_ps(a, b); }
 inline __m256 mul(__m256 a, __m256 b) { return _mm256_mul_ps(a, b); }
 
 // Strongest single light per channel (blue, green, red), clamped to 255; a NaN facing
-// counts as 0. Without `withW` the normal's fourth lane and the lights' are known to be
-// zero and the reciprocal square root finite, which leaves every sum bit-identical once
+// counts as 0. Off the general path the normal's fourth lane and the lights' are known to
+// be zero and the reciprocal square root finite, which leaves every sum bit-identical once
 // d = max(facing, 0) has folded away the sign of a zero. Returns false when no pixel faces
 // any light, which leaves every channel zero.
-template <bool withW>
+template <bool general>
 inline bool lightPixels(const PixelBlock& p, __m256 r, const LightLanes (&lights)[kLightCount],
                         __m256 (&accumulated)[3]) {
     const __m256 x = mul(p.nx, r), y = mul(p.ny, r), z = mul(p.nz, r);
-    const __m256 w = withW ? mul(p.nw, r) : _mm256_setzero_ps();
+    const __m256 w = general ? mul(p.nw, r) : _mm256_setzero_ps();
     const __m256 zero = _mm256_setzero_ps();
 #pragma GCC unroll 3
     for (__m256& channel : accumulated) channel = zero;
-    bool anyFacing = withW;
+    bool anyFacing = general;
 #pragma GCC unroll 3
     for (int i = 0; i < kLightCount; ++i) {
         const LightLanes& light = lights[i];
-        const __m256 near =
-            withW ? add(mul(z, light.direction[2]), mul(w, light.direction[3])) : mul(z, light.direction[2]);
+        const __m256 near = general ? add(mul(z, light.direction[2]), mul(w, light.direction[3]))
+                                    : mul(z, light.direction[2]);
         // Along the view the sideways terms are zeros, which change at most the sign of a
         // zero facing, and d drops that. A non-finite x or y comes only with r = 0 or NaN,
         // which makes z x dz zero or NaN and d zero by either sum.
-        const __m256 facing = !withW && light.alongView
+        const __m256 facing = !general && light.alongView
                                   ? near
                                   : add(add(mul(x, light.direction[0]), mul(y, light.direction[1])), near);
         const __m256 d = _mm256_max_ps(facing, zero);
         // Facing away everywhere: with finite, non-negative light colours this light adds
         // max(acc, 0) = acc to every channel. d is never NaN or -0, so a zero one has no bits.
-        if (!withW && _mm256_testz_si256(_mm256_castps_si256(d), _mm256_castps_si256(d))) continue;
+        if (!general && _mm256_testz_si256(_mm256_castps_si256(d), _mm256_castps_si256(d))) continue;
         anyFacing = true;
         __m256 highlight = mul(d, d);
         highlight = mul(highlight, highlight);
@@ -120,7 +120,7 @@ inline bool lightPixels(const PixelBlock& p, __m256 r, const LightLanes (&lights
         for (int c = 0; c < 3; ++c) {
             const __m256 glow = add(mul(d, light.diffuse[c]), mul(highlight, light.specular[c]));
             // The first light meets zeros, and its finite, non-negative glow wins against them.
-            accumulated[c] = !withW && i == 0 ? glow : _mm256_max_ps(accumulated[c], glow);
+            accumulated[c] = !general && i == 0 ? glow : _mm256_max_ps(accumulated[c], glow);
         }
     }
     const __m256 ceiling = _mm256_set1_ps(255.0f);
@@ -129,20 +129,20 @@ inline bool lightPixels(const PixelBlock& p, __m256 r, const LightLanes (&lights
     return anyFacing;
 }
 
-template <bool ordinary>
+inline bool anyBelowNormalRange(__m256 value) {
+    return _mm256_movemask_ps(_mm256_cmp_ps(value, _mm256_set1_ps(FLT_MIN), _CMP_LT_OQ)) != 0;
+}
+
+template <bool general>
 inline bool lightBlock(const PixelBlock& p, const LightLanes (&lights)[kLightCount],
                        __m256 (&accumulated)[3]) {
-    const __m256 nearLength = ordinary ? mul(p.nz, p.nz) : add(mul(p.nz, p.nz), mul(p.nw, p.nw));
+    const __m256 nearLength = general ? add(mul(p.nz, p.nz), mul(p.nw, p.nw)) : mul(p.nz, p.nz);
     const __m256 squaredLength = add(add(mul(p.nx, p.nx), mul(p.ny, p.ny)), nearLength);
-    const __m256 r = _mm256_rsqrt_ps(squaredLength);
-    // A zero-length normal makes every facing NaN through its fourth lane. Squared lengths
-    // below the normal range take the long way, which leaves r finite on the short one; the
-    // test waits on the sum, not on the reciprocal square root.
-    const bool nearZero = ordinary && _mm256_movemask_ps(_mm256_cmp_ps(squaredLength, _mm256_set1_ps(FLT_MIN),
-                                                                       _CMP_LT_OQ)) != 0;
-    if (ordinary && !nearZero) {
-        return lightPixels<false>(p, r, lights, accumulated);
-    }
+    const __m256 r = approxReciprocalSqrt8(squaredLength);
+    // A zero-length normal makes every facing NaN through its fourth lane. A block with a
+    // squared length below the normal range takes the general path, which leaves r finite
+    // off it; the test waits on the sum, not on the reciprocal square root.
+    if (!general && !anyBelowNormalRange(squaredLength)) return lightPixels<false>(p, r, lights, accumulated);
     return lightPixels<true>(p, r, lights, accumulated);
 }
 
@@ -187,9 +187,9 @@ inline void fetchTexelPairs(const Texture& texture, __m256i index, __m256i& t00,
 }
 
 // Light times the bilinear texel, rounded to even, shifted right by 8 and saturated.
-template <bool ordinary>
+template <bool general>
 inline __m256i shadePixels(const PixelBlock& p, const __m256 (&light)[3], const Texture& texture) {
-    const __m256 ceiling = _mm256_set1_ps(kTexelCeiling);
+    const __m256 ceiling = _mm256_set1_ps(static_cast<float>(kTexelCeiling));
     const __m256 u = _mm256_min_ps(p.u, ceiling), v = _mm256_min_ps(p.v, ceiling);
     const __m256i iu = _mm256_cvttps_epi32(u), iv = _mm256_cvttps_epi32(v);
     const __m256 fu = _mm256_sub_ps(u, _mm256_cvtepi32_ps(iu)), fv = _mm256_sub_ps(v, _mm256_cvtepi32_ps(iv));
@@ -215,9 +215,9 @@ inline __m256i shadePixels(const PixelBlock& p, const __m256 (&light)[3], const 
         return _mm256_srli_epi32(_mm256_cvtps_epi32(mul(light[c], texel[c])), 8);
     };
     // The fourth channel is a sum of 0 x weight: NaN exactly where a weight is not finite,
-    // which ordinary coordinates rule out.
+    // which only the general path allows.
     __m256i alpha = _mm256_setzero_si256();
-    if (!ordinary) {
+    if (general) {
         const __m256 zero = _mm256_setzero_ps();
         const __m256 sum = add(add(mul(zero, w00), mul(zero, w10)), add(mul(zero, w01), mul(zero, w11)));
         alpha = _mm256_srli_epi32(_mm256_cvtps_epi32(mul(zero, sum)), 8);
@@ -241,26 +241,29 @@ bool staysWithin(const SpanSetup& span, int lane, float bound) {
 }
 
 // Blue, green and red finite and not negative; the fourth lane is never shaded.
-bool isOrdinaryColour(const Vec4& colour) {
+bool isFiniteAndNotNegative(const Vec4& colour) {
     const __m128 c = _mm_load_ps(colour.lane);
     const __m128 inRange =
         _mm_and_ps(_mm_cmpge_ps(c, _mm_setzero_ps()), _mm_cmplt_ps(c, _mm_set1_ps(INFINITY)));
     return (_mm_movemask_ps(inRange) & 0x7) == 0x7;
 }
 
-bool isOrdinaryLight(const Light& light) {
-    return light.direction.lane[3] == 0.0f && isOrdinaryColour(light.diffuse) &&
-           isOrdinaryColour(light.specular);
+bool lightNeedsGeneralPath(const Light& light) {
+    return light.direction.lane[3] != 0.0f || !isFiniteAndNotNegative(light.diffuse) ||
+           !isFiniteAndNotNegative(light.specular);
 }
 
-bool isOrdinary(const SpanSetup& span, const Light* lights) {
+// The general path honours a fourth normal or light lane that is not zero, light colours
+// that are negative or not finite, and texture coordinates that make bilinear weights
+// infinite; every other span takes the short cuts.
+bool needsGeneralPath(const SpanSetup& span, const Light* lights) {
     alignas(16) float normal[4], normalStep[4];
     _mm_store_ps(normal, span.normal);
     _mm_store_ps(normalStep, span.normalStep);
-    bool lightsOrdinary = true;
-    for (int i = 0; i < kLightCount; ++i) lightsOrdinary = lightsOrdinary && isOrdinaryLight(lights[i]);
-    return lightsOrdinary && normal[3] == 0.0f && normalStep[3] == 0.0f &&
-           staysWithin(span, 0, kOrdinaryCoordinate) && staysWithin(span, 1, kOrdinaryCoordinate);
+    bool general = false;
+    for (int i = 0; i < kLightCount; ++i) general = general || lightNeedsGeneralPath(lights[i]);
+    return general || normal[3] != 0.0f || normalStep[3] != 0.0f ||
+           !staysWithin(span, 0, kFiniteWeightBound) || !staysWithin(span, 1, kFiniteWeightBound);
 }
 
 // The pixels of a span, stepped one at a time exactly as the one-pixel routine steps them,
@@ -321,7 +324,7 @@ inline bool findVisibleBlock(SpanWalk& walk, VisibleBlock& block) {
     return false;
 }
 
-template <bool ordinary>
+template <bool general>
 void shadeSpan(const SpanSetup& span, const RasterTarget& target) {
     // Broadcast once the first pixel is visible: hidden spans never need them.
     LightLanes lights[kLightCount];
@@ -337,7 +340,7 @@ void shadeSpan(const SpanSetup& span, const RasterTarget& target) {
     walk.aheadReady = false;
     VisibleBlock visible;
     for (; findVisibleBlock(walk, visible); walk.done += kLanes) {
-        const PixelBlock block = visible.stepped.transpose<!ordinary>(visible.z);
+        const PixelBlock block = visible.stepped.transpose<general>(visible.z);
         // The next block's chain of additions then runs beside this block's shading rather
         // than after it.
         if (walk.done + kLanes < walk.count) {
@@ -349,9 +352,10 @@ void shadeSpan(const SpanSetup& span, const RasterTarget& target) {
             broadcastLights(target.lights, lights);
             lightsReady = true;
         }
-        // Unlit, an ordinary block's texels are finite, so every channel is 0 x texel = 0.
-        const __m256i shaded = lightBlock<ordinary>(block, lights, light)
-                                   ? shadePixels<ordinary>(block, light, *target.texture)
+        // Unlit off the general path, a block's texels are finite, so every channel is
+        // 0 x texel = 0.
+        const __m256i shaded = lightBlock<general>(block, lights, light)
+                                   ? shadePixels<general>(block, light, *target.texture)
                                    : _mm256_setzero_si256();
         // Masked stores are slow; a whole block is blended and stored instead.
         const int done = walk.done;
@@ -373,7 +377,7 @@ void shadeSpan(const SpanSetup& span, const RasterTarget& target) {
 void drawSpanAvx2(int row, const SpanEnd& endA, const SpanEnd& endB, const RasterTarget& target) {
     SpanSetup span;
     if (!setUpSpan(row, endA, endB, target.band, target.rowPitch, span)) return;
-    if (isOrdinary(span, target.lights)) {
+    if (needsGeneralPath(span, target.lights)) {
         shadeSpan<true>(span, target);
     } else {
         shadeSpan<false>(span, target);

@@ -4,7 +4,7 @@
 
 namespace quorvel {
 
-// drawSpan eight pixels at a time, bit for bit: pixel k gets the attributes and normal the
+// drawSpanReference eight pixels at a time, bit for bit: pixel k gets the attributes and normal the
 // one-by-one stepping gives it, and every per-pixel operation happens in the same order.
 // Needs a processor with AVX2 and a texture whose fourth bytes are zero.
 void drawSpanAvx2(int row, const SpanEnd& endA, const SpanEnd& endB, const RasterTarget& target);

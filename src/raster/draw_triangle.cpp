@@ -57,7 +57,7 @@ inline SpanEnd spanEnd(const Edge& edge) {
 
 // Widens the strip of `row` by the columns a span between x0 and x1 can draw in the band.
 void noteSpan(int row, int x0, int x1, const RasterTarget& target) {
-    const BandRect& band = target.band;
+    const PixelRect& band = target.band;
     const int left = std::max<int>(std::min(x0, x1), band.left);
     const int right = std::min<int>(std::max(x0, x1), band.right);
     if (row < band.top || left >= right) return;
@@ -73,7 +73,7 @@ void walkRows(int first, int last, Edge& longEdge, const EdgeStep& longStep, Edg
     for (int row = first; row < last; ++row) {
         const SpanEnd endA = spanEnd(longEdge), endB = spanEnd(shortEdge);
         if (target.drawn) noteSpan(row, endA.x, endB.x, target);
-        target.drawSpan(row, endA, endB, target);
+        target.spanRoutine(row, endA, endB, target);
         advance(longEdge, longStep);
         advance(shortEdge, shortStep);
     }
@@ -95,7 +95,7 @@ void drawTriangle(const TriangleVertex& vertex0, const TriangleVertex& vertex1, 
 
     // Skip only a triangle that cannot touch the band: its rows are a.y..c.y-1 and its
     // spans never leave the columns between its smallest and largest vertex x.
-    const BandRect& band = target.band;
+    const PixelRect& band = target.band;
     const int lowestX = std::min({a->point.x, b->point.x, c->point.x});
     const int highestX = std::max({a->point.x, b->point.x, c->point.x});
     if (c->point.y <= band.top || a->point.y >= band.bottom || highestX <= band.left ||

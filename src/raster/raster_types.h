@@ -2,19 +2,19 @@
 
 #include <cstdint>
 
+#include "scene/pixel_rect.h"
 #include "scene/scene.h"
 #include "scene/vector_types.h"
 
 namespace quorvel {
 
+// Texture columns and rows 125..127 never contribute: coordinates are capped here before
+// the bilinear sample takes (u, v) and (u + 1, v + 1).
+inline constexpr int kTexelCeiling = 124;
+
 // x grows right, y grows down, (0, 0) is the top-left pixel.
 struct ScreenPoint {
     int16_t x, y;
-};
-
-// Rows top..bottom-1, columns left..right-1.
-struct BandRect {
-    int16_t top, bottom, left, right;
 };
 
 struct TriangleVertex {
@@ -40,10 +40,14 @@ struct ColumnSpan {
 
 inline constexpr int kStripsPerBand = 32;
 
+// Rows a strip of a band `bandRows` tall holds: kStripsPerBand strips reach its bottom.
+inline int stripRowsFor(int bandRows) {
+    return bandRows > kStripsPerBand ? (bandRows + kStripsPerBand - 1) / kStripsPerBand : 1;
+}
+
 // Where a band's spans fell: for each strip of `stripRows` rows from the band's top, the
-// columns its spans covered. The strips reach the band's bottom: stripRows x
-// kStripsPerBand is at least its height. Each band's record has cache lines of its own, so
-// the two band workers never write to the same line.
+// columns its spans covered. Each band's record has cache lines of its own, so the two
+// band workers never write to the same line.
 struct alignas(64) DrawnStrips {
     int stripRows;
     ColumnSpan columns[kStripsPerBand];
@@ -54,13 +58,13 @@ using SpanRoutine = void (*)(int row, const SpanEnd& endA, const SpanEnd& endB, 
 
 // Where and how one band is drawn: shared, read-only, by every span of the band.
 struct RasterTarget {
-    BandRect band;
+    PixelRect band;
     int rowPitch;  // pixels per row in both buffers
     uint32_t* colorBuffer;
     float* depthBuffer;
     const Texture* texture;
     const Light* lights;  // kLightCount, unit directions
-    SpanRoutine drawSpan;
+    SpanRoutine spanRoutine;
     DrawnStrips* drawn;  // widened by every span inside the band; may be null
 };
 

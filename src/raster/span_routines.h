@@ -1,10 +1,10 @@
 #pragma once
 
-#include "raster/draw_span.h"
+#include "raster/raster_types.h"
 
 namespace quorvel {
 
-// The fastest span routine this processor runs, bit-identical to drawSpan.
+// The fastest span routine this processor runs, bit-identical to drawSpanReference.
 SpanRoutine fastestSpanRoutine();
 
 }  // namespace quorvel

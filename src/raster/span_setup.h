@@ -19,7 +19,7 @@ struct SpanSetup {
 // Orders and clips the two ends. Steps come from the unclipped ends; the left clip is one
 // multiply and one add, which may differ in the last bits from stepping pixel by pixel.
 // Returns false when nothing of the span lies in the band.
-inline bool setUpSpan(int row, const SpanEnd& endA, const SpanEnd& endB, const BandRect& band, int rowPitch,
+inline bool setUpSpan(int row, const SpanEnd& endA, const SpanEnd& endB, const PixelRect& band, int rowPitch,
                       SpanSetup& span) {
     if (row < band.top || row >= band.bottom) return false;
     if (endA.x == endB.x) return false;

@@ -1,4 +1,5 @@
 #include <algorithm>
+#include <cstring>
 #include <iterator>
 
 #include "scene/scene.h"
@@ -34,30 +35,20 @@ constexpr PaletteEntry kPalette[kPaletteSize] = {
     {0xC6, 0xC9, 0xCC}, {0xF4, 0xFA, 0xFC}, {0x52, 0x50, 0x55}, {0xDA, 0xDF, 0xDF},
 };
 
-constexpr auto kVertexCount = std::size(kModelVertices);
-constexpr auto kFaceCount = std::size(kModelFaces);
-
-Vec3 vertices[kVertexCount];
-Vec3 transformedVertices[kVertexCount];
-Vec3 faceNormals[kFaceCount];
-Vec3 vertexNormals[kVertexCount];
-Vec3 transformedNormals[kVertexCount];
-
 }  // namespace
+
+void setMesh(Scene& scene, std::span<const Vec3> vertices, std::span<const Face> faces) {
+    scene.vertices.assign(vertices.begin(), vertices.end());
+    scene.faces.assign(faces.begin(), faces.end());
+    scene.faceNormals.assign(faces.size(), Vec3{});
+    scene.vertexNormals.assign(vertices.size(), Vec3{});
+}
 
 void loadBuiltInScene(Scene& scene) {
     std::copy(std::begin(kLights), std::end(kLights), scene.lights);
-    std::copy(std::begin(kModelVertices), std::end(kModelVertices), vertices);
-    scene.vertexCount = static_cast<uint16_t>(kVertexCount);
-    scene.faceCount = static_cast<uint16_t>(kFaceCount);
-    scene.vertices = vertices;
-    scene.faces = kModelFaces;
-    scene.palette = kPalette;
-    scene.image = kBuiltInImage;
-    scene.transformedVertices = transformedVertices;
-    scene.faceNormals = faceNormals;
-    scene.vertexNormals = vertexNormals;
-    scene.transformedNormals = transformedNormals;
+    setMesh(scene, kModelVertices, kModelFaces);
+    std::memcpy(scene.palette, kPalette, sizeof kPalette);
+    std::copy(std::begin(kBuiltInImage), std::end(kBuiltInImage), scene.image);
 }
 
 }  // namespace quorvel

@@ -5,36 +5,36 @@ namespace quorvel {
 namespace {
 
 // Centres one axis and returns the largest centred coordinate, folded into `largest`.
-float centreAxis(Vec3* vertices, int count, float Vec3::*axis, float largest) {
+float centreAxis(std::span<Vec3> vertices, float Vec3::*axis, float largest) {
     float high = vertices[0].*axis;
     float low = high;
-    for (int i = 1; i < count; ++i) {
-        const float value = vertices[i].*axis;
+    for (const Vec3& vertex : vertices.subspan(1)) {
+        const float value = vertex.*axis;
         high = value > high ? value : high;
         low = value < low ? value : low;
     }
     const float mid = (high + low) / 2.0f;
-    for (int i = 0; i < count; ++i) {
-        vertices[i].*axis -= mid;
-        largest = vertices[i].*axis > largest ? vertices[i].*axis : largest;
+    for (Vec3& vertex : vertices) {
+        vertex.*axis -= mid;
+        largest = vertex.*axis > largest ? vertex.*axis : largest;
     }
     return largest;
 }
 
 }  // namespace
 
-void fitModel(Vec3* vertices, int count) {
-    if (count <= 0) return;
+void fitModel(std::span<Vec3> vertices) {
+    if (vertices.empty()) return;
     float largest = 0.0f;
-    largest = centreAxis(vertices, count, &Vec3::x, largest);
-    largest = centreAxis(vertices, count, &Vec3::y, largest);
-    largest = centreAxis(vertices, count, &Vec3::z, largest);
+    largest = centreAxis(vertices, &Vec3::x, largest);
+    largest = centreAxis(vertices, &Vec3::y, largest);
+    largest = centreAxis(vertices, &Vec3::z, largest);
     if (!(largest > 0.0f)) return;  // all vertices coincide: nothing to scale
     const float r = approxReciprocal(largest);
-    for (int i = 0; i < count; ++i) {
-        vertices[i].x *= r;
-        vertices[i].y *= r;
-        vertices[i].z *= r;
+    for (Vec3& vertex : vertices) {
+        vertex.x *= r;
+        vertex.y *= r;
+        vertex.z *= r;
     }
 }
 

@@ -4,8 +4,8 @@
 namespace quorvel {
 
 void computeFaceNormals(Scene& scene) {
-    const Vec3* v = scene.vertices;
-    for (int j = 0; j < scene.faceCount; ++j) {
+    const Vec3* v = scene.vertices.data();
+    for (size_t j = 0; j < scene.faces.size(); ++j) {
         const Face& face = scene.faces[j];
         Vec3 e1, e2;
         vecSub(e1, v[face.slot[1]], v[face.slot[0]]);
@@ -16,10 +16,10 @@ void computeFaceNormals(Scene& scene) {
 }
 
 void computeVertexNormals(Scene& scene) {
-    for (int i = 0; i < scene.vertexCount; ++i) {
+    for (size_t i = 0; i < scene.vertices.size(); ++i) {
         Vec3 sum = {0.0f, 0.0f, 0.0f};  // float accumulators: each addition rounds to 32 bits
         int count = 0;
-        for (int j = 0; j < scene.faceCount; ++j) {
+        for (size_t j = 0; j < scene.faces.size(); ++j) {
             const Face& face = scene.faces[j];
             if (face.slot[0] == i || face.slot[1] == i || face.slot[2] == i) {
                 sum.x += scene.faceNormals[j].x;

@@ -5,7 +5,7 @@ namespace quorvel {
 void prepareScene(Scene& scene) {
     decodeTexture(scene);
     normalizeLights(scene);
-    fitModel(scene.vertices, scene.vertexCount);
+    fitModel(scene.vertices);
     computeFaceNormals(scene);
     computeVertexNormals(scene);
 }

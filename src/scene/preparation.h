@@ -6,7 +6,7 @@ namespace quorvel {
 
 // Centres the vertices on the origin and scales the largest half-extent to (about) 1.
 // Coincident vertices are only centred.
-void fitModel(Vec3* vertices, int count);
+void fitModel(std::span<Vec3> vertices);
 void computeFaceNormals(Scene& scene);
 // Unweighted mean of the adjacent face normals; a vertex no face uses gets (0, 0, 0).
 void computeVertexNormals(Scene& scene);

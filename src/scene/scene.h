@@ -1,6 +1,8 @@
 #pragma once
 
 #include <cstdint>
+#include <span>
+#include <vector>
 
 #include "scene/vector_types.h"
 
@@ -19,25 +21,24 @@ struct Texture {
 
 using PaletteEntry = uint8_t[3];  // blue, green, red
 
-// Everything the renderer draws. Counts are read from the record, never assumed; the
-// arrays live elsewhere (static storage for the built-in mesh, the caller's for tests).
+// Everything the renderer draws, owning all of its storage: two Scenes never share an
+// array. Prepared once (fit, normals, unit lights, texture) and read-only after that; the
+// per-frame copies of the mesh belong to the frame driver.
 struct Scene {
     Light lights[kLightCount];
-    uint16_t vertexCount;
-    uint16_t faceCount;
-    Vec3* vertices;  // rewritten in place by fitModel
-    const Face* faces;
-    const PaletteEntry* palette;  // kPaletteSize entries
-    const uint8_t* image;         // kImageBytes, stored rotated 180 degrees
-    Texture texture;              // built by decodeTexture
-    Vec3* transformedVertices;    // per frame
-    Vec3* faceNormals;            // faceCount, once
-    Vec3* vertexNormals;          // vertexCount, once
-    Vec3* transformedNormals;     // per frame
+    std::vector<Vec3> vertices;  // rewritten in place by fitModel
+    std::vector<Face> faces;
+    PaletteEntry palette[kPaletteSize];
+    uint8_t image[kImageBytes];       // stored rotated 180 degrees
+    Texture texture;                  // built by decodeTexture
+    std::vector<Vec3> faceNormals;    // one per face, once
+    std::vector<Vec3> vertexNormals;  // one per vertex, once
 };
 
-// Points `scene` at the built-in mesh, lights, palette and picture, restoring the mesh to
-// its unprepared positions.
+// Gives `scene` this mesh, with room for its normals; everything else stays.
+void setMesh(Scene& scene, std::span<const Vec3> vertices, std::span<const Face> faces);
+
+// Fills `scene` with the built-in mesh, lights, palette and picture, unprepared.
 void loadBuiltInScene(Scene& scene);
 
 extern const uint8_t kBuiltInImage[kImageBytes];

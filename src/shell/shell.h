@@ -10,8 +10,8 @@ inline constexpr char kCaption[] = "Quorvel, press space -> speed - full/idle ";
 // The windowed program's state: one instance for the whole run.
 struct Shell {
     Scene scene;
-    Animation animation;
     Viewport viewport;
+    FrameState frames;
     RenderPath renderPath;
     bool fullSpeed = true;  // false: yield 1 ms after each frame
     bool quitPosted = false;
@@ -23,9 +23,9 @@ bool drawingAreaFor(const ScreenSize& screen, int& width, int& height);
 
 // Space toggles the pacing (every auto-repeat toggles again), Escape or closing the
 // window posts the quit request, everything else is ignored.
-void windowProc(Shell& shell, const WindowEvent& event);
+void handleWindowEvent(Shell& shell, const WindowEvent& event);
 
-// One frame per iteration: render, advance, present, pace, and handle at most one event.
+// One frame per iteration: render, present, pace, and handle at most one event.
 // Returns once the quit request is the next thing waiting.
 void runMainLoop(Shell& shell);
 

@@ -41,10 +41,10 @@ int startup() {
     if (colour == nullptr || depth == nullptr) return failStartup();
 
     shell.viewport = makeViewport(static_cast<uint16_t>(width), static_cast<uint16_t>(height), colour, depth);
-    shell.animation = startAnimation(height);
     shell.renderPath = fastestRenderPath();
     loadBuiltInScene(shell.scene);
     prepareScene(shell.scene);
+    shell.frames = startFrames(shell.scene, shell.viewport);
     runMainLoop(shell);
     closeWindow();
     return 0;

@@ -20,9 +20,7 @@
 
 namespace {
 
-using quorvel::Animation;
 using quorvel::Scene;
-using quorvel::Viewport;
 
 constexpr int kSearchFrames = 6000;
 
@@ -65,14 +63,13 @@ int findFrame(const std::vector<uint32_t>& shot, int width, int height) {
     quorvel::prepareScene(scene);
     std::vector<uint32_t> colour(shot.size());
     std::vector<float> depth(shot.size());
-    quorvel::Viewport viewport =
+    const quorvel::Viewport viewport =
         quorvel::makeViewport(uint16_t(width), uint16_t(height), colour.data(), depth.data());
-    Animation animation = quorvel::startAnimation(height);
+    quorvel::FrameState frames = quorvel::startFrames(scene, viewport);
     long fewest = long(shot.size());
     int closest = -1;
     for (int frame = 0; frame < kSearchFrames; ++frame) {
-        quorvel::renderFrame(scene, animation, viewport, quorvel::fastestRenderPath());
-        quorvel::advanceFrameCounter(animation);
+        quorvel::renderFrame(scene, viewport, frames, quorvel::fastestRenderPath());
         long differing = 0;
         for (size_t i = 0; i < shot.size(); ++i) differing += (colour[i] & 0xFFFFFF) != shot[i];
         if (differing < fewest) {

@@ -10,8 +10,8 @@
 #include <cstring>
 #include <vector>
 
-#include "pipeline/frame_driver.h"
-#include "raster/draw_span.h"
+#include "pipeline/bands.h"
+#include "raster/draw_span_reference.h"
 #include "raster/draw_triangle.h"
 #include "raster/span_routines.h"
 #include "scene/preparation.h"
@@ -61,7 +61,7 @@ struct GuardedFrame {
 
     // Fails unless guards hold and only pixels inside the band and its recorded strips
     // changed.
-    void check(const BandRect& band, const DrawnStrips& drawn) const {
+    void check(const PixelRect& band, const DrawnStrips& drawn) const {
         for (size_t i = 0; i < kGuardWords; ++i) {
             if (colour[i] != kGuard || depth[i] != kGuard || colour[colour.size() - 1 - i] != kGuard ||
                 depth[depth.size() - 1 - i] != kGuard) {
@@ -108,11 +108,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     Reader in{data, size};
     const int width = 1 + in.take<uint8_t>() % 160;
     const int height = 1 + in.take<uint8_t>() % 120;
-    BandRect band{};
-    band.top = int16_t(in.take<uint8_t>() % (height + 1));
-    band.bottom = int16_t(band.top + in.take<uint8_t>() % (height - band.top + 1));
-    band.left = int16_t(in.take<uint8_t>() % (width + 1));
-    band.right = int16_t(band.left + in.take<uint8_t>() % (width - band.left + 1));
+    PixelRect band{};
+    band.top = in.take<uint8_t>() % (height + 1);
+    band.bottom = band.top + in.take<uint8_t>() % (height - band.top + 1);
+    band.left = in.take<uint8_t>() % (width + 1);
+    band.right = band.left + in.take<uint8_t>() % (width - band.left + 1);
 
     TriangleVertex triangles[kMaxTriangles][3];
     int count = 0;
@@ -124,13 +124,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const Scene& scene = preparedScene();
     GuardedFrame reference(width, height), fast(width, height);
     const SpanRoutine fastest = fastestSpanRoutine();
-    const int bandRows = band.bottom - band.top;
-    DrawnStrips drawn{};
-    drawn.stripRows = std::max(1, (bandRows + kStripsPerBand - 1) / kStripsPerBand);
-    for (ColumnSpan& strip : drawn.columns) strip = {INT16_MAX, 0};
+    DrawnStrips drawn = startDrawnStrips(band, false);
     const RasterTarget referenceTarget = {
-        band,     width, reference.colourPixels(), reference.depthPixels(), &scene.texture, scene.lights,
-        drawSpan, &drawn};
+        band,           width,        reference.colourPixels(), reference.depthPixels(),
+        &scene.texture, scene.lights, drawSpanReference,        &drawn};
     const RasterTarget fastTarget = {
         band, width, fast.colourPixels(), fast.depthPixels(), &scene.texture, scene.lights, fastest, &drawn};
     for (int t = 0; t < count; ++t) {

@@ -3,9 +3,9 @@
 #include <algorithm>
 #include <iterator>
 
-#include "pipeline/band_projection.h"
+#include "pipeline/draw_faces.h"
 #include "pipeline/fill_buffer.h"
-#include "raster/draw_span.h"
+#include "raster/draw_span_reference.h"
 #include "test_frame.h"
 
 namespace quorvel {
@@ -32,7 +32,7 @@ TEST(FillBuffer, EveryWayWritesExactlyCountWordsFromAnyAlignment) {
 
 TEST(RenderFrame, TwoBandsMeetWithoutASeam) {
     TestFrame frame(320, 240);
-    frame.skipTo(140);
+    skipFrames(frame.frames, 140);
     frame.render(fastestRenderPath());
     const auto colour = frame.colour;
     const auto depth = frame.depth;
@@ -41,7 +41,14 @@ TEST(RenderFrame, TwoBandsMeetWithoutASeam) {
 
     fillBuffer(frame.viewport.colorBuffer, frame.colour.size(), 0);
     fillBuffer(reinterpret_cast<uint32_t*>(frame.viewport.depthBuffer), frame.depth.size(), kClearDepthBits);
-    drawFaces(frame.scene, frame.animation.scale, frame.viewport, {0, 240, 0, 320}, drawSpan, nullptr);
+    // The frame just drawn again as one band: the scale and mesh are still the frame's.
+    renderBand({{0, 240, 0, 320},
+                &frame.scene,
+                &frame.frames.mesh,
+                frame.frames.animation.scale,
+                &frame.viewport,
+                drawSpanReference,
+                nullptr});
     EXPECT_EQ(frame.colour, colour);
     EXPECT_EQ(frame.depth, depth);
 }
@@ -51,8 +58,6 @@ TEST(RenderFrame, LeavesTheFourthByteZeroAndRepeatsExactly) {
     for (int i = 0; i < 40; ++i) {
         first.render(fastestRenderPath());
         second.render(referenceRenderPath());
-        advanceFrameCounter(first.animation);
-        advanceFrameCounter(second.animation);
         ASSERT_TRUE(
             std::all_of(first.colour.begin(), first.colour.end(), [](uint32_t p) { return p >> 24 == 0; }));
         ASSERT_EQ(first.colour, second.colour) << "frame " << i;
@@ -69,12 +74,10 @@ TEST(RenderFrame, WholeCycleMatchesTheReferenceAtTwoSizes) {
         for (int frame = 0; frame < kZoomCycleFrames; ++frame) {
             std::fill(reference.colour.begin(), reference.colour.end(), 0xDEADBEEFu);
             std::fill(reference.depth.begin(), reference.depth.end(), 0.0f);
-            reference.viewport = makeViewport(uint16_t(width), uint16_t(height), reference.colour.data(),
-                                              reference.depth.data());
+            for (int b = 0; b < kBandCount; ++b)
+                reference.frames.drawn[b] = startDrawnStrips(bandRect(b, width, height), true);
             fast.render(fastestRenderPath());
             reference.render(referenceRenderPath());
-            advanceFrameCounter(fast.animation);
-            advanceFrameCounter(reference.animation);
             ASSERT_EQ(fast.colour, reference.colour) << width << "x" << height << " frame " << frame;
             ASSERT_EQ(fast.depth, reference.depth) << width << "x" << height << " frame " << frame;
         }
@@ -82,19 +85,12 @@ TEST(RenderFrame, WholeCycleMatchesTheReferenceAtTwoSizes) {
 }
 
 TEST(RenderFrame, AMeshInTheTopHalfLeavesTheBottomHalfClear) {
-    Vec3 vertices[] = {{0.0f, -1.5f, -1.0f}, {0.0f, -0.5f, 1.0f}, {0.0f, -1.5f, 1.0f}};
-    Vec3 normals[] = {{1, 0, 0}, {1, 0, 0}, {1, 0, 0}};
+    const Vec3 vertices[] = {{0.0f, -1.5f, -1.0f}, {0.0f, -0.5f, 1.0f}, {0.0f, -1.5f, 1.0f}};
     const Face faces[] = {{{0, 1, 2}}};
-    Vec3 transformedVertices[3], transformedNormals[3];
     TestFrame frame(64, 48);
-    Scene& scene = frame.scene;
-    scene.vertexCount = 3;
-    scene.faceCount = 1;
-    scene.vertices = vertices;
-    scene.vertexNormals = normals;
-    scene.faces = faces;
-    scene.transformedVertices = transformedVertices;
-    scene.transformedNormals = transformedNormals;
+    setMesh(frame.scene, vertices, faces);
+    frame.scene.vertexNormals.assign(3, {1, 0, 0});
+    frame.frames = startFrames(frame.scene, frame.viewport);
     frame.render(fastestRenderPath());
 
     const auto middle = std::next(frame.colour.begin(), 64 * 24);
@@ -102,6 +98,29 @@ TEST(RenderFrame, AMeshInTheTopHalfLeavesTheBottomHalfClear) {
     EXPECT_TRUE(std::all_of(middle, frame.colour.end(), [](uint32_t p) { return p == 0; }));
     EXPECT_TRUE(std::all_of(std::next(frame.depth.begin(), 64 * 24), frame.depth.end(),
                             [](float d) { return d == kClearDepth; }));
+}
+
+// Skipping frames leaves the animation exactly where drawing them would: frame 1, the
+// frame of the largest zoom, and one a whole animation period later.
+TEST(SkipFrames, GivesTheFrameThatDrawingEveryFrameBeforeItGives) {
+    constexpr uint64_t kLargestZoom = 1261, kAnimationPeriod = 1824 * 16;
+    TestFrame drawn(160, 90);
+    std::vector<uint32_t> frameOne, frameOfLargestZoom;
+    for (uint64_t number = 0; number <= kLargestZoom; ++number) {
+        drawn.render(referenceRenderPath());
+        if (number == 1) frameOne = drawn.colour;
+    }
+    frameOfLargestZoom = drawn.colour;
+    const std::pair<uint64_t, const std::vector<uint32_t>*> cases[] = {
+        {1, &frameOne},
+        {kLargestZoom, &frameOfLargestZoom},
+        {kLargestZoom + kAnimationPeriod, &frameOfLargestZoom}};
+    for (const auto& [skipped, expected] : cases) {
+        TestFrame frame(160, 90);
+        skipFrames(frame.frames, skipped);
+        frame.render(referenceRenderPath());
+        EXPECT_EQ(frame.colour, *expected) << "skipped " << skipped;
+    }
 }
 
 }  // namespace

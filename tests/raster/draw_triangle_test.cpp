@@ -7,7 +7,7 @@
 #include <map>
 #include <random>
 
-#include "raster/draw_span.h"
+#include "raster/draw_span_reference.h"
 #include "raster_canvas.h"
 
 namespace quorvel {
@@ -55,11 +55,12 @@ TEST(DrawTriangle, SlotOrderDoesNotChangeThePixels) {
     };
     for (const auto& triangle : triangles) {
         RasterCanvas reference(64, 64);
-        drawTriangle(triangle[0], triangle[1], triangle[2], reference.whole(drawSpan));
+        drawTriangle(triangle[0], triangle[1], triangle[2], reference.whole(drawSpanReference));
         std::array<int, 3> order = {0, 1, 2};
         while (std::next_permutation(order.begin(), order.end())) {
             RasterCanvas canvas(64, 64);
-            drawTriangle(triangle[order[0]], triangle[order[1]], triangle[order[2]], canvas.whole(drawSpan));
+            drawTriangle(triangle[order[0]], triangle[order[1]], triangle[order[2]],
+                         canvas.whole(drawSpanReference));
             EXPECT_EQ(canvas.colour, reference.colour);
             EXPECT_EQ(canvas.depth, reference.depth);
         }
@@ -71,7 +72,7 @@ TEST(DrawTriangle, FillsABandItsVerticesAllLieOutside) {
     // the triangle covers the whole band.
     RasterCanvas canvas(80, 60);
     drawTriangle(vertexAt(-300, -200), vertexAt(400, -150), vertexAt(10, 500),
-                 canvas.target({20, 40, 20, 60}, drawSpan));
+                 canvas.target({20, 40, 20, 60}, drawSpanReference));
     for (int y = 0; y < 60; ++y) {
         for (int x = 0; x < 80; ++x) {
             const bool inBand = y >= 20 && y < 40 && x >= 20 && x < 60;
@@ -82,7 +83,8 @@ TEST(DrawTriangle, FillsABandItsVerticesAllLieOutside) {
 
 TEST(DrawTriangle, AVertexColumnInsideDoesNotDrawOutsideTheBandRows) {
     RasterCanvas canvas(40, 40);
-    drawTriangle(vertexAt(5, 0), vertexAt(30, 2), vertexAt(15, 9), canvas.target({10, 20, 0, 40}, drawSpan));
+    drawTriangle(vertexAt(5, 0), vertexAt(30, 2), vertexAt(15, 9),
+                 canvas.target({10, 20, 0, 40}, drawSpanReference));
     EXPECT_TRUE(
         std::all_of(canvas.depth.begin(), canvas.depth.end(), [](float d) { return d == kClearDepth; }));
 }
@@ -101,7 +103,7 @@ TEST(DrawTriangle, NeverWritesOutsideTheBand) {
         }
     };
     RasterCanvas canvas(100, 80);
-    const BandRect band = {30, 50, 10, 90};
+    const PixelRect band = {30, 50, 10, 90};
     for (int i = 0; i < 3000; ++i) {
         const int kind = int(random() % 3);
         TriangleVertex corners[3];
@@ -110,7 +112,7 @@ TEST(DrawTriangle, NeverWritesOutsideTheBand) {
                 vertexAt(coordinate(kind), coordinate(kind), float(random() % 2000) / 100.0f,
                          {{0.3f, -0.4f, 0.8f, 0.0f}}, uint16_t(random() % 128), uint16_t(random() % 128));
         }
-        drawTriangle(corners[0], corners[1], corners[2], canvas.target(band, drawSpan));
+        drawTriangle(corners[0], corners[1], corners[2], canvas.target(band, drawSpanReference));
     }
     int inside = 0;
     for (int y = 0; y < canvas.height; ++y) {

@@ -3,7 +3,7 @@
 #include <memory>
 #include <vector>
 
-#include "pipeline/frame_driver.h"
+#include "pipeline/fill_buffer.h"
 #include "raster/raster_types.h"
 #include "scene/preparation.h"
 
@@ -22,19 +22,20 @@ struct RasterCanvas {
 
     RasterCanvas(int w, int h)
         : width(w), height(h), colour(size_t(w) * h, 0), depth(size_t(w) * h, kClearDepth) {
-        static Scene scene;
-        loadBuiltInScene(scene);
-        prepareScene(scene);
+        static const Scene scene = [] {
+            Scene prepared{};
+            loadBuiltInScene(prepared);
+            prepareScene(prepared);
+            return prepared;
+        }();
         *texture = scene.texture;
         std::copy(std::begin(scene.lights), std::end(scene.lights), lights);
     }
 
-    RasterTarget target(BandRect band, SpanRoutine routine) {
+    RasterTarget target(PixelRect band, SpanRoutine routine) {
         return {band, width, colour.data(), depth.data(), texture.get(), lights, routine, nullptr};
     }
-    RasterTarget whole(SpanRoutine routine) {
-        return target({0, int16_t(height), 0, int16_t(width)}, routine);
-    }
+    RasterTarget whole(SpanRoutine routine) { return target({0, height, 0, width}, routine); }
     uint32_t pixel(int x, int y) const { return colour[size_t(y) * width + x]; }
     float depthAt(int x, int y) const { return depth[size_t(y) * width + x]; }
 };

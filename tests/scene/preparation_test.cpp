@@ -24,8 +24,8 @@ TEST(BuiltInScenePreparation, GivesTheTabledNormalsAndUnitLights) {
     static Scene scene;
     loadBuiltInScene(scene);
     prepareScene(scene);
-    ASSERT_EQ(scene.vertexCount, 4);
-    ASSERT_EQ(scene.faceCount, 4);
+    ASSERT_EQ(scene.vertices.size(), 4u);
+    ASSERT_EQ(scene.faces.size(), 4u);
 
     expectNear(scene.faceNormals[0], 0.0f, -0.4472f, -0.8944f);
     expectNear(scene.faceNormals[1], 0.8729f, -0.2182f, 0.4364f);
@@ -53,18 +53,22 @@ TEST(BuiltInScenePreparation, GivesTheTabledNormalsAndUnitLights) {
     }
 }
 
-TEST(BuiltInScenePreparation, ReloadingRestoresTheUnfittedMesh) {
-    static Scene scene;
-    loadBuiltInScene(scene);
-    prepareScene(scene);
-    loadBuiltInScene(scene);
-    EXPECT_EQ(scene.vertices[0].x, -1.0f);
-    EXPECT_EQ(scene.lights[1].direction.lane[2], 5.0f);
+// Each scene owns its data: preparing one, or loading another, leaves the rest alone.
+TEST(BuiltInScenePreparation, ScenesAreIndependent) {
+    static Scene prepared, fresh;
+    loadBuiltInScene(prepared);
+    prepareScene(prepared);
+    const Vec3 fitted = prepared.vertices[0];
+    loadBuiltInScene(fresh);
+    EXPECT_EQ(fresh.vertices[0].x, -1.0f);
+    EXPECT_EQ(fresh.lights[1].direction.lane[2], 5.0f);
+    EXPECT_EQ(prepared.vertices[0].x, fitted.x);
+    EXPECT_NE(prepared.lights[1].direction.lane[2], 5.0f);
 }
 
 TEST(FitModel, CentresAndScalesTheLargestHalfExtentToAboutOne) {
     Vec3 vertices[] = {{2.0f, 10.0f, -3.0f}, {6.0f, 12.0f, -3.0f}, {4.0f, 11.0f, 5.0f}};
-    fitModel(vertices, 3);
+    fitModel(vertices);
     // Box x 2..6, y 10..12, z -3..5: the z half-extent 4 becomes about 1.
     EXPECT_NEAR(vertices[2].z, 1.0f, 1.0f / 2048);
     EXPECT_NEAR(vertices[0].x, -0.5f, 1.0f / 2048);
@@ -73,10 +77,10 @@ TEST(FitModel, CentresAndScalesTheLargestHalfExtentToAboutOne) {
 
 TEST(FitModel, CoincidentVerticesAreCentredWithoutNaN) {
     Vec3 vertices[] = {{3.0f, -2.0f, 7.0f}, {3.0f, -2.0f, 7.0f}};
-    fitModel(vertices, 2);
+    fitModel(vertices);
     for (const Vec3& v : vertices) expectNear(v, 0.0f, 0.0f, 0.0f);
     Vec3 single[] = {{5.0f, 5.0f, 5.0f}};
-    fitModel(single, 1);
+    fitModel(single);
     expectNear(single[0], 0.0f, 0.0f, 0.0f);
 }
 
@@ -91,20 +95,15 @@ TEST(VecNormalize, ZeroStaysZeroAndOtherwiseUnitLength) {
 }
 
 TEST(Normals, DegenerateFaceAndUnusedVertexGiveZeroWithoutNaN) {
-    Vec3 vertices[] = {{0, 0, 0}, {1, 0, 0}, {0, 1, 0}, {5, 5, 5}};
+    const Vec3 vertices[] = {{0, 0, 0}, {1, 0, 0}, {0, 1, 0}, {5, 5, 5}};
     // Face 1 repeats vertex 0 (zero cross product); vertex 3 is used by no face.
     const Face faces[] = {{{0, 1, 2}}, {{0, 0, 1}}};
-    Vec3 faceNormals[std::size(faces)];
-    Vec3 vertexNormals[std::size(vertices)];
-    Scene scene{};
-    scene.vertexCount = 4;
-    scene.faceCount = 2;
-    scene.vertices = vertices;
-    scene.faces = faces;
-    scene.faceNormals = faceNormals;
-    scene.vertexNormals = vertexNormals;
+    static Scene scene;
+    setMesh(scene, vertices, faces);
     computeFaceNormals(scene);
     computeVertexNormals(scene);
+    const std::vector<Vec3>& faceNormals = scene.faceNormals;
+    const std::vector<Vec3>& vertexNormals = scene.vertexNormals;
 
     expectNear(faceNormals[0], 0.0f, 0.0f, 1.0f);
     expectNear(faceNormals[1], 0.0f, 0.0f, 0.0f);

@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <iterator>
+
 #include "scene/preparation.h"
 
 namespace quorvel {
@@ -13,10 +16,9 @@ uint32_t paletteColour(const Scene& scene, int index) {
 TEST(DecodeTexture, TurnsTheStoredPictureUpright) {
     static Scene scene;
     loadBuiltInScene(scene);
-    uint8_t image[kImageBytes] = {};
-    image[0] = 0x5A;                // pixel 0 (high nibble) = 5, pixel 1 = 10
-    image[kImageBytes - 1] = 0x3C;  // pixel 16382 = 3, pixel 16383 (low nibble) = 12
-    scene.image = image;
+    std::fill(std::begin(scene.image), std::end(scene.image), uint8_t{0});
+    scene.image[0] = 0x5A;                // pixel 0 (high nibble) = 5, pixel 1 = 10
+    scene.image[kImageBytes - 1] = 0x3C;  // pixel 16382 = 3, pixel 16383 (low nibble) = 12
     decodeTexture(scene);
 
     EXPECT_EQ(scene.texture.texels[0], paletteColour(scene, 12));

@@ -7,9 +7,10 @@
 #include <string>
 
 #include "pipeline/frame_driver.h"
+#include "pipeline/frame_hash.h"
 #include "platform/pages.h"
 #include "platform/process_info.h"
-#include "render/frame_statistics.h"
+#include "render/frame_times.h"
 #include "scene/preparation.h"
 
 namespace quorvel {
@@ -108,7 +109,7 @@ void printBench(const RenderOptions& options, const FrameTimes& times, double to
                 peakResidentKilobytes());
 }
 
-int renderFrames(const RenderOptions& options, Scene& scene) {
+int renderFrames(const RenderOptions& options, const Scene& scene) {
     std::string error;
     if (options.save != RenderOptions::Save::None && !prepareOutputFolder(options.outDir, error))
         return fail(error);
@@ -122,9 +123,9 @@ int renderFrames(const RenderOptions& options, Scene& scene) {
         return fail("cannot allocate frame buffers for " + std::to_string(options.width) + "x" +
                     std::to_string(options.height));
     }
-    Viewport viewport = makeViewport(static_cast<uint16_t>(options.width),
-                                     static_cast<uint16_t>(options.height), colour, depth);
-    Animation animation = startAnimation(options.height);
+    const Viewport viewport = makeViewport(static_cast<uint16_t>(options.width),
+                                           static_cast<uint16_t>(options.height), colour, depth);
+    FrameState frames = startFrames(scene, viewport);
     const RenderPath path = options.reference ? referenceRenderPath() : fastestRenderPath();
 
     FrameTimes times = makeFrameTimes();
@@ -133,11 +134,11 @@ int renderFrames(const RenderOptions& options, Scene& scene) {
     int status = 0;
     for (uint64_t frame = 0; frame < options.frames && status == 0; ++frame) {
         const Clock::time_point frameStart = Clock::now();
-        renderFrame(scene, animation, viewport, path);
+        renderFrame(scene, viewport, frames, path);
         recordFrameTime(times, secondsSince(frameStart));
-        advanceFrameCounter(animation);
         if (options.hash) {
-            std::printf("frame %" PRIu64 " hash %016" PRIx64 "\n", frame, fnv1a64(colour, bytes));
+            std::printf("frame %" PRIu64 " hash %016" PRIx64 "\n", frame,
+                        frameHash(colour, bytes / sizeof(uint32_t)));
         }
         if (isSaved(options, frame, nextListed) &&
             !writeImage(framePath(options, frame), options.format, colour, options.width, options.height,

@@ -6,9 +6,6 @@
 
 namespace quorvel {
 
-// 64-bit FNV-1a over `bytes`.
-uint64_t fnv1a64(const void* bytes, size_t size);
-
 // Frame times in a fixed histogram (1 microsecond buckets up to one second), so a run of
 // any length uses the same memory.
 struct FrameTimes {

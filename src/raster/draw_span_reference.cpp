@@ -1,4 +1,4 @@
-#include "raster/draw_span.h"
+#include "raster/draw_span_reference.h"
 
 #include <emmintrin.h>
 
@@ -7,8 +7,6 @@
 
 namespace quorvel {
 namespace {
-
-constexpr int kTexelCeiling = 124;  // columns and rows 125..127 never contribute
 
 // (x + y) + (z + w) in every lane: a + b equals b + a exactly, so all four lanes agree.
 inline __m128 pairwiseSum(__m128 v) {
@@ -78,7 +76,7 @@ inline uint32_t packColour(__m128 light, __m128 texel) {
 
 }  // namespace
 
-void drawSpan(int row, const SpanEnd& endA, const SpanEnd& endB, const RasterTarget& target) {
+void drawSpanReference(int row, const SpanEnd& endA, const SpanEnd& endB, const RasterTarget& target) {
     SpanSetup span;
     if (!setUpSpan(row, endA, endB, target.band, target.rowPitch, span)) return;
     uint32_t* colour = target.colorBuffer + span.first;

@@ -1,4 +1,4 @@
-#include "render/frame_statistics.h"
+#include "render/frame_times.h"
 
 #include <cmath>
 
@@ -9,16 +9,6 @@ constexpr double kBucketSeconds = 1e-6;
 constexpr size_t kBucketCount = 1'000'000;  // the last bucket takes everything slower
 
 }  // namespace
-
-uint64_t fnv1a64(const void* bytes, size_t size) {
-    const auto* data = static_cast<const unsigned char*>(bytes);
-    uint64_t hash = 0xcbf29ce484222325ull;
-    for (size_t i = 0; i < size; ++i) {
-        hash ^= data[i];
-        hash *= 0x100000001b3ull;
-    }
-    return hash;
-}
 
 FrameTimes makeFrameTimes() { return {std::vector<uint32_t>(kBucketCount, 0), 0, 0.0}; }
 

@@ -1,29 +1,29 @@
-#include <gtest/gtest.h>
-
 #include "shell/shell.h"
+
+#include <gtest/gtest.h>
 
 namespace quorvel {
 namespace {
 
-TEST(WindowProc, SpaceTogglesPacingAndEveryRepeatTogglesAgain) {
+TEST(HandleWindowEvent, SpaceTogglesPacingAndEveryRepeatTogglesAgain) {
     static Shell shell;
     ASSERT_TRUE(shell.fullSpeed);
     const WindowEvent space = {WindowEventKind::KeyDown, kKeySpace};
-    windowProc(shell, space);
+    handleWindowEvent(shell, space);
     EXPECT_FALSE(shell.fullSpeed);
-    windowProc(shell, space);  // an auto-repeat is one more key-down
+    handleWindowEvent(shell, space);  // an auto-repeat is one more key-down
     EXPECT_TRUE(shell.fullSpeed);
-    windowProc(shell, {WindowEventKind::KeyDown, 'A'});
-    windowProc(shell, {WindowEventKind::Other, 0});
+    handleWindowEvent(shell, {WindowEventKind::KeyDown, 'A'});
+    handleWindowEvent(shell, {WindowEventKind::Other, 0});
     EXPECT_TRUE(shell.fullSpeed);
     EXPECT_FALSE(shell.quitPosted);
 }
 
-TEST(WindowProc, EscapeAndClosingPostQuit) {
+TEST(HandleWindowEvent, EscapeAndClosingPostQuit) {
     static Shell escaped, closed;
-    windowProc(escaped, {WindowEventKind::KeyDown, kKeyEscape});
+    handleWindowEvent(escaped, {WindowEventKind::KeyDown, kKeyEscape});
     EXPECT_TRUE(escaped.quitPosted);
-    windowProc(closed, {WindowEventKind::Destroyed, 0});
+    handleWindowEvent(closed, {WindowEventKind::Destroyed, 0});
     EXPECT_TRUE(closed.quitPosted);
 }
 

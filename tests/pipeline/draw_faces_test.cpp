@@ -1,6 +1,8 @@
-#include "pipeline/band_projection.h"
+#include "pipeline/draw_faces.h"
 
 #include <gtest/gtest.h>
+
+#include "pipeline/bands.h"
 
 namespace quorvel {
 namespace {
@@ -26,8 +28,7 @@ TEST(ProjectVertex, OutOfRangeBecomesTheSentinel) {
 }
 
 TEST(BandRect, SplitsTheFrameIntoTopAndBottomHalves) {
-    const Viewport viewport = makeViewport(800, 600, nullptr, nullptr);
-    const BandRect top = bandRect(0, viewport), bottom = bandRect(1, viewport);
+    const PixelRect top = bandRect(0, 800, 600), bottom = bandRect(1, 800, 600);
     EXPECT_EQ(top.top, 0);
     EXPECT_EQ(top.bottom, 300);
     EXPECT_EQ(bottom.top, 300);

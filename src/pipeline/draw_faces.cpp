@@ -1,4 +1,4 @@
-#include "pipeline/band_projection.h"
+#include "pipeline/draw_faces.h"
 
 #include <cmath>
 
@@ -26,33 +26,22 @@ ProjectedPoint projectVertex(const Vec3& transformed, float scale, const Viewpor
             static_cast<float>(double{transformed.z} * s + viewport.depthOffset)};
 }
 
-BandRect bandRect(int band, const Viewport& viewport) {
-    const int half = viewport.height / 2;
-    return {static_cast<int16_t>(band * half), static_cast<int16_t>(band * half + half), 0,
-            static_cast<int16_t>(viewport.width)};
-}
-
-void drawFaces(const Scene& scene, float scale, const Viewport& viewport, const BandRect& rect,
-               SpanRoutine drawSpan, DrawnStrips* drawn) {
-    const RasterTarget target = {
-        rect,     viewport.width, viewport.colorBuffer, viewport.depthBuffer, &scene.texture, scene.lights,
-        drawSpan, drawn};
-    for (int j = 0; j < scene.faceCount; ++j) {
+void renderBand(const BandJob& job) {
+    const Scene& scene = *job.scene;
+    const Viewport& viewport = *job.viewport;
+    const RasterTarget target = {job.rect,       viewport.width, viewport.colorBuffer, viewport.depthBuffer,
+                                 &scene.texture, scene.lights,   job.spanRoutine,      job.drawn};
+    for (const Face& face : scene.faces) {
         TriangleVertex corners[3];
         for (int slot = 0; slot < 3; ++slot) {
-            const int index = scene.faces[j].slot[slot];
-            const ProjectedPoint projected = projectVertex(scene.transformedVertices[index], scale, viewport);
-            const Vec3& n = scene.transformedNormals[index];
+            const int index = face.slot[slot];
+            const ProjectedPoint projected = projectVertex(job.mesh->vertices[index], job.scale, viewport);
+            const Vec3& n = job.mesh->normals[index];
             corners[slot] = {
                 projected.point, projected.depth, {{n.x, n.y, n.z, 0.0f}}, kSlotU[slot], kSlotV[slot]};
         }
         drawTriangle(corners[0], corners[1], corners[2], target);
     }
-}
-
-void renderBand(const BandJob& job) {
-    drawFaces(*job.scene, job.scale, *job.viewport, bandRect(job.band, *job.viewport), job.drawSpan,
-              job.drawn);
 }
 
 }  // namespace quorvel

@@ -2,7 +2,7 @@
 
 namespace quorvel {
 
-void windowProc(Shell& shell, const WindowEvent& event) {
+void handleWindowEvent(Shell& shell, const WindowEvent& event) {
     switch (event.kind) {
         case WindowEventKind::KeyDown:
             if (event.key == kKeySpace) shell.fullSpeed = !shell.fullSpeed;
