@@ -1,17 +1,16 @@
 // The whole frame, fast path against reference, in one run over the full zoom cycle:
 //   frame_bench [WxH] [frames]
 // The cycle is drawn as the programs run it (fastest span routine, two band workers) and by
-// the reference span routine on one thread, each path once timed and once hashed. Each pass
-// runs alone, so none evicts another's buffers; every frame's colour buffer must hash the
-// same on both paths.
+// the reference span routine on one thread, each path timed in a pass of its own so none
+// evicts another's buffers. A last untimed pass draws both side by side, and every frame
+// must come out the same on both.
 
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
-#include <vector>
+#include <cstring>
 
 #include "pipeline/frame_driver.h"
-#include "pipeline/frame_hash.h"
 #include "platform/pages.h"
 #include "render/frame_times.h"
 #include "scene/preparation.h"
@@ -21,18 +20,41 @@ namespace {
 using namespace quorvel;
 using Clock = std::chrono::steady_clock;
 
-// Draws `frames` frames of the cycle from its start, on fresh buffers; records each one's
-// time, its hash, or both.
-void runCycle(const Scene& scene, const Viewport& viewport, int frames, const RenderPath& path,
-              FrameTimes* times, std::vector<uint64_t>* hashes) {
-    const size_t pixels = size_t{viewport.width} * viewport.height;
-    FrameState state = startFrames(scene, viewport);
+// A drawing area with buffers from the same page allocator the programs use.
+struct Canvas {
+    Viewport viewport{};
+    size_t bytes = 0;
+
+    bool allocate(int width, int height) {
+        bytes = sizeof(uint32_t) * size_t(width) * size_t(height);
+        auto* colour = static_cast<uint32_t*>(allocatePages(bytes));
+        auto* depth = static_cast<float*>(allocatePages(bytes));
+        viewport = makeViewport(uint16_t(width), uint16_t(height), colour, depth);
+        return colour != nullptr && depth != nullptr;
+    }
+};
+
+FrameTimes timeCycle(const Scene& scene, const Canvas& canvas, int frames, const RenderPath& path) {
+    FrameTimes times = makeFrameTimes();
+    FrameState state = startFrames(scene, canvas.viewport);
     for (int frame = 0; frame < frames; ++frame) {
         const Clock::time_point start = Clock::now();
-        renderFrame(scene, viewport, state, path);
-        if (times) recordFrameTime(*times, std::chrono::duration<double>(Clock::now() - start).count());
-        if (hashes) hashes->push_back(frameHash(viewport.colorBuffer, pixels));
+        renderFrame(scene, canvas.viewport, state, path);
+        recordFrameTime(times, std::chrono::duration<double>(Clock::now() - start).count());
     }
+    return times;
+}
+
+int countDifferingFrames(const Scene& scene, const Canvas& fast, const Canvas& reference, int frames) {
+    FrameState fastState = startFrames(scene, fast.viewport);
+    FrameState referenceState = startFrames(scene, reference.viewport);
+    int differing = 0;
+    for (int frame = 0; frame < frames; ++frame) {
+        renderFrame(scene, fast.viewport, fastState, fastestRenderPath());
+        renderFrame(scene, reference.viewport, referenceState, referenceRenderPath());
+        differing += std::memcmp(fast.viewport.colorBuffer, reference.viewport.colorBuffer, fast.bytes) != 0;
+    }
+    return differing;
 }
 
 double meanMilliseconds(const FrameTimes& times) { return 1e3 * times.totalSeconds / double(times.count); }
@@ -54,26 +76,14 @@ int main(int argc, char** argv) {
     static Scene scene;
     loadBuiltInScene(scene);
     prepareScene(scene);
-    const size_t pixels = size_t(width) * height;
-    // Buffers from the same page allocator the programs use.
-    auto* colour = static_cast<uint32_t*>(allocatePages(pixels * 4));
-    auto* depth = static_cast<float*>(allocatePages(pixels * 4));
-    if (!colour || !depth) {
+    Canvas fast, reference;
+    if (!fast.allocate(width, height) || !reference.allocate(width, height)) {
         std::fprintf(stderr, "frame_bench: cannot allocate frame buffers\n");
         return 1;
     }
-    const Viewport viewport = makeViewport(uint16_t(width), uint16_t(height), colour, depth);
-    FrameTimes fastTimes = makeFrameTimes(), referenceTimes = makeFrameTimes();
-    std::vector<uint64_t> fastHashes, referenceHashes;
-    // Hashing reads the whole colour buffer, which would evict what the next frame uses:
-    // each path is timed in a cycle of its own and hashed in another.
-    runCycle(scene, viewport, frames, fastestRenderPath(), &fastTimes, nullptr);
-    runCycle(scene, viewport, frames, fastestRenderPath(), nullptr, &fastHashes);
-    runCycle(scene, viewport, frames, referenceRenderPath(), &referenceTimes, nullptr);
-    runCycle(scene, viewport, frames, referenceRenderPath(), nullptr, &referenceHashes);
-    int differing = 0;
-    for (int frame = 0; frame < frames; ++frame)
-        differing += fastHashes[size_t(frame)] != referenceHashes[size_t(frame)];
+    const FrameTimes fastTimes = timeCycle(scene, fast, frames, fastestRenderPath());
+    const FrameTimes referenceTimes = timeCycle(scene, reference, frames, referenceRenderPath());
+    const int differing = countDifferingFrames(scene, fast, reference, frames);
     std::printf(
         "frame_bench %dx%d, %d frames: renderFrame mean %.3f ms, median %.3f ms, p99 %.3f ms; "
         "reference on one thread mean %.3f ms; speed-up %.2fx; frames differing from the reference: %d\n",

@@ -13,6 +13,7 @@ add_executable(quorvel-render tools/render/main.cpp)
 target_link_libraries(quorvel-render PRIVATE quorvel_render_lib)
 
 add_executable(quorvel-draw-picture tools/draw_picture.cpp)
+target_include_directories(quorvel-draw-picture PRIVATE ${PROJECT_SOURCE_DIR}/src)
 
 # The windowed program.
 add_library(quorvel_shell STATIC src/shell/drawing_area.cpp src/shell/main_loop.cpp src/shell/handle_window_event.cpp)

@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Runs the unit tests, the fuzz corpus, the command-line tests and a full zoom cycle of
+# Runs the unit tests (with the worker fallback), the fuzz corpus, the command-line tests and a full zoom cycle of
 # quorvel-render at four sizes from a sanitizer build; any report fails the run.
 #   sanitizer_run.sh BUILD_DIR
 set -euo pipefail
@@ -11,9 +11,10 @@ export TSAN_OPTIONS=${TSAN_OPTIONS:-halt_on_error=1}
 export QUORVEL_SANITIZED=1
 
 "$build/tests/quorvel_unit_tests" --gtest_brief=1
+"$build/tests/worker_fallback_tests" --gtest_brief=1
 "$build/tests/raster_fuzz_replay" "$here/fuzz/corpus" 2>/dev/null
 "$here/tools/render_cli_test.sh" "$build/quorvel-render"
-steps=3
+steps=4
 for size in 1910x1070 2x2 64x48 3830x2150; do
     start=$SECONDS
     "$build/quorvel-render" --size "$size" --frames 1824 --save none >/dev/null

@@ -3,7 +3,7 @@
 set -u
 render=$(realpath "$1")
 work=$(mktemp -d)
-trap 'umount "$work/tiny" 2>/dev/null; rm -rf "$work"' EXIT
+trap 'rm -rf "$work"' EXIT
 cd "$work" || exit 1
 passed=0
 failed=0
@@ -26,23 +26,11 @@ expect_refused() {
     check "refused: $*" test "$status" -eq 2 -a "$lines" -eq 1 -a "$before" = "$after"
 }
 
-# Malformed sizes, frame counts and save lists.
-for size in 1911x1070 1910x1071 0x0 0x2 2x0 -2x4 16386x2 16384x16386 99999999999999999999x2 \
-    4294967298x2 abcxdef 4x x4 4X4 " 4x4" 4x4x4 1e3x2 0x10x10 "" +4x4; do
-    expect_refused --size "$size"
-done
-for frames in 0 -1 abc 1.5 99999999999999999999999 "" " 3" 0x10; do
-    expect_refused --frames "$frames"
-done
-for save in 5 1,1 0,2,0 1,,2 , x -1 "1 2" "" 1e0 all,1; do
-    expect_refused --frames 3 --size 4x4 --save "$save"
-done
+# The parser's cases are unit tests; these check the contract from outside: status 2,
+# one line, nothing written, for bad values and for paths that cannot be used.
+expect_refused --size 1911x1070
+expect_refused --frames 3 --size 4x4 --save 5
 expect_refused --bogus
-expect_refused frames
-expect_refused --size
-expect_refused --format gif
-expect_refused --out ""
-expect_refused --texture-out picture.bmp
 expect_refused --texture-out no/such/folder/t.png
 expect_refused --size 4x4 --out /proc/no-such-folder/frames
 mkdir locked && touch locked/file && expect_refused --out locked/file --frames 1 --size 4x4
@@ -72,17 +60,6 @@ if [[ -z ${QUORVEL_SANITIZED:-} ]]; then
     short_run=$(rss 20)
     long_run=$(rss 20000)
     check "peak memory flat over a long run ($short_run vs $long_run KiB)" test "$long_run" -le $((short_run + 1024))
-fi
-
-# A full disk and a read-only folder, where this machine lets us mount a tiny tmpfs.
-mkdir tiny
-if mount -t tmpfs -o size=64k tmpfs tiny 2>/dev/null; then
-    expect_refused --size 640x480 --format ppm --out tiny
-    check "nothing left on the full disk" test -z "$(ls -A tiny)"
-    mount -o remount,ro tiny && expect_refused --size 4x4 --out tiny
-    umount tiny
-else
-    echo "skipped: full-disk and read-only cases (cannot mount a tmpfs here)"
 fi
 
 echo "$passed passed, $failed failed"
