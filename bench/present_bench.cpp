@@ -21,9 +21,10 @@ void presentPixels(benchmark::State& state, uint32_t* pixels) {
     const quorvel::PixelRect whole = {0, kHeight, 0, kWidth};
     const quorvel::PixelRect quarter = {kHeight / 4, kHeight * 3 / 4, kWidth / 4, kWidth * 3 / 4};
     const quorvel::PixelRect changed = state.range(0) == 0 ? whole : quarter;
-    quorvel::present(pixels, kWidth, kHeight, whole);
+    std::string error;
+    quorvel::present(pixels, kWidth, kHeight, whole, error);
     for (auto _ : state) {
-        quorvel::present(pixels, kWidth, kHeight, changed);
+        quorvel::present(pixels, kWidth, kHeight, changed, error);
         pixels[size_t(kHeight / 2) * kWidth + kWidth / 2] ^= 0xFFu;
     }
 }

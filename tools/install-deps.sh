@@ -17,12 +17,14 @@ need make has make
 need cmake has cmake
 need pkg-config has pkg-config
 need libsdl2-dev pkg-config --exists sdl2
+need libwayland-dev pkg-config --exists wayland-client
 need libstb-dev pkg-config --exists stb
 need libgtest-dev test -f /usr/include/gtest/gtest.h
 need libbenchmark-dev test -f /usr/include/benchmark/benchmark.h
 if [[ ${1:-} == --test ]]; then
     need xvfb has Xvfb
     need xdotool has xdotool
+    need weston has weston
 fi
 if [[ ${1:-} == --test || ${1:-} == --windows ]]; then
     need g++-mingw-w64-x86-64 has x86_64-w64-mingw32-g++

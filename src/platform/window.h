@@ -27,18 +27,21 @@ struct ScreenSize {
     int height;
 };
 
-// Starts the window system and measures the desktop. False with `error` when there is
-// no display.
+// Starts the window system and measures the desktop. False with `error`, naming every
+// display tried, when there is none to use.
 bool openDisplay(ScreenSize& screen, std::string& error);
-// A window at the top-left with a client area of exactly width x height; not resizable.
+// A window at the top-left with a client area of exactly width x height; not resizable by
+// the user. False with `error` when it cannot be opened or cannot show our pixels.
 bool openWindow(int width, int height, const char* caption, std::string& error);
 // Memory for width x height pixels that present() shows without copying, zero-filled and
 // page-aligned, valid until closeWindow(); null when the window system offers none.
 uint32_t* windowFrameBuffer();
 // Shows a top-down bitmap of 32-bit pixels (bytes blue, green, red, 0) one-to-one in the
-// client area. Only `changed` may differ from the frame shown before: the rest is copied
-// again only when the window may have lost it (its first frame, or after an exposure).
-void present(const uint32_t* pixels, int width, int height, const PixelRect& changed);
+// client area, from its top-left corner: clipped where the window has been made smaller,
+// black where it has been made larger. Only `changed` may differ from the frame shown
+// before: the rest is sent again only when the window may have lost it (its first frame,
+// an exposure, a resize). False with `error` once the window or the display has gone.
+bool present(const uint32_t* pixels, int width, int height, const PixelRect& changed, std::string& error);
 // Takes at most one waiting event; false when none is waiting.
 bool nextEvent(WindowEvent& event);
 void sleepMilliseconds(int milliseconds);

@@ -26,8 +26,9 @@ bool drawingAreaFor(const ScreenSize& screen, int& width, int& height);
 void handleWindowEvent(Shell& shell, const WindowEvent& event);
 
 // One frame per iteration: render, present, pace, and handle at most one event.
-// Returns once the quit request is the next thing waiting.
-void runMainLoop(Shell& shell);
+// Returns 0 once the quit request is the next thing waiting, or 1 after saying on stderr
+// that the window or the display has gone.
+int runMainLoop(Shell& shell);
 
 // The entry point: opens the window, prepares the scene, runs the loop; returns the
 // process exit status.

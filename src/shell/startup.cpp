@@ -45,9 +45,9 @@ int startup() {
     loadBuiltInScene(shell.scene);
     prepareScene(shell.scene);
     shell.frames = startFrames(shell.scene, shell.viewport);
-    runMainLoop(shell);
+    const int status = runMainLoop(shell);
     closeWindow();
-    return 0;
+    return status;
 }
 
 }  // namespace quorvel

@@ -3,14 +3,18 @@
 //   window_probe rate SECONDS    grab the 1910x1070 window twice, SECONDS apart, and print
 //                                the frames per second between the two frames shown
 //   window_probe close WINDOW    ask the window to close, as a window manager does
+//   window_probe look WINDOW     grab the window's own contents in its visual and print how
+//                                many distinct pixel values it shows and their hash
 // Exit status 0 on success; a line on stdout says what was found.
 
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 
 #include <chrono>
+#include <cinttypes>
 #include <cstdio>
 #include <cstdlib>
+#include <set>
 #include <string>
 #include <thread>
 #include <vector>
@@ -55,30 +59,53 @@ bool looksLikeTheSolid(const std::vector<uint32_t>& shot, int width, int height)
     return litNearCentre > (width / 5) * (height / 5) / 10 && cornersBlack;
 }
 
+// Pixels of `row` in the shot that differ from the same row of `frame`.
+long rowDifference(const std::vector<uint32_t>& shot, const std::vector<uint32_t>& frame, size_t row,
+                   int width) {
+    long differing = 0;
+    for (size_t i = row * size_t(width); i < (row + 1) * size_t(width); ++i)
+        differing += (frame[i] & 0xFFFFFF) != shot[i];
+    return differing;
+}
+
 // Renders frames from the start until one equals the shot; -1 when none comes within a
 // sliver of it (exact on a true-colour server; servers that convert colours may differ).
+// A frame sent in several requests may be caught half shown: each row of the shot may
+// then be that row of frame k or of frame k - 1.
 int findFrame(const std::vector<uint32_t>& shot, int width, int height) {
     static Scene scene;
     quorvel::loadBuiltInScene(scene);
     quorvel::prepareScene(scene);
-    std::vector<uint32_t> colour(shot.size());
+    std::vector<uint32_t> colour(shot.size()), previous(shot.size(), 0);
     std::vector<float> depth(shot.size());
     const quorvel::Viewport viewport =
         quorvel::makeViewport(uint16_t(width), uint16_t(height), colour.data(), depth.data());
     quorvel::FrameState frames = quorvel::startFrames(scene, viewport);
     long fewest = long(shot.size());
     int closest = -1;
+    bool torn = false;
     for (int frame = 0; frame < kSearchFrames; ++frame) {
         quorvel::renderFrame(scene, viewport, frames, quorvel::fastestRenderPath());
         long differing = 0;
-        for (size_t i = 0; i < shot.size(); ++i) differing += (colour[i] & 0xFFFFFF) != shot[i];
+        bool rowsOfTheFrameBefore = false;
+        for (size_t row = 0; row < size_t(height); ++row) {
+            const long difference = rowDifference(shot, colour, row, width);
+            if (difference != 0 && frame > 0 && rowDifference(shot, previous, row, width) == 0) {
+                rowsOfTheFrameBefore = true;
+            } else {
+                differing += difference;
+            }
+        }
         if (differing < fewest) {
             fewest = differing;
             closest = frame;
+            torn = rowsOfTheFrameBefore;
         }
         if (differing == 0) break;
+        previous = colour;
     }
-    std::printf("closest frame %d, %ld pixels differ\n", closest, fewest);
+    std::printf("closest frame %d%s, %ld pixels differ\n", closest,
+                torn ? " (caught after the frame before)" : "", fewest);
     return fewest <= long(shot.size()) / 100 ? closest : -1;
 }
 
@@ -110,6 +137,27 @@ int closeWindow(Display* display, Window window) {
     return 0;
 }
 
+int lookAt(Display* display, Window window) {
+    XWindowAttributes attributes;
+    if (XGetWindowAttributes(display, window, &attributes) == 0) return 1;
+    XImage* image = XGetImage(display, window, 0, 0, unsigned(attributes.width), unsigned(attributes.height),
+                              AllPlanes, ZPixmap);
+    if (image == nullptr) return 1;
+    std::set<unsigned long> values;
+    uint64_t hash = 0xcbf29ce484222325ull;
+    for (int row = 0; row < attributes.height; ++row) {
+        for (int column = 0; column < attributes.width; ++column) {
+            const unsigned long pixel = XGetPixel(image, column, row);
+            values.insert(pixel);
+            hash = (hash ^ pixel) * 0x100000001b3ull;
+        }
+    }
+    XDestroyImage(image);
+    std::printf("%dx%d depth %d: %zu distinct pixel values, hash %016" PRIx64 "\n", attributes.width,
+                attributes.height, attributes.depth, values.size(), hash);
+    return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -130,10 +178,13 @@ int main(int argc, char** argv) {
                 : 1;
     } else if (command == "rate" && argc == 3) {
         status = measureRate(display, std::atof(argv[2]));
+    } else if (command == "look" && argc == 3) {
+        status = lookAt(display, Window(std::strtoul(argv[2], nullptr, 0)));
     } else if (command == "close" && argc == 3) {
         status = closeWindow(display, Window(std::strtoul(argv[2], nullptr, 0)));
     } else {
-        std::fprintf(stderr, "usage: window_probe match X Y W H | rate SECONDS | close WINDOW\n");
+        std::fprintf(stderr,
+                     "usage: window_probe match X Y W H | rate SECONDS | close WINDOW | look WINDOW\n");
     }
     XCloseDisplay(display);
     return status;

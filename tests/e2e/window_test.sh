@@ -8,7 +8,7 @@ caption="Quorvel, press space -> speed - full/idle "
 source "$(dirname "$0")/session.sh"
 
 start_app() {
-    "$quorvel" ignored arguments 2>"$work/app.err" &
+    "$quorvel" 2>"$work/app.err" &
     app_pid=$!
     window=$(timeout 10 xdotool search --sync --name "^Quorvel" 2>/dev/null | head -n 1)
 }
@@ -51,7 +51,7 @@ sleep 0.5
 wait_for_exit 10
 check "closing the window exits 0" test "$app_status" = 0
 
-# Without shared memory frames go through SDL's window surface, which must show them just as
+# Without shared memory frames are sent with XPutImage, which must show them just as
 # exactly. A grab there can catch the server between the parts of one large image, so it
 # gets three tries.
 start_xvfb -extension MIT-SHM

@@ -1,0 +1,109 @@
+#!/usr/bin/env bash
+# The window on the desktops a user may have: X screens of every depth, a server without
+# shared memory whose window gets resized, a window or a server that goes away, and a
+# Wayland compositor with no X server. Every server is started and stopped here, every
+# wait is bounded.
+#   desktop_test.sh QUORVEL WINDOW_PROBE
+set -u
+quorvel=$1
+probe=$2
+source "$(dirname "$0")/session.sh"
+weston_pid=""
+before_cleanup() { [[ -n $weston_pid ]] && kill "$weston_pid" 2>/dev/null && wait "$weston_pid" 2>/dev/null; }
+
+start_app() {
+    "$quorvel" 2>"$work/app.err" &
+    app_pid=$!
+    window=$(timeout 10 xdotool search --sync --name "^Quorvel" 2>/dev/null | head -n 1)
+}
+
+# The window shows a picture of many colours that moves: two looks a second apart.
+check_animated() {  # check_animated NAME [MIN_DISTINCT]
+    local first second distinct
+    sleep 1
+    first=$("$probe" look "$window")
+    sleep 1
+    second=$("$probe" look "$window")
+    echo "$1: $second"
+    distinct=$(sed -n 's/.*: \([0-9]*\) distinct.*/\1/p' <<<"$second")
+    check "$1 shows many colours" test "${distinct:-0}" -ge "${2:-40}"
+    check "$1 keeps changing" test "${first##* }" != "${second##* }"
+}
+
+# Ends within a second with status 1 and the one line.
+check_ended_with() {  # check_ended_with NAME LINE
+    wait_for_exit 1
+    check "$1: exit 1 within a second" test "$app_status" = 1
+    check "$1: one line" test "$(cat "$work/app.err")" = "$2"
+}
+
+for depth in 8 16 24 30; do
+    screen_depth=$depth start_xvfb
+    start_app
+    check "depth $depth: window appears" test -n "$window"
+    check_animated "depth $depth" 20
+    xdotool key --window "$window" Escape
+    wait_for_exit 10
+    check "depth $depth: Escape exits 0" test "$app_status" = 0
+done
+
+start_xvfb -extension MIT-SHM
+start_app
+for size in "800 600" "1910 1070" "1915 1075"; do
+    xdotool windowsize "$window" $size
+    check_animated "no shared memory, resized to ${size/ /x}"
+    check "resized to ${size/ /x}" grep -q "^${size/ /x} " <<<"$("$probe" look "$window")"
+done
+xdotool windowclose "$window"
+check_ended_with "window destroyed without shared memory" "quorvel: the window was destroyed by another program"
+
+start_xvfb
+start_app
+sleep 1
+xdotool windowclose "$window"
+check_ended_with "window destroyed" "quorvel: the window was destroyed by another program"
+start_app
+sleep 1
+kill -9 "$xvfb_pid"
+wait "$xvfb_pid" 2>/dev/null
+xvfb_pid=""
+check_ended_with "X server killed" "quorvel: lost the connection to the X display"
+
+# Wayland: weston on its own socket, the program with no X display at all.
+export XDG_RUNTIME_DIR=$work/runtime
+mkdir -m 700 "$XDG_RUNTIME_DIR"
+start_weston() {  # start_weston SOCKET WESTON_OPTIONS...
+    local socket=$1
+    shift
+    weston --socket="$socket" --idle-time=0 --no-config "$@" >"$work/weston.log" 2>&1 &
+    weston_pid=$!
+    for _ in $(seq 100); do [[ -S $XDG_RUNTIME_DIR/$socket ]] && break; sleep 0.1; done
+}
+stop_weston() { kill "$weston_pid" 2>/dev/null && wait "$weston_pid" 2>/dev/null; weston_pid=""; }
+
+# Headless weston has no input seat, which SDL before 2.30 cannot start without.
+start_weston wl-headless --backend=headless-backend.so
+env -u DISPLAY WAYLAND_DISPLAY=wl-headless timeout 20 "$quorvel" 2>"$work/app.err" &
+app_pid=$!
+wait_for_exit 20
+if [[ $app_status == 1 ]]; then
+    check "seatless Wayland: one line" grep -q "^quorvel: cannot open a window: .*offers no input seat" "$work/app.err"
+else
+    check "seatless Wayland: no crash" test "$app_status" = running
+fi
+[[ -n $app_pid ]] && kill "$app_pid" 2>/dev/null
+stop_weston
+
+# weston drawing into an X window of its own gives it a seat; the program sees only Wayland.
+start_xvfb
+start_weston wl-desktop --backend=x11-backend.so --use-pixman --width=1920 --height=1080
+env -u DISPLAY WAYLAND_DISPLAY=wl-desktop "$quorvel" 2>"$work/app.err" &
+app_pid=$!
+wait_for_exit 4
+check "Wayland: runs for seconds" test "$app_status" = running
+kill -TERM "$app_pid" 2>/dev/null
+wait_for_exit 10
+check "Wayland: SIGTERM exits 0" test "$app_status" = 0
+stop_weston
+
+finish
