@@ -41,6 +41,20 @@ LRESULT CALLBACK windowProcedure(HWND window, UINT message, WPARAM wParam, LPARA
     }
 }
 
+// The system's own words for an error code, on one line.
+std::string describeError(DWORD code) {
+    if (code == 0) return "no reason given; is there a desktop to open a window on?";
+    char text[512] = {};
+    const DWORD length = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
+                                        code, 0, text, sizeof text, nullptr);
+    std::string described(text, length);
+    while (!described.empty() &&
+           (described.back() == '\n' || described.back() == '\r' || described.back() == '.'))
+        described.pop_back();
+    if (described.empty()) described = "error " + std::to_string(code);
+    return described;
+}
+
 }  // namespace
 
 bool openDisplay(ScreenSize& screen, std::string&) {
@@ -66,7 +80,7 @@ bool openWindow(int width, int height, const char* caption, std::string& error) 
     state.window = CreateWindowExA(0, kClassName, caption, WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX, 0, 0,
                                    state.outer.cx, state.outer.cy, nullptr, nullptr, nullptr, nullptr);
     if (state.window == nullptr) {
-        error = "CreateWindowExA failed with error " + std::to_string(GetLastError());
+        error = "CreateWindowExA failed: " + describeError(GetLastError());
         return false;
     }
     state.context = GetDC(state.window);
@@ -84,10 +98,30 @@ bool openWindow(int width, int height, const char* caption, std::string& error) 
 
 uint32_t* windowFrameBuffer() { return nullptr; }
 
-// The whole frame every time, in one call; `changed` is not needed here.
-void present(const uint32_t* pixels, int width, int height, const PixelRect&) {
-    StretchDIBits(state.context, 0, 0, width, height, 0, 0, width, height, pixels,
-                  reinterpret_cast<const BITMAPINFO*>(&state.bitmap), DIB_RGB_COLORS, SRCCOPY);
+// The whole frame every time, in one call; `changed` is not needed here. Windows clips it
+// to a smaller window; the rest of a larger one is painted black.
+bool present(const uint32_t* pixels, int width, int height, const PixelRect&, std::string& error) {
+    if (!IsWindow(state.window)) {
+        error = "the window was destroyed by another program";
+        return false;
+    }
+    RECT client{};
+    GetClientRect(state.window, &client);
+    const auto black = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
+    if (client.right > width) {
+        const RECT right = {width, 0, client.right, client.bottom};
+        FillRect(state.context, &right, black);
+    }
+    if (client.bottom > height) {
+        const RECT below = {0, height, width, client.bottom};
+        FillRect(state.context, &below, black);
+    }
+    if (StretchDIBits(state.context, 0, 0, width, height, 0, 0, width, height, pixels,
+                      reinterpret_cast<const BITMAPINFO*>(&state.bitmap), DIB_RGB_COLORS, SRCCOPY) == 0) {
+        error = "cannot draw into the window: " + describeError(GetLastError());
+        return false;
+    }
+    return true;
 }
 
 // One message: translated and dispatched to the window procedure, which reports what it was.
