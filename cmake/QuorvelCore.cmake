@@ -14,6 +14,8 @@ add_library(quorvel_core STATIC
   src/raster/draw_triangle.cpp
   src/raster/span_routines.cpp
   src/pipeline/animation.cpp
+  src/pipeline/approx_fingerprint.cpp
+  src/pipeline/build_info.cpp
   src/pipeline/draw_faces.cpp
   src/pipeline/drawn_area.cpp
   src/pipeline/fill_buffer.cpp
@@ -21,6 +23,8 @@ add_library(quorvel_core STATIC
   src/pipeline/frame_hash.cpp
 )
 target_include_directories(quorvel_core PUBLIC ${PROJECT_SOURCE_DIR}/src)
+set_source_files_properties(src/pipeline/build_info.cpp PROPERTIES COMPILE_DEFINITIONS
+                            QUORVEL_VERSION="${PROJECT_VERSION}")
 target_link_libraries(quorvel_core PUBLIC quorvel_threads)
 
 # Chosen at run time, only on processors that have it.

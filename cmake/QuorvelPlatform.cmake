@@ -6,7 +6,8 @@ target_include_directories(quorvel_platform_headers INTERFACE ${PROJECT_SOURCE_D
 
 if(WIN32)
   add_library(quorvel_threads STATIC src/platform/worker_thread_win32.cpp)
-  add_library(quorvel_os STATIC src/platform/pages_win32.cpp src/platform/process_info_win32.cpp)
+  add_library(quorvel_os STATIC src/platform/pages_win32.cpp src/platform/process_info_win32.cpp
+                                src/platform/interrupts_win32.cpp)
   target_link_libraries(quorvel_os PRIVATE psapi)
   add_library(quorvel_window STATIC src/platform/window_win32.cpp)
   target_link_libraries(quorvel_window PRIVATE user32 gdi32)
@@ -22,7 +23,8 @@ else()
   pkg_check_modules(STB REQUIRED IMPORTED_TARGET stb)
   add_library(quorvel_threads STATIC src/platform/worker_thread_posix.cpp)
   target_link_libraries(quorvel_threads PRIVATE Threads::Threads)
-  add_library(quorvel_os STATIC src/platform/pages_posix.cpp src/platform/process_info_posix.cpp)
+  add_library(quorvel_os STATIC src/platform/pages_posix.cpp src/platform/process_info_posix.cpp
+                                src/platform/interrupts_posix.cpp)
   add_library(quorvel_window STATIC src/platform/window_sdl.cpp src/platform/x11_frame.cpp
                                     src/platform/wayland_probe.cpp)
   target_link_libraries(quorvel_window PRIVATE PkgConfig::SDL2 PkgConfig::X11 PkgConfig::WAYLAND)

@@ -3,7 +3,9 @@
 add_library(quorvel_render_lib STATIC
   tools/render/image_file.cpp
   tools/render/render_options.cpp
+  tools/render/frame_stream.cpp
   tools/render/frame_times.cpp
+  tools/render/progress_line.cpp
   tools/render/render_run.cpp
 )
 target_include_directories(quorvel_render_lib PUBLIC ${PROJECT_SOURCE_DIR}/tools)
@@ -16,8 +18,11 @@ add_executable(quorvel-draw-picture tools/draw_picture.cpp)
 target_include_directories(quorvel-draw-picture PRIVATE ${PROJECT_SOURCE_DIR}/src)
 
 # The windowed program.
-add_library(quorvel_shell STATIC src/shell/drawing_area.cpp src/shell/main_loop.cpp src/shell/handle_window_event.cpp)
+add_library(quorvel_shell STATIC src/shell/command_line.cpp src/shell/drawing_area.cpp src/shell/main_loop.cpp
+                                 src/shell/handle_window_event.cpp)
 target_link_libraries(quorvel_shell PUBLIC quorvel_core quorvel_window)
 
 add_executable(quorvel src/shell/startup.cpp)
 target_link_libraries(quorvel PRIVATE quorvel_shell quorvel_os)
+# A Windows GUI program: started from Explorer it opens no console window.
+set_target_properties(quorvel PROPERTIES WIN32_EXECUTABLE TRUE)

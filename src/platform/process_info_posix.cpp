@@ -1,11 +1,27 @@
+#include <sys/ioctl.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include "platform/process_info.h"
 
 namespace quorvel {
 
+void attachToParentConsole() {}
+
 bool isTerminal(std::FILE* stream) { return isatty(fileno(stream)) == 1; }
+
+bool sameTerminal(std::FILE* a, std::FILE* b) {
+    struct stat first {
+    }, second{};
+    return isTerminal(a) && isTerminal(b) && fstat(fileno(a), &first) == 0 &&
+           fstat(fileno(b), &second) == 0 && first.st_rdev == second.st_rdev;
+}
+
+int terminalColumns(std::FILE* stream) {
+    winsize size{};
+    return ioctl(fileno(stream), TIOCGWINSZ, &size) == 0 && size.ws_col > 0 ? size.ws_col : 80;
+}
 
 long peakResidentKilobytes() {
     rusage usage{};

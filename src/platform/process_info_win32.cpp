@@ -7,7 +7,24 @@
 
 namespace quorvel {
 
+// Streams that already lead somewhere (a pipe, a file) are left as they are.
+void attachToParentConsole() {
+    if (GetConsoleWindow() != nullptr || !AttachConsole(ATTACH_PARENT_PROCESS)) return;
+    if (_fileno(stdout) < 0 || _get_osfhandle(_fileno(stdout)) < 0) std::freopen("CONOUT$", "w", stdout);
+    if (_fileno(stderr) < 0 || _get_osfhandle(_fileno(stderr)) < 0) std::freopen("CONOUT$", "w", stderr);
+}
+
 bool isTerminal(std::FILE* stream) { return _isatty(_fileno(stream)) != 0; }
+
+// A console has one screen: two streams on consoles share it.
+bool sameTerminal(std::FILE* a, std::FILE* b) { return isTerminal(a) && isTerminal(b); }
+
+int terminalColumns(std::FILE* stream) {
+    CONSOLE_SCREEN_BUFFER_INFO info{};
+    const auto handle = reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(stream)));
+    if (!GetConsoleScreenBufferInfo(handle, &info)) return 80;
+    return info.srWindow.Right - info.srWindow.Left + 1;
+}
 
 long peakResidentKilobytes() {
     PROCESS_MEMORY_COUNTERS counters{};

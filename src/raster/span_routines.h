@@ -6,5 +6,7 @@ namespace quorvel {
 
 // The fastest span routine this processor runs, bit-identical to drawSpanReference.
 SpanRoutine fastestSpanRoutine();
+// "avx2" or "reference", as --version says.
+const char* spanRoutineName(SpanRoutine routine);
 
 }  // namespace quorvel

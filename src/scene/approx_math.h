@@ -12,6 +12,8 @@ inline float approxReciprocal(float value) { return _mm_cvtss_f32(_mm_rcp_ss(_mm
 
 inline float approxReciprocalSqrt(float value) { return _mm_cvtss_f32(_mm_rsqrt_ss(_mm_set_ss(value))); }
 
+inline __m128 approxReciprocal4(__m128 value) { return _mm_rcp_ps(value); }
+
 inline __m128 approxReciprocalSqrt4(__m128 value) { return _mm_rsqrt_ps(value); }
 
 // For code built for AVX and chosen at run time only where the processor has it.

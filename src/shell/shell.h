@@ -30,8 +30,12 @@ void handleWindowEvent(Shell& shell, const WindowEvent& event);
 // that the window or the display has gone.
 int runMainLoop(Shell& shell);
 
-// The entry point: opens the window, prepares the scene, runs the loop; returns the
-// process exit status.
+// The window opens only without arguments: --help and --version print and end with 0,
+// anything else is one line on stderr and 2. kOpenTheWindow when there were none.
+inline constexpr int kOpenTheWindow = -1;
+int handleCommandLine(int argc, char** argv);
+
+// Opens the window, prepares the scene, runs the loop; returns the process exit status.
 int startup();
 
 }  // namespace quorvel

@@ -2,6 +2,7 @@
 #include <string>
 
 #include "platform/pages.h"
+#include "platform/process_info.h"
 #include "scene/preparation.h"
 #include "shell/shell.h"
 
@@ -52,4 +53,8 @@ int startup() {
 
 }  // namespace quorvel
 
-int main() { return quorvel::startup(); }
+int main(int argc, char** argv) {
+    quorvel::attachToParentConsole();
+    const int status = quorvel::handleCommandLine(argc, argv);
+    return status == quorvel::kOpenTheWindow ? quorvel::startup() : status;
+}

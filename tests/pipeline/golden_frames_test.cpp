@@ -10,7 +10,6 @@
 
 #include <gtest/gtest.h>
 #include <stb_image.h>
-#include <xmmintrin.h>
 
 #include <cinttypes>
 #include <cstdlib>
@@ -19,6 +18,7 @@
 #include <map>
 #include <sstream>
 
+#include "pipeline/approx_fingerprint.h"
 #include "pipeline/frame_hash.h"
 #include "render/image_file.h"
 #include "test_frame.h"
@@ -34,20 +34,6 @@ constexpr int kHashedSizes[][2] = {{1910, 1070}, {640, 480}};
 constexpr int kImageFrames[] = {0, 600, 1261};
 constexpr int kImageWidth = 192, kImageHeight = 108;
 
-// The approximate reciprocal and reciprocal square root over every mantissa of [1, 4).
-uint64_t approxMathFingerprint() {
-    std::vector<float> results;
-    for (uint32_t bits = 0x3F800000u; bits < 0x40800000u; bits += 4) {
-        const __m128 x =
-            _mm_castsi128_ps(_mm_setr_epi32(int(bits), int(bits + 1), int(bits + 2), int(bits + 3)));
-        float out[4];
-        _mm_storeu_ps(out, _mm_rsqrt_ps(x));
-        results.insert(results.end(), out, out + 4);
-        _mm_storeu_ps(out, _mm_rcp_ps(x));
-        results.insert(results.end(), out, out + 4);
-    }
-    return fnv1a64(results.data(), results.size() * sizeof(float));
-}
 
 std::vector<uint32_t> renderFrameNumber(int width, int height, int number) {
     TestFrame frame(width, height);
@@ -156,16 +142,16 @@ void writeGoldens(uint64_t fingerprint) {
     }
 }
 
-bool onTheGoldensProcessor() { return readGoldenHashes().fingerprint == approxMathFingerprint(); }
+bool onTheGoldensProcessor() { return readGoldenHashes().fingerprint == approxFingerprint(); }
 
 TEST(GoldenFrames, HashesMatchToTheBitOnTheirOwnProcessor) {
     if (writingGoldens()) {
-        writeGoldens(approxMathFingerprint());
+        writeGoldens(approxFingerprint());
         GTEST_SKIP() << "golden frames rewritten";
     }
     const GoldenHashes golden = readGoldenHashes();
     ASSERT_FALSE(golden.hashes.empty()) << "no golden hashes in " << kHashFile;
-    if (golden.fingerprint != approxMathFingerprint())
+    if (golden.fingerprint != approxFingerprint())
         GTEST_SKIP() << "the golden hashes come from a processor whose approximate reciprocals differ";
     for (const auto& size : kHashedSizes) {
         for (int number : kHashedFrames) {

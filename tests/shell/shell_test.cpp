@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+#include <vector>
+
 namespace quorvel {
 namespace {
 
@@ -25,6 +28,25 @@ TEST(HandleWindowEvent, EscapeAndClosingPostQuit) {
     EXPECT_TRUE(escaped.quitPosted);
     handleWindowEvent(closed, {WindowEventKind::Destroyed, 0});
     EXPECT_TRUE(closed.quitPosted);
+}
+
+// Only no arguments opens the window; --help and --version print (here to the test's
+// output) and end with 0.
+TEST(HandleCommandLine, OpensTheWindowOnlyWithoutArguments) {
+    const struct {
+        std::vector<std::string> arguments;
+        int status;
+    } cases[] = {
+        {{}, kOpenTheWindow}, {{"--version"}, 0},           {{"-h"}, 0}, {{"--bogus"}, 2},
+        {{"--help", "x"}, 2}, {{"--version", "--help"}, 2}, {{""}, 2},
+    };
+    for (const auto& [arguments, status] : cases) {
+        std::vector<std::string> words = {"quorvel"};
+        words.insert(words.end(), arguments.begin(), arguments.end());
+        std::vector<char*> argv;
+        for (std::string& word : words) argv.push_back(word.data());
+        EXPECT_EQ(handleCommandLine(int(argv.size()), argv.data()), status) << words.back();
+    }
 }
 
 TEST(DrawingArea, IsTheScreenLessTenRoundedDownToEven) {

@@ -8,6 +8,8 @@
 #include <filesystem>
 #include <vector>
 
+#include "platform/interrupts.h"
+
 namespace quorvel {
 namespace {
 
@@ -66,11 +68,19 @@ std::optional<ImageFormat> imageFormatOf(const std::string& path) {
     return std::nullopt;
 }
 
+std::optional<ImageFormat> imageFormatNamed(const std::string& name) {
+    if (name == "png") return ImageFormat::Png;
+    if (name == "ppm") return ImageFormat::Ppm;
+    if (name == "y4m") return ImageFormat::Y4m;
+    return std::nullopt;
+}
+
 const char* extensionOf(ImageFormat format) { return format == ImageFormat::Png ? ".png" : ".ppm"; }
 
 bool writeImage(const std::string& path, ImageFormat format, const uint32_t* pixels, int width, int height,
                 int pitch, std::string& error) {
     const std::string partial = partialPathFor(path);
+    removeOnInterrupt(partial.c_str());
     FileSink sink{std::fopen(partial.c_str(), "wb"), 0};
     if (sink.file == nullptr) {
         error = "cannot write " + path + ": " + std::strerror(errno);
@@ -87,6 +97,7 @@ bool writeImage(const std::string& path, ImageFormat format, const uint32_t* pix
     }
     std::error_code renameError;
     std::filesystem::rename(partial, path, renameError);
+    removeOnInterrupt(nullptr);
     if (renameError) {
         std::remove(partial.c_str());
         error = "cannot write " + path + ": " + renameError.message();

@@ -6,10 +6,13 @@
 
 namespace quorvel {
 
-enum class ImageFormat { Png, Ppm };
+// Files are PNG or PPM; standard output takes PPM or a YUV4MPEG2 stream.
+enum class ImageFormat { Png, Ppm, Y4m };
 
 // By extension: ".png" or ".ppm"; none for anything else.
 std::optional<ImageFormat> imageFormatOf(const std::string& path);
+// By name: "png", "ppm" or "y4m".
+std::optional<ImageFormat> imageFormatNamed(const std::string& name);
 const char* extensionOf(ImageFormat format);
 
 // Writes width x height pixels (bytes blue, green, red, x; `pitch` pixels a row) as an

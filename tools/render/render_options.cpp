@@ -11,18 +11,37 @@ const char* const kRenderUsage =
     "Renders Quorvel frames without a window.\n"
     "\n"
     "  --size WxH          drawing area, both even, 2 to 16384 (default 1910x1070)\n"
-    "  --frames N          render frames 0 to N-1 (default 1)\n"
-    "  --save LIST         frames to write: numbers separated by commas, 'all' or 'none'\n"
-    "                      (default: the last frame)\n"
-    "  --out DIR           folder for saved frames, created if missing (default frames)\n"
-    "  --format png|ppm    saved frame format (default png)\n"
-    "  --hash              print 'frame K hash H' (64-bit FNV-1a of the colour buffer)\n"
-    "  --bench             print timing and peak memory at the end\n"
+    "  --from K            start at frame K, skipping the frames before it (default 0)\n"
+    "  --frames N          render frames K to K+N-1 (default 1)\n"
+    "  --save LIST         frames to write: numbers and ranges such as 0-99,600,1200-1210,\n"
+    "                      'all' or 'none' (default: the last frame; all with --out -)\n"
+    "  --out DIR           folder for saved frames, created if missing (default frames);\n"
+    "                      '-' streams them to standard output\n"
+    "  --format FORMAT     png or ppm files (default png); on standard output ppm, one\n"
+    "                      binary PPM after another (exact), or y4m, a YUV4MPEG2 stream\n"
+    "                      for ffmpeg and mpv: 4:4:4, BT.601 limited range, 60 frames/s\n"
+    "  --hash              print 'frame K hash H' (64-bit FNV-1a of the colour buffer);\n"
+    "                      on standard error when frames go to standard output\n"
+    "  --bench             print timing and peak memory at the end (standard error when\n"
+    "                      frames go to standard output)\n"
+    "  --quiet             no progress line\n"
     "  --reference         draw with the reference span routine on one thread\n"
     "  --texture-out FILE  write the decoded texture (.png or .ppm)\n"
-    "  --help              show this text\n";
+    "  --version           the version, the span routine and the processor fingerprint\n"
+    "  -h, --help          show this text\n"
+    "Options that take a value also take it as --option=value.\n"
+    "Exit status: 0 success, 1 output failed, 2 bad input, 130/143 interrupted.\n";
 
 namespace {
+
+constexpr size_t kQuotedCharacters = 60;
+
+// A value as quoted in an error: at most about 60 characters of it.
+std::string quoted(const std::string& value) {
+    if (value.size() <= kQuotedCharacters) return "'" + value + "'";
+    return "'" + value.substr(0, kQuotedCharacters) + "...' (" + std::to_string(value.size()) +
+           " characters)";
+}
 
 bool parseNumber(const std::string& text, uint64_t& value) {
     if (text.empty() || !std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; })) {
@@ -45,6 +64,18 @@ bool parseSize(const std::string& text, RenderOptions& options) {
            parseSide(text.substr(x + 1), options.height);
 }
 
+// "N" or "N-M" with N <= M.
+bool parseRange(const std::string& item, FrameRange& range) {
+    const size_t dash = item.find('-');
+    if (dash == std::string::npos) {
+        if (!parseNumber(item, range.first)) return false;
+        range.last = range.first;
+        return true;
+    }
+    return parseNumber(item.substr(0, dash), range.first) && parseNumber(item.substr(dash + 1), range.last) &&
+           range.first <= range.last;
+}
+
 bool parseSaveList(const std::string& text, RenderOptions& options, std::string& error) {
     if (text == "all" || text == "none") {
         options.save = text == "all" ? RenderOptions::Save::All : RenderOptions::Save::None;
@@ -57,18 +88,104 @@ bool parseSaveList(const std::string& text, RenderOptions& options, std::string&
         const size_t comma = text.find(',', start);
         const std::string item =
             text.substr(start, comma == std::string::npos ? std::string::npos : comma - start);
-        uint64_t frame = 0;
-        if (!parseNumber(item, frame)) {
-            error = "--save wants frame numbers separated by commas, 'all' or 'none', got '" + text + "'";
+        FrameRange range{};
+        if (!parseRange(item, range)) {
+            error = "--save wants frame numbers and ranges such as 0-99,600, 'all' or 'none'; " +
+                    quoted(item) + " is neither";
             return false;
         }
-        options.saveList.push_back(frame);
+        options.saveList.push_back(range);
         if (comma == std::string::npos) break;
         start = comma + 1;
     }
-    std::sort(options.saveList.begin(), options.saveList.end());
-    if (std::adjacent_find(options.saveList.begin(), options.saveList.end()) != options.saveList.end()) {
-        error = "--save lists a frame twice: '" + text + "'";
+    std::sort(options.saveList.begin(), options.saveList.end(),
+              [](const FrameRange& a, const FrameRange& b) { return a.first < b.first; });
+    for (size_t i = 1; i < options.saveList.size(); ++i) {
+        if (options.saveList[i].first <= options.saveList[i - 1].last) {
+            error = "--save lists frame " + std::to_string(options.saveList[i].first) + " twice";
+            return false;
+        }
+    }
+    return true;
+}
+
+bool isFlag(const std::string& option) {
+    return option == "--hash" || option == "--bench" || option == "--reference" || option == "--quiet";
+}
+
+bool takesValue(const std::string& option) {
+    return option == "--size" || option == "--from" || option == "--frames" || option == "--save" ||
+           option == "--out" || option == "--format" || option == "--texture-out";
+}
+
+bool applyValue(const std::string& option, const std::string& value, RenderOptions& options,
+                bool& formatGiven, std::string& error) {
+    if (option == "--texture-out") {
+        if (!imageFormatOf(value)) {
+            error = "--texture-out wants a file ending in .png or .ppm, got " + quoted(value);
+            return false;
+        }
+        options.textureOut = value;
+    } else if (option == "--size") {
+        if (!parseSize(value, options)) {
+            error = "--size wants WxH, both even, from 2 to " + std::to_string(kMaxImageSide) + ", got " +
+                    quoted(value);
+            return false;
+        }
+    } else if (option == "--from") {
+        if (!parseNumber(value, options.from)) {
+            error = "--from wants a frame number, got " + quoted(value);
+            return false;
+        }
+    } else if (option == "--frames") {
+        if (!parseNumber(value, options.frames) || options.frames == 0) {
+            error = "--frames wants a whole number of at least 1, got " + quoted(value);
+            return false;
+        }
+    } else if (option == "--save") {
+        return parseSaveList(value, options, error);
+    } else if (option == "--out") {
+        if (value.empty()) {
+            error = "--out needs a folder name, or - for standard output";
+            return false;
+        }
+        options.outDir = value;
+    } else {
+        const std::optional<ImageFormat> format = imageFormatNamed(value);
+        if (!format) {
+            error = "--format wants png, ppm or y4m, got " + quoted(value);
+            return false;
+        }
+        options.format = *format;
+        formatGiven = true;
+    }
+    return true;
+}
+
+// What only the whole command line can tell.
+bool checkTogether(RenderOptions& options, bool formatGiven, bool saveGiven, std::string& error) {
+    if (options.frames > std::numeric_limits<uint64_t>::max() - options.from) {
+        error = "--from and --frames reach past the last frame number";
+        return false;
+    }
+    if (options.streaming()) {
+        if (!formatGiven) options.format = ImageFormat::Ppm;
+        if (!saveGiven) options.save = RenderOptions::Save::All;
+        if (options.format == ImageFormat::Png) {
+            error = "--out - streams ppm or y4m, not png";
+            return false;
+        }
+    } else if (options.format == ImageFormat::Y4m) {
+        error = "--format y4m is a stream: use it with --out -";
+        return false;
+    }
+    if (options.save == RenderOptions::Save::List && (options.saveList.front().first < options.from ||
+                                                      options.saveList.back().last > options.lastFrame())) {
+        const uint64_t outside = options.saveList.front().first < options.from
+                                     ? options.saveList.front().first
+                                     : options.saveList.back().last;
+        error = "--save names frame " + std::to_string(outside) + ", but only frames " +
+                std::to_string(options.from) + " to " + std::to_string(options.lastFrame()) + " are rendered";
         return false;
     }
     return true;
@@ -78,73 +195,42 @@ bool parseSaveList(const std::string& text, RenderOptions& options, std::string&
 
 bool parseRenderOptions(const std::vector<std::string>& arguments, RenderOptions& options,
                         std::string& error) {
-    bool framesAsked = false;
+    bool framesAsked = false, formatGiven = false, saveGiven = false;
     for (size_t i = 0; i < arguments.size(); ++i) {
-        const std::string& option = arguments[i];
-        if (option == "--help" || option == "-h") {
+        const std::string& argument = arguments[i];
+        if (argument == "--help" || argument == "-h") {
             options.help = true;
             return true;
         }
-        bool* flag = option == "--hash"        ? &options.hash
-                     : option == "--bench"     ? &options.bench
-                     : option == "--reference" ? &options.reference
-                                               : nullptr;
-        if (flag != nullptr) {
+        if (argument == "--version") {
+            options.version = true;
+            return true;
+        }
+        const size_t equals = argument.rfind("--", 0) == 0 ? argument.find('=') : std::string::npos;
+        const std::string option = argument.substr(0, equals);
+        if (isFlag(option) && equals == std::string::npos) {
+            bool* flag = option == "--hash"    ? &options.hash
+                         : option == "--bench" ? &options.bench
+                         : option == "--quiet" ? &options.quiet
+                                               : &options.reference;
             *flag = true;
-            framesAsked = true;
+            framesAsked = framesAsked || option != "--quiet";
             continue;
         }
-        const bool takesValue = option == "--size" || option == "--frames" || option == "--save" ||
-                                option == "--out" || option == "--format" || option == "--texture-out";
-        if (!takesValue) {
-            error = "unknown option '" + option + "' (try --help)";
+        if (!takesValue(option)) {
+            error = "unknown option " + quoted(argument) + " (try --help)";
             return false;
         }
-        if (i + 1 >= arguments.size()) {
+        if (equals == std::string::npos && i + 1 >= arguments.size()) {
             error = option + " needs a value";
             return false;
         }
-        const std::string& value = arguments[++i];
-        if (option == "--texture-out") {
-            if (!imageFormatOf(value)) {
-                error = "--texture-out wants a file ending in .png or .ppm, got '" + value + "'";
-                return false;
-            }
-            options.textureOut = value;
-            continue;
-        }
-        framesAsked = true;
-        if (option == "--size") {
-            if (!parseSize(value, options)) {
-                error = "--size wants WxH, both even, from 2 to " + std::to_string(kMaxImageSide) +
-                        ", got '" + value + "'";
-                return false;
-            }
-        } else if (option == "--frames") {
-            if (!parseNumber(value, options.frames) || options.frames == 0) {
-                error = "--frames wants a whole number of at least 1, got '" + value + "'";
-                return false;
-            }
-        } else if (option == "--save") {
-            if (!parseSaveList(value, options, error)) return false;
-        } else if (option == "--out") {
-            if (value.empty()) {
-                error = "--out needs a folder name";
-                return false;
-            }
-            options.outDir = value;
-        } else if (value == "png" || value == "ppm") {
-            options.format = value == "png" ? ImageFormat::Png : ImageFormat::Ppm;
-        } else {
-            error = "--format wants png or ppm, got '" + value + "'";
-            return false;
-        }
+        const std::string value = equals == std::string::npos ? arguments[++i] : argument.substr(equals + 1);
+        if (!applyValue(option, value, options, formatGiven, error)) return false;
+        framesAsked = framesAsked || option != "--texture-out";
+        saveGiven = saveGiven || option == "--save";
     }
-    if (options.save == RenderOptions::Save::List && options.saveList.back() >= options.frames) {
-        error = "--save names frame " + std::to_string(options.saveList.back()) + ", but only frames 0 to " +
-                std::to_string(options.frames - 1) + " are rendered";
-        return false;
-    }
+    if (!checkTogether(options, formatGiven, saveGiven, error)) return false;
     options.renderFrames = framesAsked || options.textureOut.empty();
     return true;
 }

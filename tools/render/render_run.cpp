@@ -1,16 +1,21 @@
 #include "render/render_run.h"
 
+#include <cerrno>
 #include <chrono>
 #include <cinttypes>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <string>
 
+#include "pipeline/approx_fingerprint.h"
 #include "pipeline/frame_driver.h"
 #include "pipeline/frame_hash.h"
 #include "platform/pages.h"
 #include "platform/process_info.h"
+#include "render/frame_stream.h"
 #include "render/frame_times.h"
+#include "render/progress_line.h"
 #include "scene/preparation.h"
 
 namespace quorvel {
@@ -22,6 +27,15 @@ int fail(const std::string& message) {
     std::fprintf(stderr, "quorvel-render: %s\n", message.c_str());
     return 2;
 }
+
+// Standard output or error refused what was written to it: said once, status 1.
+int failOutput() {
+    std::fprintf(stderr, "quorvel-render: cannot write the output: %s\n",
+                 std::strerror(errno != 0 ? errno : EIO));
+    return 1;
+}
+
+bool flushed(std::FILE* stream) { return std::fflush(stream) == 0 && !std::ferror(stream); }
 
 double secondsSince(Clock::time_point start) {
     return std::chrono::duration<double>(Clock::now() - start).count();
@@ -46,20 +60,19 @@ bool prepareOutputFolder(const std::string& folder, std::string& error) {
     return true;
 }
 
-bool isSaved(const RenderOptions& options, uint64_t frame, size_t& nextListed) {
+// Whether frame `frame` is saved; `nextRange` walks the ascending save list.
+bool isSaved(const RenderOptions& options, uint64_t frame, size_t& nextRange) {
     switch (options.save) {
         case RenderOptions::Save::All:
             return true;
         case RenderOptions::Save::None:
             return false;
         case RenderOptions::Save::Last:
-            return frame + 1 == options.frames;
+            return frame == options.lastFrame();
         case RenderOptions::Save::List:
-            if (nextListed < options.saveList.size() && options.saveList[nextListed] == frame) {
-                ++nextListed;
-                return true;
-            }
-            return false;
+            while (nextRange < options.saveList.size() && options.saveList[nextRange].last < frame)
+                ++nextRange;
+            return nextRange < options.saveList.size() && options.saveList[nextRange].first <= frame;
     }
     return false;
 }
@@ -70,51 +83,48 @@ std::string framePath(const RenderOptions& options, uint64_t frame) {
     return (std::filesystem::path(options.outDir) / name).string();
 }
 
-// Redrawn at most ten times a second, only on a terminal and only once a run has taken
-// more than a second.
-struct Progress {
-    bool enabled;
-    Clock::time_point start;
-    Clock::time_point lastDrawn;
-    bool drawn = false;
-};
-
-void showProgress(Progress& progress, uint64_t done, uint64_t total) {
-    if (!progress.enabled) return;
-    const Clock::time_point now = Clock::now();
-    if (now - progress.start < std::chrono::seconds(1) ||
-        now - progress.lastDrawn < std::chrono::milliseconds(100)) {
-        return;
-    }
-    constexpr int kWidth = 40;
-    const int filled = static_cast<int>(kWidth * done / total);
-    std::fprintf(stderr, "\r[%-*s] %3d%% %" PRIu64 "/%" PRIu64, kWidth, std::string(filled, '#').c_str(),
-                 static_cast<int>(100 * done / total), done, total);
-    progress.lastDrawn = now;
-    progress.drawn = true;
-}
-
-void clearProgress(const Progress& progress) {
-    if (progress.drawn) std::fprintf(stderr, "\r%*s\r", 70, "");
-}
+// Where reports go: standard output, unless the frames themselves go there.
+std::FILE* reportStream(const RenderOptions& options) { return options.streaming() ? stderr : stdout; }
 
 void printBench(const RenderOptions& options, const FrameTimes& times, double totalSeconds) {
-    std::printf("bench: frames %" PRIu64
-                " size %dx%d total %.3f s fps %.1f renderFrame mean %.3f ms median %.3f ms "
-                "p99 %.3f ms peak-rss %ld KiB\n",
-                options.frames, options.width, options.height, totalSeconds,
-                static_cast<double>(options.frames) / totalSeconds,
-                1e3 * times.totalSeconds / static_cast<double>(times.count),
-                1e3 * frameTimePercentile(times, 0.5), 1e3 * frameTimePercentile(times, 0.99),
-                peakResidentKilobytes());
+    std::fprintf(reportStream(options),
+                 "bench: frames %" PRIu64
+                 " size %dx%d total %.3f s fps %.1f renderFrame mean %.3f ms median %.3f ms "
+                 "p99 %.3f ms peak-rss %ld KiB fingerprint %016" PRIx64 "\n",
+                 options.frames, options.width, options.height, totalSeconds,
+                 static_cast<double>(options.frames) / totalSeconds,
+                 1e3 * times.totalSeconds / static_cast<double>(times.count),
+                 1e3 * frameTimePercentile(times, 0.5), 1e3 * frameTimePercentile(times, 0.99),
+                 peakResidentKilobytes(), approxFingerprint());
+}
+
+// Everything but the frames' own drawing: saving, streaming, hashing.
+int keepFrame(const RenderOptions& options, uint64_t frame, const uint32_t* colour, FrameStream& stream,
+              size_t& nextRange) {
+    const size_t pixels = static_cast<size_t>(options.width) * static_cast<size_t>(options.height);
+    if (options.hash) {
+        std::fprintf(reportStream(options), "frame %" PRIu64 " hash %016" PRIx64 "\n", frame,
+                     frameHash(colour, pixels));
+        if (!flushed(reportStream(options))) return failOutput();
+    }
+    if (!isSaved(options, frame, nextRange)) return 0;
+    if (options.streaming()) return writeStreamFrame(stream, colour) ? 0 : failOutput();
+    std::string error;
+    if (!writeImage(framePath(options, frame), options.format, colour, options.width, options.height,
+                    options.width, error)) {
+        return fail(error);
+    }
+    return 0;
 }
 
 int renderFrames(const RenderOptions& options, const Scene& scene) {
     std::string error;
-    if (options.save != RenderOptions::Save::None && !prepareOutputFolder(options.outDir, error))
+    if (options.save != RenderOptions::Save::None && !options.streaming() &&
+        !prepareOutputFolder(options.outDir, error))
         return fail(error);
 
-    const size_t bytes = sizeof(uint32_t) * static_cast<size_t>(options.width) * options.height;
+    const size_t bytes =
+        sizeof(uint32_t) * static_cast<size_t>(options.width) * static_cast<size_t>(options.height);
     auto* colour = static_cast<uint32_t*>(allocatePages(bytes));
     auto* depth = static_cast<float*>(allocatePages(bytes));
     if (colour == nullptr || depth == nullptr) {
@@ -126,29 +136,26 @@ int renderFrames(const RenderOptions& options, const Scene& scene) {
     const Viewport viewport = makeViewport(static_cast<uint16_t>(options.width),
                                            static_cast<uint16_t>(options.height), colour, depth);
     FrameState frames = startFrames(scene, viewport);
+    skipFrames(frames, options.from);
     const RenderPath path = options.reference ? referenceRenderPath() : fastestRenderPath();
 
     FrameTimes times = makeFrameTimes();
-    Progress progress{isTerminal(stderr), Clock::now(), Clock::now()};
-    size_t nextListed = 0;
+    FrameStream stream{stdout, options.format, options.width, options.height, false, {}};
+    ProgressLine progress = startProgressLine(options.quiet);
+    size_t nextRange = 0;
     int status = 0;
-    for (uint64_t frame = 0; frame < options.frames && status == 0; ++frame) {
+    for (uint64_t done = 0; done < options.frames && status == 0; ++done) {
         const Clock::time_point frameStart = Clock::now();
         renderFrame(scene, viewport, frames, path);
         recordFrameTime(times, secondsSince(frameStart));
-        if (options.hash) {
-            std::printf("frame %" PRIu64 " hash %016" PRIx64 "\n", frame,
-                        frameHash(colour, bytes / sizeof(uint32_t)));
-        }
-        if (isSaved(options, frame, nextListed) &&
-            !writeImage(framePath(options, frame), options.format, colour, options.width, options.height,
-                        options.width, error)) {
-            status = fail(error);
-        }
-        showProgress(progress, frame + 1, options.frames);
+        status = keepFrame(options, options.from + done, colour, stream, nextRange);
+        showProgress(progress, done + 1, options.frames);
     }
     clearProgress(progress);
-    if (status == 0 && options.bench) printBench(options, times, secondsSince(progress.start));
+    if (status == 0 && options.bench) {
+        printBench(options, times, secondsSince(progress.start));
+        if (!flushed(reportStream(options))) status = failOutput();
+    }
     releasePages(colour, bytes);
     releasePages(depth, bytes);
     return status;

@@ -1,0 +1,14 @@
+#pragma once
+
+#include <string>
+
+namespace quorvel {
+
+// The version, as the project's build states it.
+const char* quorvelVersion();
+
+// What --version says after the program's name and version: the span routine in use and
+// the processor fingerprint that frame hashes depend on, a line each.
+std::string describeBuild();
+
+}  // namespace quorvel
