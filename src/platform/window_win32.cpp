@@ -14,6 +14,7 @@ struct Win32Window {
     BITMAPINFOHEADER bitmap{};
     SIZE outer{};  // the whole window, frame and caption included
     WindowEvent dispatched{WindowEventKind::Other, 0};
+    bool closed = false;  // destroyed through our own procedure: the quit comes next
 };
 Win32Window state;
 
@@ -26,6 +27,7 @@ LRESULT CALLBACK windowProcedure(HWND window, UINT message, WPARAM wParam, LPARA
             return 0;
         case WM_DESTROY:
             state.dispatched = {WindowEventKind::Destroyed, 0};
+            state.closed = true;
             return 0;
         case WM_GETMINMAXINFO: {
             // By default a window may be no taller than the screen plus its frame, which
@@ -101,6 +103,7 @@ uint32_t* windowFrameBuffer() { return nullptr; }
 // The whole frame every time, in one call; `changed` is not needed here. Windows clips it
 // to a smaller window; the rest of a larger one is painted black.
 bool present(const uint32_t* pixels, int width, int height, const PixelRect&, std::string& error) {
+    if (state.closed) return true;
     if (!IsWindow(state.window)) {
         error = "the window was destroyed by another program";
         return false;
