@@ -13,6 +13,12 @@ start_app() {
     window=$(timeout 10 xdotool search --sync --name "^Quorvel" 2>/dev/null | head -n 1)
 }
 
+# Any argument but --help and --version: one line, status 2, no window.
+DISPLAY=:99999 timeout 10 "$quorvel" --bogus 2>"$work/bogus.err"
+check "unknown option exits 2" test $? -eq 2 -a "$(wc -l <"$work/bogus.err")" -eq 1
+DISPLAY=:99999 timeout 10 "$quorvel" --version | grep -q "^quorvel "
+check "--version without a display" test "${PIPESTATUS[0]}" -eq 0
+
 # No display: one line and status 1.
 DISPLAY=:99999 timeout 10 "$quorvel" 2>"$work/nodisplay.err"
 status=$?

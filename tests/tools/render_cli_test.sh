@@ -51,11 +51,49 @@ check "hash lines" grep -q -E '^frame 2 hash [0-9a-f]{16}$' hashes.txt
 check "hash count" test "$(wc -l <hashes.txt)" -eq 3
 
 "$render" --size 64x48 --frames 2 --save none --bench >bench.txt
-check "bench line" grep -q -E '^bench: frames 2 size 64x48 .* peak-rss [0-9]+ KiB$' bench.txt
+check "bench line" grep -q -E '^bench: frames 2 size 64x48 .* peak-rss [0-9]+ KiB fingerprint [0-9a-f]{16}$' bench.txt
+
+# Standard output that refuses what is written: status 1 and one line.
+for args in "--size 4x4 --hash" "--help" "--version" "--size 4x4 --save none --bench"; do
+    "$render" $args >/dev/full 2>err.txt
+    check "stdout full ($args)" test $? -eq 1 -a "$(wc -l <err.txt)" -eq 1
+done
+# A closed pipe ends the program quietly.
+"$render" --size 64x48 --frames 5000 --save none --hash 2>err.txt | head -n 1 >/dev/null
+check "closed pipe: quiet" test ! -s err.txt
+
+# Interrupted while saving: the usual status, and no file half written.
+for signal in INT TERM; do
+    "$render" --size 640x480 --frames 100000 --save all --out interrupted 2>/dev/null &
+    pid=$!
+    for _ in $(seq 50); do [[ -n $(ls interrupted 2>/dev/null) ]] && break; sleep 0.1; done
+    kill -"$signal" "$pid"
+    wait "$pid"
+    status=$?
+    check "SIG$signal: status $status" test "$status" -eq "$([[ $signal == INT ]] && echo 130 || echo 143)"
+    check "SIG$signal: nothing half written" test -z "$(find interrupted -name '.*')"
+done
+
+# Frames on standard output: the PPM stream is the PPM files one after another; the y4m
+# stream has its header and one FRAME per frame.
+"$render" --size 64x48 --frames 4 --save all --format ppm --out files
+"$render" --size 64x48 --frames 4 --out - >stream.ppm
+check "ppm stream = ppm files" cmp -s stream.ppm <(cat files/frame-0000{0,1,2,3}.ppm)
+"$render" --size 64x48 --from 2 --frames 3 --out - --format y4m --hash >stream.y4m 2>hashes.txt
+check "y4m header" test "$(head -n 1 stream.y4m)" = "YUV4MPEG2 W64 H48 F60:1 Ip A1:1 C444 XCOLORRANGE=LIMITED"
+check "y4m frames" test "$(stat -c %s stream.y4m)" -eq $(($(head -n 1 stream.y4m | wc -c) + 3 * (6 + 3 * 64 * 48)))
+check "hashes beside a stream go to stderr, numbered from --from" test "$(cut -d' ' -f2 hashes.txt | tr '\n' ' ')" = "2 3 4 "
+
+# Skipping to frame K gives the frame drawing every frame before it gives.
+for k in 1 1261; do
+    skipped=$("$render" --size 64x48 --from "$k" --save none --hash)
+    drawn=$("$render" --size 64x48 --frames $((k + 1)) --save none --hash | tail -n 1)
+    check "--from $k" test "$skipped" = "$drawn"
+done
 
 # Memory does not grow with the length of a run (sanitizers keep freed memory on purpose,
 # so the check means something only in a plain build).
-rss() { "$render" --size 64x48 --frames "$1" --save none --bench | sed -n 's/.*peak-rss \([0-9]*\) KiB/\1/p'; }
+rss() { "$render" --size 64x48 --frames "$1" --save none --bench | sed -n 's/.*peak-rss \([0-9]*\) KiB.*/\1/p'; }
 if [[ -z ${QUORVEL_SANITIZED:-} ]]; then
     short_run=$(rss 20)
     long_run=$(rss 20000)
