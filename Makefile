@@ -2,17 +2,19 @@
 
 BUILD_DIR ?= build
 BUILD_TYPE ?= Release
+PREFIX ?= /usr/local
 MAKEFLAGS += --no-print-directory
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 # WERROR=ON turns every compiler warning into an error (CI builds this way).
 WERROR ?= OFF
 CONFIGURE = cmake -DQUORVEL_WERROR=$(WERROR)
 
-.PHONY: all setup setup-test setup-fuzz setup-windows build windows run test test-asan test-tsan fuzz bench \
-	check-format clean
+.PHONY: all setup setup-test setup-fuzz setup-windows build build-all windows run test test-asan test-tsan \
+	fuzz bench install package check-format clean
 
 all: build
 
+# Only what building and running needs; the test set-up adds the rest.
 setup:
 	@tools/install-deps.sh
 
@@ -25,10 +27,16 @@ setup-windows:
 setup-fuzz:
 	@tools/install-deps.sh --fuzz
 
-$(BUILD_DIR)/CMakeCache.txt:
-	@$(CONFIGURE) -S . -B $(BUILD_DIR) -DCMAKE_BUILD_TYPE=$(BUILD_TYPE)
+# The programs alone.
+build: setup
+	@$(CONFIGURE) -S . -B $(BUILD_DIR) -DCMAKE_BUILD_TYPE=$(BUILD_TYPE) -DQUORVEL_BUILD_TESTS=OFF \
+		-DQUORVEL_BUILD_BENCH=OFF >/dev/null
+	@cmake --build $(BUILD_DIR) -j $(JOBS)
 
-build: setup $(BUILD_DIR)/CMakeCache.txt
+# The programs, the tests and the benchmarks.
+build-all: setup-test
+	@$(CONFIGURE) -S . -B $(BUILD_DIR) -DCMAKE_BUILD_TYPE=$(BUILD_TYPE) -DQUORVEL_BUILD_TESTS=ON \
+		-DQUORVEL_BUILD_BENCH=ON >/dev/null
 	@cmake --build $(BUILD_DIR) -j $(JOBS)
 
 # quorvel.exe and quorvel-render.exe for 64-bit Windows, cross-compiled with MinGW-w64.
@@ -40,8 +48,16 @@ windows: setup-windows
 run: build
 	@$(BUILD_DIR)/quorvel
 
-test: setup-test build windows
+test: build-all windows
 	@ctest --test-dir $(BUILD_DIR) --output-on-failure -j $(JOBS)
+
+# Into PREFIX (default /usr/local); DESTDIR, when set, is put in front of every path.
+install: build
+	@cmake --install $(BUILD_DIR) --prefix $(PREFIX)
+
+# A Debian package of the programs: $(BUILD_DIR)/quorvel_VERSION_ARCH.deb.
+package: build
+	@cd $(BUILD_DIR) && cpack -G DEB
 
 # Sanitizer builds, each in its own folder: unit tests plus a full zoom cycle at four sizes.
 test-asan: setup-test
@@ -63,7 +79,7 @@ fuzz: setup-fuzz
 	@mkdir -p build-fuzz/corpus && cp -n tests/fuzz/corpus/* build-fuzz/corpus/
 	@build-fuzz/tests/raster_fuzz -max_total_time=$(FUZZ_SECONDS) -max_len=678 -print_final_stats=1 build-fuzz/corpus
 
-bench: setup-test build
+bench: build-all
 	@$(BUILD_DIR)/bench/frame_bench 1910x1070
 	@$(BUILD_DIR)/bench/frame_bench 3830x2150
 	@$(BUILD_DIR)/quorvel-render --size 1910x1070 --frames 1824 --save none --bench

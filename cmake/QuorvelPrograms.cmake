@@ -15,6 +15,9 @@ add_executable(quorvel-render tools/render/main.cpp)
 target_link_libraries(quorvel-render PRIVATE quorvel_render_lib)
 
 add_executable(quorvel-draw-picture tools/draw_picture.cpp)
+
+add_executable(quorvel-draw-icon tools/draw_icon.cpp)
+target_link_libraries(quorvel-draw-icon PRIVATE quorvel_render_lib)
 target_include_directories(quorvel-draw-picture PRIVATE ${PROJECT_SOURCE_DIR}/src)
 
 # The windowed program.

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
-# Installs exactly the Debian packages that are missing for building Quorvel; with --test
-# for testing it (Windows build and Wine included), --windows for cross-compiling it, --fuzz
-# for fuzzing it. Prints nothing when all is there.
+# Installs exactly the Debian packages that are missing for building, running and packaging
+# Quorvel; with --test for testing it (Windows build and Wine included), --windows for
+# cross-compiling it, --fuzz for fuzzing it. Prints nothing when all is there.
 set -euo pipefail
 
 missing=()
@@ -19,12 +19,18 @@ need pkg-config has pkg-config
 need libsdl2-dev pkg-config --exists sdl2
 need libwayland-dev pkg-config --exists wayland-client
 need libstb-dev pkg-config --exists stb
-need libgtest-dev test -f /usr/include/gtest/gtest.h
-need libbenchmark-dev test -f /usr/include/benchmark/benchmark.h
+# make package: dpkg-shlibdeps computes the package's dependencies.
+need dpkg-dev has dpkg-shlibdeps
 if [[ ${1:-} == --test ]]; then
+    need libgtest-dev test -f /usr/include/gtest/gtest.h
+    need libbenchmark-dev test -f /usr/include/benchmark/benchmark.h
+    need clang-format has clang-format
     need xvfb has Xvfb
     need xdotool has xdotool
     need weston has weston
+    need lintian has lintian
+    need desktop-file-utils has desktop-file-validate
+    need man-db has man
 fi
 if [[ ${1:-} == --test || ${1:-} == --windows ]]; then
     need g++-mingw-w64-x86-64 has x86_64-w64-mingw32-g++

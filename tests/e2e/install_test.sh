@@ -1,0 +1,55 @@
+#!/usr/bin/env bash
+# make install and make package from the outside: what lands where, and that the installed
+# or unpacked quorvel-render draws the frames the build draws.
+#   install_test.sh install|package BUILD_DIR
+set -u
+mode=$1
+build=$(realpath "$2")
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+passed=0
+failed=0
+check() {  # check NAME CONDITION...
+    local name=$1
+    shift
+    if "$@"; then passed=$((passed + 1)); else failed=$((failed + 1)); echo "FAIL: $name"; fi
+}
+
+if [[ $mode == install ]]; then
+    DESTDIR=$work/root cmake --install "$build" --prefix /usr/local >/dev/null
+    root=$work/root/usr/local
+else
+    cpack -G DEB --config "$build/CPackConfig.cmake" -B "$work/package" >/dev/null
+    deb=$(ls "$work"/package/quorvel_*.deb 2>/dev/null | head -n 1)
+    check "package built" test -f "$deb"
+    dpkg-deb -x "$deb" "$work/root"
+    root=$work/root/usr
+    check "package name and version" test "$(dpkg-deb -f "$deb" Package Version | tr '\n' ' ')" = \
+        "Package: quorvel Version: $("$build/quorvel-render" --version | sed -n '1s/.* //p') "
+    check "dependencies computed" grep -q "libsdl2" <<<"$(dpkg-deb -f "$deb" Depends)"
+    if command -v lintian >/dev/null; then
+        lintian "$deb" >"$work/lintian.txt" 2>&1
+        check "lintian finds no error" test -z "$(grep '^E:' "$work/lintian.txt")"
+        grep '^[EW]:' "$work/lintian.txt"
+    fi
+fi
+
+for file in bin/quorvel bin/quorvel-render share/man/man1/quorvel.1.gz share/man/man1/quorvel-render.1.gz \
+    share/applications/quorvel.desktop share/doc/quorvel/README.md share/doc/quorvel/LICENSE \
+    share/icons/hicolor/32x32/apps/quorvel.png share/icons/hicolor/128x128/apps/quorvel.png; do
+    check "$mode: $file" test -s "$root/$file"
+done
+if command -v desktop-file-validate >/dev/null; then
+    check "desktop entry valid" desktop-file-validate "$root/share/applications/quorvel.desktop"
+fi
+if command -v man >/dev/null; then
+    for page in quorvel quorvel-render; do
+        check "man page $page renders cleanly" test -z "$(man --warnings -l "$root/share/man/man1/$page.1.gz" 2>&1 >/dev/null)"
+    done
+fi
+installed=$("$root/bin/quorvel-render" --size 64x48 --from 600 --save none --hash)
+built=$("$build/quorvel-render" --size 64x48 --from 600 --save none --hash)
+check "the $mode draws the build's frames" test -n "$installed" -a "$installed" = "$built"
+
+echo "$passed passed, $failed failed"
+test "$failed" -eq 0
