@@ -34,7 +34,6 @@ constexpr int kHashedSizes[][2] = {{1910, 1070}, {640, 480}};
 constexpr int kImageFrames[] = {0, 600, 1261};
 constexpr int kImageWidth = 192, kImageHeight = 108;
 
-
 std::vector<uint32_t> renderFrameNumber(int width, int height, int number) {
     TestFrame frame(width, height);
     skipFrames(frame.frames, uint64_t(number));

@@ -45,7 +45,8 @@ TEST(RenderOptions, SaveListTakesRangesSortedAndChecked) {
 
 // Every value-taking option also takes --option=value; frames count from --from.
 TEST(RenderOptions, ValuesJoinedWithEqualsAndFramesFromK) {
-    const Parsed parsed = parse({"--size=640x480", "--from=1200", "--frames=11", "--save=1205-1210", "--quiet"});
+    const Parsed parsed =
+        parse({"--size=640x480", "--from=1200", "--frames=11", "--save=1205-1210", "--quiet"});
     ASSERT_TRUE(parsed.ok) << parsed.error;
     EXPECT_EQ(parsed.options.width, 640);
     EXPECT_EQ(parsed.options.height, 480);
