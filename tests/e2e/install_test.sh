@@ -7,13 +7,7 @@ mode=$1
 build=$(realpath "$2")
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-passed=0
-failed=0
-check() {  # check NAME CONDITION...
-    local name=$1
-    shift
-    if "$@"; then passed=$((passed + 1)); else failed=$((failed + 1)); echo "FAIL: $name"; fi
-}
+source "$(dirname "$0")/../checks.sh"
 
 if [[ $mode == install ]]; then
     DESTDIR=$work/root cmake --install "$build" --prefix /usr/local >/dev/null
@@ -51,5 +45,4 @@ installed=$("$root/bin/quorvel-render" --size 64x48 --from 600 --save none --has
 built=$("$build/quorvel-render" --size 64x48 --from 600 --save none --hash)
 check "the $mode draws the build's frames" test -n "$installed" -a "$installed" = "$built"
 
-echo "$passed passed, $failed failed"
-test "$failed" -eq 0
+finish

@@ -4,8 +4,6 @@
 work=$(mktemp -d)
 xvfb_pid=""
 app_pid=""
-passed=0
-failed=0
 
 # Extra clean-up a script needs before the screen goes away.
 before_cleanup() { :; }
@@ -18,16 +16,7 @@ cleanup() {
 }
 trap cleanup EXIT
 
-check() {  # check NAME CONDITION...
-    local name=$1
-    shift
-    if "$@"; then passed=$((passed + 1)); else failed=$((failed + 1)); echo "FAIL: $name"; fi
-}
-
-finish() {
-    echo "$passed passed, $failed failed"
-    test "$failed" -eq 0
-}
+source "$(dirname "${BASH_SOURCE[0]}")/../checks.sh"
 
 # A 1920x1080 screen (of depth $screen_depth, 24 unless set) on the first free display, with
 # any extra Xvfb options given; exports DISPLAY. A screen started before is stopped first.

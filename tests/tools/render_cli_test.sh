@@ -1,18 +1,11 @@
 #!/usr/bin/env bash
 # quorvel-render from the outside: exit statuses, one-line errors, files left behind.
 set -u
+source "$(dirname "$0")/../checks.sh"
 render=$(realpath "$1")
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 cd "$work" || exit 1
-passed=0
-failed=0
-
-check() {  # check NAME CONDITION...
-    local name=$1
-    shift
-    if "$@"; then passed=$((passed + 1)); else failed=$((failed + 1)); echo "FAIL: $name"; fi
-}
 
 # Bad input: status 2, exactly one line on stderr, nothing written.
 expect_refused() {
@@ -100,5 +93,4 @@ if [[ -z ${QUORVEL_SANITIZED:-} ]]; then
     check "peak memory flat over a long run ($short_run vs $long_run KiB)" test "$long_run" -le $((short_run + 1024))
 fi
 
-echo "$passed passed, $failed failed"
-test "$failed" -eq 0
+finish

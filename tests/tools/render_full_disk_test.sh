@@ -10,13 +10,7 @@ if ! mount -t tmpfs -o size=64k tmpfs "$work/tiny" 2>/dev/null; then
     echo "skipped: cannot mount a tmpfs here"
     exit 77
 fi
-passed=0
-failed=0
-check() {  # check NAME CONDITION...
-    local name=$1
-    shift
-    if "$@"; then passed=$((passed + 1)); else failed=$((failed + 1)); echo "FAIL: $name"; fi
-}
+source "$(dirname "$0")/../checks.sh"
 refused() {  # refused ARGS...: status 2 and exactly one line on stderr
     "$render" "$@" >/dev/null 2>"$work/err.txt"
     test $? -eq 2 -a "$(wc -l <"$work/err.txt")" -eq 1
@@ -26,5 +20,4 @@ check "full disk refused" refused --size 640x480 --format ppm --out "$work/tiny"
 check "nothing left on the full disk" test -z "$(ls -A "$work/tiny")"
 mount -o remount,ro "$work/tiny"
 check "read-only folder refused" refused --size 4x4 --out "$work/tiny"
-echo "$passed passed, $failed failed"
-test "$failed" -eq 0
+finish

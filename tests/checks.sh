@@ -1,0 +1,15 @@
+# Counted checks for the test scripts (sourced, not run): check NAME CONDITION... counts a
+# pass or prints the failure; finish prints the closing line and fails if anything failed.
+passed=0
+failed=0
+
+check() {
+    local name=$1
+    shift
+    if "$@"; then passed=$((passed + 1)); else failed=$((failed + 1)); echo "FAIL: $name"; fi
+}
+
+finish() {
+    echo "$passed passed, $failed failed"
+    test "$failed" -eq 0
+}
