@@ -194,10 +194,12 @@ void sleepMilliseconds(int milliseconds) { SDL_Delay(static_cast<Uint32>(millise
 
 void showError(const char* text) { SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_ERROR, "Error", text, nullptr); }
 
+// The X11 frame goes after the window: destroying a window another program already
+// destroyed is an X error, and the frame's handler must still be there to take it.
 void closeWindow() {
-    closeX11Frame();
     if (window != nullptr) SDL_DestroyWindow(window);
     window = nullptr;
+    closeX11Frame();
     SDL_Quit();
 }
 

@@ -340,12 +340,15 @@ void closeX11Frame() {
     if (frame.image == nullptr) return;
     if (frame.shared) {
         XShmDetach(frame.display, &frame.segment);
-        XSync(frame.display, False);
         frame.image->data = nullptr;
-        shmdt(frame.segment.shmaddr);
     }
-    XDestroyImage(frame.image);
     XFreeGC(frame.display, frame.context);
+    // Whatever the server still has to say about the window, gone or not, ends here.
+    XSync(frame.display, False);
+    std::string ignored;
+    takeError(ignored);
+    if (frame.shared) shmdt(frame.segment.shmaddr);
+    XDestroyImage(frame.image);
     frame = X11Frame{};
 }
 
