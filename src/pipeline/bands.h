@@ -1,5 +1,7 @@
 #pragma once
 
+#include <algorithm>
+
 #include "raster/raster_types.h"
 #include "scene/pixel_rect.h"
 
