@@ -5,6 +5,7 @@
 // evicts another's buffers. A last untimed pass draws both side by side, and every frame
 // must come out the same on both.
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -34,13 +35,25 @@ struct Canvas {
     }
 };
 
-FrameTimes timeCycle(const Scene& scene, const Canvas& canvas, int frames, const RenderPath& path) {
+// Each band's time and how much longer the slower one took than the two bands' mean:
+// what a frame waits for, summed over the cycle in seconds.
+struct BandTimes {
+    double band[kBandCount] = {};
+    double wait = 0.0;
+};
+
+FrameTimes timeCycle(const Scene& scene, const Canvas& canvas, int frames, const RenderPath& path,
+                     BandTimes& bands) {
     FrameTimes times = makeFrameTimes();
     FrameState state = startFrames(scene, canvas.viewport);
     for (int frame = 0; frame < frames; ++frame) {
         const Clock::time_point start = Clock::now();
         renderFrame(scene, canvas.viewport, state, path);
         recordFrameTime(times, std::chrono::duration<double>(Clock::now() - start).count());
+        const double top = state.bandSeconds[0], bottom = state.bandSeconds[1];
+        bands.band[0] += top;
+        bands.band[1] += bottom;
+        bands.wait += std::max(top, bottom) - (top + bottom) / 2;
     }
     return times;
 }
@@ -81,8 +94,10 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "frame_bench: cannot allocate frame buffers\n");
         return 1;
     }
-    const FrameTimes fastTimes = timeCycle(scene, fast, frames, fastestRenderPath());
-    const FrameTimes referenceTimes = timeCycle(scene, reference, frames, referenceRenderPath());
+    BandTimes fastBands, referenceBands;
+    const FrameTimes fastTimes = timeCycle(scene, fast, frames, fastestRenderPath(), fastBands);
+    const FrameTimes referenceTimes =
+        timeCycle(scene, reference, frames, referenceRenderPath(), referenceBands);
     const int differing = countDifferingFrames(scene, fast, reference, frames);
     std::printf(
         "frame_bench %dx%d, %d frames: renderFrame mean %.3f ms, median %.3f ms, p99 %.3f ms; "
@@ -90,5 +105,11 @@ int main(int argc, char** argv) {
         width, height, frames, meanMilliseconds(fastTimes), 1e3 * frameTimePercentile(fastTimes, 0.5),
         1e3 * frameTimePercentile(fastTimes, 0.99), meanMilliseconds(referenceTimes),
         meanMilliseconds(referenceTimes) / meanMilliseconds(fastTimes), differing);
+    const double perFrame = 1e3 / frames;
+    std::printf(
+        "frame_bench %dx%d bands: top %.3f ms, bottom %.3f ms, wait for the slower %.3f ms (%.1f %% of "
+        "the frame)\n",
+        width, height, fastBands.band[0] * perFrame, fastBands.band[1] * perFrame, fastBands.wait * perFrame,
+        100 * fastBands.wait * perFrame / meanMilliseconds(fastTimes));
     return differing == 0 ? 0 : 1;
 }

@@ -27,22 +27,19 @@ void clearRect(const Viewport& viewport, const PixelRect& rect) {
 
 PixelRect drawnBounds(const Viewport& viewport, const DrawnStrips (&drawn)[kBandCount]) {
     PixelRect bounds = {viewport.height, 0, viewport.width, 0};
-    for (int band = 0; band < kBandCount; ++band) {
-        const PixelRect rect = bandRect(band, viewport.width, viewport.height);
+    for (const DrawnStrips& band : drawn) {
         for (int strip = 0; strip < kStripsPerBand; ++strip)
-            bounds = enclosing(bounds, stripRect(rect, drawn[band], strip));
+            bounds = enclosing(bounds, stripRect(band, strip));
     }
     return bounds;
 }
 
-void clearDrawnArea(const Viewport& viewport, DrawnStrips (&drawn)[kBandCount]) {
-    for (int band = 0; band < kBandCount; ++band) {
-        const PixelRect rect = bandRect(band, viewport.width, viewport.height);
+void clearDrawnArea(const Viewport& viewport, const DrawnStrips (&drawn)[kBandCount]) {
+    for (const DrawnStrips& band : drawn) {
         for (int strip = 0; strip < kStripsPerBand; ++strip) {
-            const PixelRect area = stripRect(rect, drawn[band], strip);
+            const PixelRect area = stripRect(band, strip);
             if (!isEmpty(area)) clearRect(viewport, area);
         }
-        drawn[band] = startDrawnStrips(rect, false);
     }
 }
 

@@ -11,7 +11,7 @@ namespace quorvel {
 PixelRect drawnBounds(const Viewport& viewport, const DrawnStrips (&drawn)[kBandCount]);
 
 // Writes the clear values over the strips of both buffers where the bands drew, the only
-// places that differ from them, and then marks every strip as clear.
-void clearDrawnArea(const Viewport& viewport, DrawnStrips (&drawn)[kBandCount]);
+// places that differ from them.
+void clearDrawnArea(const Viewport& viewport, const DrawnStrips (&drawn)[kBandCount]);
 
 }  // namespace quorvel

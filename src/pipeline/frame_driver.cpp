@@ -1,5 +1,8 @@
 #include "pipeline/frame_driver.h"
 
+#include <chrono>
+
+#include "pipeline/band_balance.h"
 #include "pipeline/drawn_area.h"
 #include "platform/worker_thread.h"
 #include "raster/draw_span_reference.h"
@@ -13,7 +16,18 @@ namespace {
 constexpr uint64_t kAnimationPeriod = 57 * 512;
 static_assert(kAnimationPeriod % kZoomCycleFrames == 0 && kAnimationPeriod % kFramesPerRotationCycle == 0);
 
-void bandWorker(void* job) { renderBand(*static_cast<const BandJob*>(job)); }
+struct TimedBand {
+    BandJob job;
+    double* seconds;
+};
+
+void renderTimedBand(const TimedBand& band) {
+    const auto start = std::chrono::steady_clock::now();
+    renderBand(band.job);
+    *band.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
+
+void bandWorker(void* band) { renderTimedBand(*static_cast<const TimedBand*>(band)); }
 
 void animate(const Scene& scene, FrameState& state) {
     Animation& animation = state.animation;
@@ -25,7 +39,7 @@ void animate(const Scene& scene, FrameState& state) {
 
 // Worker b draws band b pinned to processor b; a worker that cannot start has its band
 // drawn here instead, so the frame is always complete.
-void renderBandsInParallel(BandJob (&jobs)[kBandCount]) {
+void renderBandsInParallel(TimedBand (&jobs)[kBandCount]) {
     WorkerThread workers[kBandCount];
     for (int b = 0; b < kBandCount; ++b) {
         createWorker(workers[b], bandWorker, &jobs[b]);
@@ -33,7 +47,7 @@ void renderBandsInParallel(BandJob (&jobs)[kBandCount]) {
     }
     for (int b = 0; b < kBandCount; ++b) pinWorker(workers[b], b);
     for (int b = 0; b < kBandCount; ++b) {
-        if (!startWorker(workers[b])) renderBand(jobs[b]);
+        if (!startWorker(workers[b])) renderTimedBand(jobs[b]);
     }
     waitForWorkers(workers, kBandCount);
     for (WorkerThread& worker : workers) releaseWorker(worker);
@@ -51,8 +65,10 @@ FrameState startFrames(const Scene& scene, const Viewport& viewport) {
     state.mesh.vertices.resize(scene.vertices.size());
     state.mesh.normals.resize(scene.vertices.size());
     // What the buffers hold before the first frame is unknown: all of it gets cleared.
-    for (int b = 0; b < kBandCount; ++b)
-        state.drawn[b] = startDrawnStrips(bandRect(b, viewport.width, viewport.height), true);
+    for (int b = 0; b < kBandCount; ++b) {
+        state.drawn[b] =
+            startDrawnStrips(bandRect(b, viewport.width, viewport.height, middleRow(viewport.height)), true);
+    }
     return state;
 }
 
@@ -61,22 +77,24 @@ PixelRect renderFrame(const Scene& scene, const Viewport& viewport, FrameState& 
     const PixelRect before = drawnBounds(viewport, state.drawn);
     // Only where the last frame drew differs from the clear values.
     clearDrawnArea(viewport, state.drawn);
+    // The workers split the rows where the last frame's work split evenly; the reference
+    // keeps the literal halves.
+    const int split =
+        path.bandWorkers ? balancedSplit(state.drawn, viewport.height) : middleRow(viewport.height);
     animate(scene, state);
 
-    BandJob jobs[kBandCount];
+    TimedBand jobs[kBandCount];
     for (int b = 0; b < kBandCount; ++b) {
-        jobs[b] = {bandRect(b, viewport.width, viewport.height),
-                   &scene,
-                   &state.mesh,
-                   state.animation.scale,
-                   &viewport,
-                   path.spanRoutine,
-                   &state.drawn[b]};
+        const PixelRect rect = bandRect(b, viewport.width, viewport.height, split);
+        state.drawn[b] = startDrawnStrips(rect, false);
+        jobs[b] = {
+            {rect, &scene, &state.mesh, state.animation.scale, &viewport, path.spanRoutine, &state.drawn[b]},
+            &state.bandSeconds[b]};
     }
     if (path.bandWorkers) {
         renderBandsInParallel(jobs);
     } else {
-        for (const BandJob& job : jobs) renderBand(job);
+        for (const TimedBand& job : jobs) renderTimedBand(job);
     }
     advanceFrameCounter(state.animation);
     return enclosing(before, drawnBounds(viewport, state.drawn));

@@ -24,8 +24,9 @@ RenderPath referenceRenderPath();
 // What the frame driver carries from one frame to the next.
 struct FrameState {
     Animation animation;
-    TransformedMesh mesh;           // written on the main thread before the bands start
-    DrawnStrips drawn[kBandCount];  // where each band drew in the last frame
+    TransformedMesh mesh;            // written on the main thread before the bands start
+    DrawnStrips drawn[kBandCount];   // where each band drew in the last frame
+    double bandSeconds[kBandCount];  // how long each band took in the last frame
 };
 
 // The state before frame 0 for this scene and drawing area. Everything a frame needs is

@@ -49,6 +49,7 @@ inline int stripRowsFor(int bandRows) {
 // columns its spans covered. Each band's record has cache lines of its own, so the two
 // band workers never write to the same line.
 struct alignas(64) DrawnStrips {
+    PixelRect band;  // the band it records
     int stripRows;
     ColumnSpan columns[kStripsPerBand];
 };

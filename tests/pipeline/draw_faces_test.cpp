@@ -28,7 +28,8 @@ TEST(ProjectVertex, OutOfRangeBecomesTheSentinel) {
 }
 
 TEST(BandRect, SplitsTheFrameIntoTopAndBottomHalves) {
-    const PixelRect top = bandRect(0, 800, 600), bottom = bandRect(1, 800, 600);
+    const PixelRect top = bandRect(0, 800, 600, middleRow(600)),
+                    bottom = bandRect(1, 800, 600, middleRow(600));
     EXPECT_EQ(top.top, 0);
     EXPECT_EQ(top.bottom, 300);
     EXPECT_EQ(bottom.top, 300);

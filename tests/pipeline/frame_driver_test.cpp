@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <iterator>
 
+#include "pipeline/band_balance.h"
 #include "pipeline/draw_faces.h"
 #include "pipeline/fill_buffer.h"
 #include "raster/draw_span_reference.h"
@@ -82,7 +83,8 @@ TEST(RenderFrame, WholeCycleMatchesTheReferenceAtTwoSizes) {
             std::fill(reference.colour.begin(), reference.colour.end(), 0xDEADBEEFu);
             std::fill(reference.depth.begin(), reference.depth.end(), 0.0f);
             for (int b = 0; b < kBandCount; ++b)
-                reference.frames.drawn[b] = startDrawnStrips(bandRect(b, width, height), true);
+                reference.frames.drawn[b] =
+                    startDrawnStrips(bandRect(b, width, height, middleRow(height)), true);
             fast.render(fastestRenderPath());
             reference.render(referenceRenderPath());
             ASSERT_EQ(fast.colour, reference.colour) << width << "x" << height << " frame " << frame;
@@ -105,6 +107,19 @@ TEST(RenderFrame, AMeshInTheTopHalfLeavesTheBottomHalfClear) {
     EXPECT_TRUE(std::all_of(middle, frame.colour.end(), [](uint32_t p) { return p == 0; }));
     EXPECT_TRUE(std::all_of(std::next(frame.depth.begin(), 64 * 24), frame.depth.end(),
                             [](float d) { return d == kClearDepth; }));
+}
+
+// Bands of 100 rows in 4-row strips: the split goes where the drawn area halves.
+TEST(BalancedSplit, FollowsTheDrawnAreaAndFallsBackToTheMiddle) {
+    DrawnStrips drawn[kBandCount] = {startDrawnStrips({0, 100, 0, 64}, false),
+                                     startDrawnStrips({100, 200, 0, 64}, false)};
+    EXPECT_EQ(balancedSplit(drawn, 200), 100);  // nothing drawn
+    drawn[0].columns[0] = {0, 64};              // rows 0..3
+    EXPECT_EQ(balancedSplit(drawn, 200), 2);
+    drawn[1].columns[24] = {0, 64};  // rows 196..199, as much again
+    EXPECT_EQ(balancedSplit(drawn, 200), 4);
+    drawn[1].columns[24] = {0, 192};  // three times as much
+    EXPECT_EQ(balancedSplit(drawn, 200), 197);
 }
 
 // Skipping frames leaves the animation exactly where drawing them would: frame 1, the
