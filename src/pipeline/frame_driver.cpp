@@ -1,6 +1,8 @@
 #include "pipeline/frame_driver.h"
 
+#include <algorithm>
 #include <chrono>
+#include <cmath>
 
 #include "pipeline/band_balance.h"
 #include "pipeline/drawn_area.h"
@@ -53,6 +55,16 @@ void renderBandsInParallel(TimedBand (&jobs)[kBandCount]) {
     for (WorkerThread& worker : workers) releaseWorker(worker);
 }
 
+// The drawn area's half, moved by what the band times keep saying: a band that took longer
+// than the other gives up rows, a little each frame.
+int workersSplit(FrameState& state, int height) {
+    constexpr double kGain = 0.1;
+    const double top = state.bandSeconds[0], bottom = state.bandSeconds[1];
+    if (top + bottom > 0.0) state.splitShift -= kGain * height * (top - bottom) / (top + bottom);
+    state.splitShift = std::clamp(state.splitShift, -height / 4.0, height / 4.0);
+    return std::clamp(balancedSplit(state.drawn, height) + int(std::lround(state.splitShift)), 0, height);
+}
+
 }  // namespace
 
 RenderPath fastestRenderPath() { return {fastestSpanRoutine(), true}; }
@@ -60,7 +72,7 @@ RenderPath fastestRenderPath() { return {fastestSpanRoutine(), true}; }
 RenderPath referenceRenderPath() { return {drawSpanReference, false}; }
 
 FrameState startFrames(const Scene& scene, const Viewport& viewport) {
-    FrameState state;
+    FrameState state{};
     state.animation = startAnimation(viewport.height);
     state.mesh.vertices.resize(scene.vertices.size());
     state.mesh.normals.resize(scene.vertices.size());
@@ -79,8 +91,7 @@ PixelRect renderFrame(const Scene& scene, const Viewport& viewport, FrameState& 
     clearDrawnArea(viewport, state.drawn);
     // The workers split the rows where the last frame's work split evenly; the reference
     // keeps the literal halves.
-    const int split =
-        path.bandWorkers ? balancedSplit(state.drawn, viewport.height) : middleRow(viewport.height);
+    const int split = path.bandWorkers ? workersSplit(state, viewport.height) : middleRow(viewport.height);
     animate(scene, state);
 
     TimedBand jobs[kBandCount];

@@ -27,6 +27,7 @@ struct FrameState {
     TransformedMesh mesh;            // written on the main thread before the bands start
     DrawnStrips drawn[kBandCount];   // where each band drew in the last frame
     double bandSeconds[kBandCount];  // how long each band took in the last frame
+    double splitShift;               // rows the timings move the split off the drawn area's half
 };
 
 // The state before frame 0 for this scene and drawing area. Everything a frame needs is
