@@ -27,7 +27,7 @@ TEST(ProjectVertex, OutOfRangeBecomesTheSentinel) {
     EXPECT_EQ(projectVertex({322.0f, 0.0f, 0.0f}, 100.0f, viewport).point.x, 32600);
 }
 
-TEST(BandRect, SplitsTheFrameIntoTopAndBottomHalves) {
+TEST(BandRect, SplitsTheFrameAtTheMiddleRowForTheReference) {
     const PixelRect top = bandRect(0, 800, 600, middleRow(600)),
                     bottom = bandRect(1, 800, 600, middleRow(600));
     EXPECT_EQ(top.top, 0);
