@@ -6,6 +6,10 @@ namespace quorvel {
 namespace {
 
 constexpr char kClassName[] = "plinth";
+// Under Wine another X client can destroy the X window behind ours without any message
+// reaching us; Wine then removes this property, which names that X window. Windows never sets it.
+constexpr char kWineXWindowProperty[] = "__wine_x11_whole_window";
+constexpr ULONGLONG kXWindowCheckMilliseconds = 100;
 
 // The one window of the process and what its procedure last saw.
 struct Win32Window {
@@ -15,6 +19,8 @@ struct Win32Window {
     SIZE outer{};  // the whole window, frame and caption included
     WindowEvent dispatched{WindowEventKind::Other, 0};
     bool closed = false;  // destroyed through our own procedure: the quit comes next
+    bool onWineX11 = false;
+    ULONGLONG xWindowCheckedAt = 0;
 };
 Win32Window state;
 
@@ -57,6 +63,15 @@ std::string describeError(DWORD code) {
     return described;
 }
 
+bool windowStillExists() {
+    if (!IsWindow(state.window)) return false;
+    if (!state.onWineX11) return true;
+    const ULONGLONG now = GetTickCount64();
+    if (now - state.xWindowCheckedAt < kXWindowCheckMilliseconds) return true;
+    state.xWindowCheckedAt = now;
+    return GetPropA(state.window, kWineXWindowProperty) != nullptr;
+}
+
 }  // namespace
 
 bool openDisplay(ScreenSize& screen, std::string&) {
@@ -87,6 +102,7 @@ bool openWindow(int width, int height, const char* caption, std::string& error) 
     }
     state.context = GetDC(state.window);
     ShowWindow(state.window, SW_SHOW);
+    state.onWineX11 = GetPropA(state.window, kWineXWindowProperty) != nullptr;
 
     // A top-down 32-bit bitmap: bytes blue, green, red, 0, first row on top.
     state.bitmap.biSize = sizeof(BITMAPINFOHEADER);
@@ -104,7 +120,7 @@ uint32_t* windowFrameBuffer() { return nullptr; }
 // to a smaller window; the rest of a larger one is painted black.
 bool present(const uint32_t* pixels, int width, int height, const PixelRect&, std::string& error) {
     if (state.closed) return true;
-    if (!IsWindow(state.window)) {
+    if (!windowStillExists()) {
         error = "the window was destroyed by another program";
         return false;
     }

@@ -26,7 +26,7 @@ for size in 640x480 1910x1070; do
 done
 
 start_app() {
-    wine "$windows/quorvel.exe" 2>/dev/null &
+    wine "$windows/quorvel.exe" 2>"$work/app.err" &
     app_pid=$!
     window=$(timeout 60 xdotool search --sync --name "^Quorvel" 2>/dev/null | head -n 1)
 }
@@ -47,5 +47,21 @@ sleep 1
 "$probe" close "$window"
 wait_for_exit 20
 check "closing the window exits 0" test "$app_status" = 0
+
+# Another X client destroys the X window behind ours: no Win32 message tells of it.
+start_app
+sleep 1
+xdotool windowclose "$window"
+wait_for_exit 1
+check "X window destroyed from outside: exit 1 within a second" test "$app_status" = 1
+check "X window destroyed from outside: one line" \
+    test "$(tr -d '\r' <"$work/app.err")" = "quorvel: the window was destroyed by another program"
+
+# Another X client ends our connection to the display.
+start_app
+sleep 1
+xdotool windowkill "$window"
+wait_for_exit 5
+check "connection killed from outside: the process ends" test "$app_status" != running -a "$app_status" != 0
 
 finish
