@@ -25,8 +25,15 @@ struct Canvas {
         prepareScene(scene);
     }
     RasterTarget target(SpanRoutine routine) {
-        return {{0, kHeight, 0, kWidth}, kWidth,       colour.data(), depth.data(),
-                &scene.texture,          scene.lights, routine,       nullptr};
+        return {{0, kHeight, 0, kWidth},
+                kWidth,
+                colour.data(),
+                depth.data(),
+                &scene.texture,
+                scene.lights,
+                scene.approx,
+                routine,
+                nullptr};
     }
 };
 

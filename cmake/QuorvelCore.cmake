@@ -1,6 +1,9 @@
 # The renderer: scene, pipeline and raster, with the thread services it runs on.
 
 add_library(quorvel_core STATIC
+  src/scene/approx_model.cpp
+  src/scene/approx_tables_amd.cpp
+  src/scene/approx_tables_intel.cpp
   src/scene/built_in_image.cpp
   src/scene/built_in_scene.cpp
   src/scene/decode_texture.cpp

@@ -20,6 +20,12 @@ add_executable(quorvel-draw-icon tools/draw_icon.cpp)
 target_link_libraries(quorvel-draw-icon PRIVATE quorvel_render_lib)
 target_include_directories(quorvel-draw-picture PRIVATE ${PROJECT_SOURCE_DIR}/src)
 
+# Measures the processor's approximate reciprocals; writes a maker's tables as source.
+if(CMAKE_SYSTEM_PROCESSOR MATCHES "x86_64|AMD64")
+  add_executable(quorvel-approx-tables tools/approx_tables.cpp)
+  target_include_directories(quorvel-approx-tables PRIVATE ${PROJECT_SOURCE_DIR}/src)
+endif()
+
 # The windowed program.
 add_library(quorvel_shell STATIC src/shell/command_line.cpp src/shell/drawing_area.cpp src/shell/main_loop.cpp
                                  src/shell/handle_window_event.cpp)

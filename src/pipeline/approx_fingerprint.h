@@ -2,10 +2,13 @@
 
 #include <cstdint>
 
+#include "scene/approx_model.h"
+
 namespace quorvel {
 
-// Names the approximate reciprocal and reciprocal square root this processor computes:
-// frames hash alike only on processors whose fingerprints match.
-uint64_t approxFingerprint();
+// Names the approximate reciprocal and reciprocal square root a model computes: frames hash
+// alike only where the fingerprints match. A maker's model has the fingerprint of that
+// maker's processors.
+uint64_t approxFingerprint(const ApproxModel& approx);
 
 }  // namespace quorvel

@@ -10,12 +10,13 @@ namespace quorvel {
 
 const char* quorvelVersion() { return QUORVEL_VERSION; }
 
-std::string describeBuild() {
-    char fingerprint[160];
+std::string describeBuild(const ApproxModel& approx) {
+    char fingerprint[240];
     std::snprintf(fingerprint, sizeof fingerprint,
-                  "processor fingerprint: %016" PRIx64
-                  " (frame hashes match only between processors with the same fingerprint)\n",
-                  approxFingerprint());
+                  "approximations: %s%s, fingerprint %016" PRIx64
+                  " (frame hashes match only between runs with the same fingerprint)\n",
+                  approx.name, isNative(approx) ? " (this processor's instructions)" : " (measured tables)",
+                  approxFingerprint(approx));
     return std::string("span routine: ") + spanRoutineName(fastestSpanRoutine()) + "\n" + fingerprint;
 }
 

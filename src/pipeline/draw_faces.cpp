@@ -30,7 +30,8 @@ void renderBand(const BandJob& job) {
     const Scene& scene = *job.scene;
     const Viewport& viewport = *job.viewport;
     const RasterTarget target = {job.rect,       viewport.width, viewport.colorBuffer, viewport.depthBuffer,
-                                 &scene.texture, scene.lights,   job.spanRoutine,      job.drawn};
+                                 &scene.texture, scene.lights,   scene.approx,         job.spanRoutine,
+                                 job.drawn};
     for (const Face& face : scene.faces) {
         TriangleVertex corners[3];
         for (int slot = 0; slot < 3; ++slot) {

@@ -133,12 +133,19 @@ inline bool anyBelowNormalRange(__m256 value) {
     return _mm256_movemask_ps(_mm256_cmp_ps(value, _mm256_set1_ps(FLT_MIN), _CMP_LT_OQ)) != 0;
 }
 
-template <bool general>
+// A maker's model (gathered from its tables) or this processor's own instruction.
+template <bool modelled>
+inline __m256 reciprocalSqrt8(const ApproxModel& approx, __m256 value) {
+    if constexpr (modelled) return modelReciprocalSqrt8(approx, value);
+    return nativeReciprocalSqrt8(value);
+}
+
+template <bool general, bool modelled>
 inline bool lightBlock(const PixelBlock& p, const LightLanes (&lights)[kLightCount],
-                       __m256 (&accumulated)[3]) {
+                       const ApproxModel& approx, __m256 (&accumulated)[3]) {
     const __m256 nearLength = general ? add(mul(p.nz, p.nz), mul(p.nw, p.nw)) : mul(p.nz, p.nz);
     const __m256 squaredLength = add(add(mul(p.nx, p.nx), mul(p.ny, p.ny)), nearLength);
-    const __m256 r = approxReciprocalSqrt8(squaredLength);
+    const __m256 r = reciprocalSqrt8<modelled>(approx, squaredLength);
     // A zero-length normal makes every facing NaN through its fourth lane. A block with a
     // squared length below the normal range takes the general path, which leaves r finite
     // off it; the test waits on the sum, not on the reciprocal square root.
@@ -324,7 +331,7 @@ inline bool findVisibleBlock(SpanWalk& walk, VisibleBlock& block) {
     return false;
 }
 
-template <bool general>
+template <bool general, bool modelled>
 void shadeSpan(const SpanSetup& span, const RasterTarget& target) {
     // Broadcast once the first pixel is visible: hidden spans never need them.
     LightLanes lights[kLightCount];
@@ -354,7 +361,7 @@ void shadeSpan(const SpanSetup& span, const RasterTarget& target) {
         }
         // Unlit off the general path, a block's texels are finite, so every channel is
         // 0 x texel = 0.
-        const __m256i shaded = lightBlock<general>(block, lights, light)
+        const __m256i shaded = lightBlock<general, modelled>(block, lights, *target.approx, light)
                                    ? shadePixels<general>(block, light, *target.texture)
                                    : _mm256_setzero_si256();
         // Masked stores are slow; a whole block is blended and stored instead.
@@ -377,10 +384,11 @@ void shadeSpan(const SpanSetup& span, const RasterTarget& target) {
 void drawSpanAvx2(int row, const SpanEnd& endA, const SpanEnd& endB, const RasterTarget& target) {
     SpanSetup span;
     if (!setUpSpan(row, endA, endB, target.band, target.rowPitch, span)) return;
-    if (needsGeneralPath(span, target.lights)) {
-        shadeSpan<true>(span, target);
+    const bool general = needsGeneralPath(span, target.lights);
+    if (isNative(*target.approx)) {
+        general ? shadeSpan<true, false>(span, target) : shadeSpan<false, false>(span, target);
     } else {
-        shadeSpan<false>(span, target);
+        general ? shadeSpan<true, true>(span, target) : shadeSpan<false, true>(span, target);
     }
 }
 

@@ -1,7 +1,5 @@
 #include "raster/draw_span_reference.h"
 
-#include <emmintrin.h>
-
 #include "raster/span_setup.h"
 #include "scene/approx_math.h"
 
@@ -26,9 +24,9 @@ inline int clampTexelIndex(int index) {
 
 // Strongest single light per channel, clamped to 255. A NaN dot product (from a zero-length
 // normal) counts as 0, since max(NaN, 0) yields 0.
-inline __m128 lightPixel(__m128 normal, const Light* lights) {
+inline __m128 lightPixel(__m128 normal, const Light* lights, const ApproxModel& approx) {
     const __m128 length = pairwiseSum(_mm_mul_ps(normal, normal));
-    const __m128 unit = _mm_mul_ps(normal, approxReciprocalSqrt4(length));
+    const __m128 unit = _mm_mul_ps(normal, approxReciprocalSqrt4(approx, length));
     __m128 accumulated = _mm_setzero_ps();
     for (int i = 0; i < kLightCount; ++i) {
         const Light& light = lights[i];
@@ -87,8 +85,8 @@ void drawSpanReference(int row, const SpanEnd& endA, const SpanEnd& endB, const 
         const float z = _mm_cvtss_f32(_mm_shuffle_ps(attributes, attributes, _MM_SHUFFLE(2, 2, 2, 2)));
         if (z < depth[i]) {  // NaN on either side fails
             depth[i] = z;
-            colour[i] =
-                packColour(lightPixel(normal, target.lights), sampleTexture(attributes, *target.texture));
+            colour[i] = packColour(lightPixel(normal, target.lights, *target.approx),
+                                   sampleTexture(attributes, *target.texture));
         }
         attributes = _mm_add_ps(attributes, span.attributeStep);
         normal = _mm_add_ps(normal, span.normalStep);

@@ -65,6 +65,7 @@ struct RasterTarget {
     float* depthBuffer;
     const Texture* texture;
     const Light* lights;  // kLightCount, unit directions
+    const ApproxModel* approx;
     SpanRoutine spanRoutine;
     DrawnStrips* drawn;  // widened by every span inside the band; may be null
 };

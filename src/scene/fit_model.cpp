@@ -23,14 +23,14 @@ float centreAxis(std::span<Vec3> vertices, float Vec3::*axis, float largest) {
 
 }  // namespace
 
-void fitModel(std::span<Vec3> vertices) {
+void fitModel(std::span<Vec3> vertices, const ApproxModel& approx) {
     if (vertices.empty()) return;
     float largest = 0.0f;
     largest = centreAxis(vertices, &Vec3::x, largest);
     largest = centreAxis(vertices, &Vec3::y, largest);
     largest = centreAxis(vertices, &Vec3::z, largest);
     if (!(largest > 0.0f)) return;  // all vertices coincide: nothing to scale
-    const float r = approxReciprocal(largest);
+    const float r = approxReciprocal(approx, largest);
     for (Vec3& vertex : vertices) {
         vertex.x *= r;
         vertex.y *= r;

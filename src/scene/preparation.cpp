@@ -2,10 +2,11 @@
 
 namespace quorvel {
 
-void prepareScene(Scene& scene) {
+void prepareScene(Scene& scene, const ApproxModel& approx) {
+    scene.approx = &approx;
     decodeTexture(scene);
-    normalizeLights(scene);
-    fitModel(scene.vertices);
+    normalizeLights(scene, approx);
+    fitModel(scene.vertices, approx);
     computeFaceNormals(scene);
     computeVertexNormals(scene);
 }

@@ -4,6 +4,7 @@
 #include <span>
 #include <vector>
 
+#include "scene/approx_model.h"
 #include "scene/vector_types.h"
 
 namespace quorvel {
@@ -33,6 +34,8 @@ struct Scene {
     Texture texture;                  // built by decodeTexture
     std::vector<Vec3> faceNormals;    // one per face, once
     std::vector<Vec3> vertexNormals;  // one per vertex, once
+    // The approximations the scene was prepared with, and its frames are drawn with.
+    const ApproxModel* approx = nullptr;
 };
 
 // Gives `scene` this mesh, with room for its normals; everything else stays.

@@ -30,12 +30,12 @@ void handleWindowEvent(Shell& shell, const WindowEvent& event);
 // that the window or the display has gone.
 int runMainLoop(Shell& shell);
 
-// The window opens only without arguments: --help and --version print and end with 0,
-// anything else is one line on stderr and 2. kOpenTheWindow when there were none.
+// --help and --version print and end with 0, anything but them and --approx is one line on
+// stderr and 2. kOpenTheWindow, with the approximations to draw with, when the window is next.
 inline constexpr int kOpenTheWindow = -1;
-int handleCommandLine(int argc, char** argv);
+int handleCommandLine(int argc, char** argv, const ApproxModel*& approx);
 
 // Opens the window, prepares the scene, runs the loop; returns the process exit status.
-int startup();
+int startup(const ApproxModel& approx);
 
 }  // namespace quorvel

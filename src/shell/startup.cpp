@@ -20,7 +20,7 @@ int failStartup() {
 
 }  // namespace
 
-int startup() {
+int startup(const ApproxModel& approx) {
     ScreenSize screen{};
     std::string error;
     if (!openDisplay(screen, error)) {
@@ -44,7 +44,7 @@ int startup() {
     shell.viewport = makeViewport(static_cast<uint16_t>(width), static_cast<uint16_t>(height), colour, depth);
     shell.renderPath = fastestRenderPath();
     loadBuiltInScene(shell.scene);
-    prepareScene(shell.scene);
+    prepareScene(shell.scene, approx);
     shell.frames = startFrames(shell.scene, shell.viewport);
     const int status = runMainLoop(shell);
     closeWindow();
@@ -55,6 +55,7 @@ int startup() {
 
 int main(int argc, char** argv) {
     quorvel::attachToParentConsole();
-    const int status = quorvel::handleCommandLine(argc, argv);
-    return status == quorvel::kOpenTheWindow ? quorvel::startup() : status;
+    const quorvel::ApproxModel* approx = nullptr;
+    const int status = quorvel::handleCommandLine(argc, argv, approx);
+    return status == quorvel::kOpenTheWindow ? quorvel::startup(*approx) : status;
 }

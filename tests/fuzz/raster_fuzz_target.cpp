@@ -125,11 +125,18 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     GuardedFrame reference(width, height), fast(width, height);
     const SpanRoutine fastest = fastestSpanRoutine();
     DrawnStrips drawn = startDrawnStrips(band, false);
-    const RasterTarget referenceTarget = {
-        band,           width,        reference.colourPixels(), reference.depthPixels(),
-        &scene.texture, scene.lights, drawSpanReference,        &drawn};
-    const RasterTarget fastTarget = {
-        band, width, fast.colourPixels(), fast.depthPixels(), &scene.texture, scene.lights, fastest, &drawn};
+    const RasterTarget referenceTarget = {band,
+                                          width,
+                                          reference.colourPixels(),
+                                          reference.depthPixels(),
+                                          &scene.texture,
+                                          scene.lights,
+                                          scene.approx,
+                                          drawSpanReference,
+                                          &drawn};
+    const RasterTarget fastTarget = {band,           width,        fast.colourPixels(), fast.depthPixels(),
+                                     &scene.texture, scene.lights, scene.approx,        fastest,
+                                     &drawn};
     for (int t = 0; t < count; ++t) {
         drawTriangle(triangles[t][0], triangles[t][1], triangles[t][2], referenceTarget);
         drawTriangle(triangles[t][0], triangles[t][1], triangles[t][2], fastTarget);

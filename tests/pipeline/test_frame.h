@@ -16,12 +16,12 @@ struct TestFrame {
     Viewport viewport;
     FrameState frames;
 
-    TestFrame(int width, int height)
+    TestFrame(int width, int height, const ApproxModel& approx = defaultApprox())
         : colour(size_t(width) * size_t(height)),
           depth(size_t(width) * size_t(height)),
           viewport(makeViewport(uint16_t(width), uint16_t(height), colour.data(), depth.data())) {
         loadBuiltInScene(scene);
-        prepareScene(scene);
+        prepareScene(scene, approx);
         frames = startFrames(scene, viewport);
     }
 

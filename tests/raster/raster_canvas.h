@@ -33,7 +33,8 @@ struct RasterCanvas {
     }
 
     RasterTarget target(PixelRect band, SpanRoutine routine) {
-        return {band, width, colour.data(), depth.data(), texture.get(), lights, routine, nullptr};
+        return {band,    width,  colour.data(), depth.data(), texture.get(), lights, &defaultApprox(),
+                routine, nullptr};
     }
     RasterTarget whole(SpanRoutine routine) { return target({0, height, 0, width}, routine); }
     uint32_t pixel(int x, int y) const { return colour[size_t(y) * width + x]; }

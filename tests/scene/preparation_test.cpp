@@ -68,7 +68,7 @@ TEST(BuiltInScenePreparation, ScenesAreIndependent) {
 
 TEST(FitModel, CentresAndScalesTheLargestHalfExtentToAboutOne) {
     Vec3 vertices[] = {{2.0f, 10.0f, -3.0f}, {6.0f, 12.0f, -3.0f}, {4.0f, 11.0f, 5.0f}};
-    fitModel(vertices);
+    fitModel(vertices, defaultApprox());
     // Box x 2..6, y 10..12, z -3..5: the z half-extent 4 becomes about 1.
     EXPECT_NEAR(vertices[2].z, 1.0f, 1.0f / 2048);
     EXPECT_NEAR(vertices[0].x, -0.5f, 1.0f / 2048);
@@ -77,10 +77,10 @@ TEST(FitModel, CentresAndScalesTheLargestHalfExtentToAboutOne) {
 
 TEST(FitModel, CoincidentVerticesAreCentredWithoutNaN) {
     Vec3 vertices[] = {{3.0f, -2.0f, 7.0f}, {3.0f, -2.0f, 7.0f}};
-    fitModel(vertices);
+    fitModel(vertices, defaultApprox());
     for (const Vec3& v : vertices) expectNear(v, 0.0f, 0.0f, 0.0f);
     Vec3 single[] = {{5.0f, 5.0f, 5.0f}};
-    fitModel(single);
+    fitModel(single, defaultApprox());
     expectNear(single[0], 0.0f, 0.0f, 0.0f);
 }
 

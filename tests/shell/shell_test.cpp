@@ -30,22 +30,36 @@ TEST(HandleWindowEvent, EscapeAndClosingPostQuit) {
     EXPECT_TRUE(closed.quitPosted);
 }
 
-// Only no arguments opens the window; --help and --version print (here to the test's
-// output) and end with 0.
-TEST(HandleCommandLine, OpensTheWindowOnlyWithoutArguments) {
+// The window opens without arguments or with --approx alone; --help and --version print
+// (here to the test's output) and end with 0.
+TEST(HandleCommandLine, OpensTheWindowOnlyWithoutOtherArguments) {
     const struct {
         std::vector<std::string> arguments;
         int status;
+        const ApproxModel* approx;
     } cases[] = {
-        {{}, kOpenTheWindow}, {{"--version"}, 0},           {{"-h"}, 0}, {{"--bogus"}, 2},
-        {{"--help", "x"}, 2}, {{"--version", "--help"}, 2}, {{""}, 2},
+        {{}, kOpenTheWindow, &defaultApprox()},
+        {{"--approx", "intel"}, kOpenTheWindow, &kIntelApprox},
+        {{"--approx=amd"}, kOpenTheWindow, &kAmdApprox},
+        {{"--version", "--approx", "amd"}, 0, &kAmdApprox},
+        {{"-h"}, 0, &defaultApprox()},
+        {{"--bogus"}, 2, nullptr},
+        {{"--help", "x"}, 2, nullptr},
+        {{""}, 2, nullptr},
+        {{"--approx"}, 2, nullptr},
+        {{"--approx", "arm"}, 2, nullptr},
+        {{"--approx="}, 2, nullptr},
     };
-    for (const auto& [arguments, status] : cases) {
+    for (const auto& [arguments, status, approx] : cases) {
         std::vector<std::string> words = {"quorvel"};
         words.insert(words.end(), arguments.begin(), arguments.end());
         std::vector<char*> argv;
         for (std::string& word : words) argv.push_back(word.data());
-        EXPECT_EQ(handleCommandLine(int(argv.size()), argv.data()), status) << words.back();
+        const ApproxModel* chosen = nullptr;
+        EXPECT_EQ(handleCommandLine(int(argv.size()), argv.data(), chosen), status) << words.back();
+        if (approx != nullptr) {
+            EXPECT_EQ(chosen, approx) << words.back();
+        }
     }
 }
 

@@ -44,7 +44,13 @@ check "hash lines" grep -q -E '^frame 2 hash [0-9a-f]{16}$' hashes.txt
 check "hash count" test "$(wc -l <hashes.txt)" -eq 3
 
 "$render" --size 64x48 --frames 2 --save none --bench >bench.txt
-check "bench line" grep -q -E '^bench: frames 2 size 64x48 .* peak-rss [0-9]+ KiB fingerprint [0-9a-f]{16}$' bench.txt
+check "bench line" grep -q -E '^bench: frames 2 size 64x48 .* peak-rss [0-9]+ KiB approx [a-z]+ fingerprint [0-9a-f]{16}$' bench.txt
+
+# A maker's model draws that maker's frames on any processor (hash drawn on an Intel Xeon).
+check "--approx intel: the Xeon's frame" test "$("$render" --approx intel --size 640x480 --from 1261 --hash \
+    --save none)" = "frame 1261 hash 2ebb2b8221631526"
+check "--version names the approximations" grep -q "^approximations: amd (measured tables), fingerprint" \
+    <("$render" --approx=amd --version)
 
 # Standard output that refuses what is written: status 1 and one line.
 for args in "--size 4x4 --hash" "--help" "--version" "--size 4x4 --save none --bench"; do

@@ -32,7 +32,7 @@ int main(int argc, char** argv) {
     if (options.help) return printOrFail(quorvel::kRenderUsage);
     if (options.version) {
         return printOrFail(std::string("quorvel-render ") + quorvel::quorvelVersion() + "\n" +
-                           quorvel::describeBuild());
+                           quorvel::describeBuild(*options.approx));
     }
     return quorvel::runRender(options);
 }

@@ -26,8 +26,11 @@ const char* const kRenderUsage =
     "                      frames go to standard output)\n"
     "  --quiet             no progress line\n"
     "  --reference         draw with the reference span routine on one thread\n"
+    "  --approx MODEL      approximate reciprocals: native (this processor's own; the\n"
+    "                      default on x86), intel or amd (measured tables: the same frames\n"
+    "                      as that maker's processors draw, on any processor)\n"
     "  --texture-out FILE  write the decoded texture (.png or .ppm)\n"
-    "  --version           the version, the span routine and the processor fingerprint\n"
+    "  --version           the version, the span routine and the approximations' fingerprint\n"
     "  -h, --help          show this text\n"
     "Options that take a value also take it as --option=value.\n"
     "Exit status: 0 success, 1 output failed, 2 bad input, 130/143 interrupted.\n";
@@ -115,7 +118,7 @@ bool isFlag(const std::string& option) {
 
 bool takesValue(const std::string& option) {
     return option == "--size" || option == "--from" || option == "--frames" || option == "--save" ||
-           option == "--out" || option == "--format" || option == "--texture-out";
+           option == "--out" || option == "--format" || option == "--texture-out" || option == "--approx";
 }
 
 bool applyValue(const std::string& option, const std::string& value, RenderOptions& options,
@@ -144,6 +147,14 @@ bool applyValue(const std::string& option, const std::string& value, RenderOptio
         }
     } else if (option == "--save") {
         return parseSaveList(value, options, error);
+    } else if (option == "--approx") {
+        std::string why;
+        options.approx = approxModelNamed(value, why);
+        if (options.approx == nullptr) {
+            error = why.empty() ? "--approx wants native, intel or amd, got " + quoted(value)
+                                : "--approx " + value + ": " + why;
+            return false;
+        }
     } else if (option == "--out") {
         if (value.empty()) {
             error = "--out needs a folder name, or - for standard output";

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "render/image_file.h"
+#include "scene/approx_model.h"
 
 namespace quorvel {
 
@@ -31,6 +32,7 @@ struct RenderOptions {
     bool bench = false;
     bool quiet = false;      // no progress line
     bool reference = false;  // the reference span routine on one thread
+    const ApproxModel* approx = &defaultApprox();
     std::string textureOut;
     bool help = false;
     bool version = false;

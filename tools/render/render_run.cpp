@@ -90,12 +90,12 @@ void printBench(const RenderOptions& options, const FrameTimes& times, double to
     std::fprintf(reportStream(options),
                  "bench: frames %" PRIu64
                  " size %dx%d total %.3f s fps %.1f renderFrame mean %.3f ms median %.3f ms "
-                 "p99 %.3f ms peak-rss %ld KiB fingerprint %016" PRIx64 "\n",
+                 "p99 %.3f ms peak-rss %ld KiB approx %s fingerprint %016" PRIx64 "\n",
                  options.frames, options.width, options.height, totalSeconds,
                  static_cast<double>(options.frames) / totalSeconds,
                  1e3 * times.totalSeconds / static_cast<double>(times.count),
                  1e3 * frameTimePercentile(times, 0.5), 1e3 * frameTimePercentile(times, 0.99),
-                 peakResidentKilobytes(), approxFingerprint());
+                 peakResidentKilobytes(), options.approx->name, approxFingerprint(*options.approx));
 }
 
 // Everything but the frames' own drawing: saving, streaming, hashing.
@@ -166,7 +166,7 @@ int renderFrames(const RenderOptions& options, const Scene& scene) {
 int runRender(const RenderOptions& options) {
     static Scene scene;
     loadBuiltInScene(scene);
-    prepareScene(scene);
+    prepareScene(scene, *options.approx);
 
     std::string error;
     if (!options.textureOut.empty()) {
