@@ -9,7 +9,8 @@ JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 WERROR ?= OFF
 CONFIGURE = cmake -DQUORVEL_WERROR=$(WERROR)
 
-.PHONY: all setup setup-test setup-fuzz setup-windows build build-all windows run test test-asan test-tsan \
+.PHONY: all setup setup-test setup-fuzz setup-windows setup-arm64 build build-all windows arm64 run test \
+	test-asan test-tsan \
 	fuzz bench install package check-format clean
 
 all: build
@@ -23,6 +24,9 @@ setup-test:
 
 setup-windows:
 	@tools/install-deps.sh --windows
+
+setup-arm64:
+	@tools/install-deps.sh --arm64
 
 setup-fuzz:
 	@tools/install-deps.sh --fuzz
@@ -45,10 +49,17 @@ windows: setup-windows
 		-DQUORVEL_BUILD_TESTS=OFF -DQUORVEL_BUILD_BENCH=OFF
 	@cmake --build build-windows -j $(JOBS)
 
+# quorvel-render and the unit tests for 64-bit ARM Linux, cross-compiled; make test runs
+# them under qemu-aarch64.
+arm64: setup-arm64
+	@$(CONFIGURE) -S . -B build-arm64 -DCMAKE_TOOLCHAIN_FILE=cmake/aarch64-linux-gnu.cmake -DCMAKE_BUILD_TYPE=Release \
+		-DQUORVEL_BUILD_TESTS=ON -DQUORVEL_BUILD_BENCH=OFF >/dev/null
+	@cmake --build build-arm64 -j $(JOBS)
+
 run: build
 	@$(BUILD_DIR)/quorvel
 
-test: build-all windows
+test: build-all windows arm64
 	@ctest --test-dir $(BUILD_DIR) --output-on-failure -j $(JOBS)
 
 # Into PREFIX (default /usr/local); DESTDIR, when set, is put in front of every path.
@@ -102,4 +113,4 @@ check-format: setup-test
 	@echo "check-format: every source is formatted"
 
 clean:
-	@rm -rf $(BUILD_DIR) build-asan build-tsan build-fuzz build-windows build-baseline
+	@rm -rf $(BUILD_DIR) build-asan build-tsan build-fuzz build-windows build-arm64 build-baseline

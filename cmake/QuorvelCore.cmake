@@ -13,7 +13,6 @@ add_library(quorvel_core STATIC
   src/scene/preparation.cpp
   src/scene/vector_math.cpp
   src/raster/draw_span_reference.cpp
-  src/raster/draw_span_avx2.cpp
   src/raster/draw_triangle.cpp
   src/raster/span_routines.cpp
   src/pipeline/animation.cpp
@@ -32,4 +31,7 @@ set_source_files_properties(src/pipeline/build_info.cpp PROPERTIES COMPILE_DEFIN
 target_link_libraries(quorvel_core PUBLIC quorvel_threads)
 
 # Chosen at run time, only on processors that have it.
-set_source_files_properties(src/raster/draw_span_avx2.cpp PROPERTIES COMPILE_OPTIONS "-mavx2")
+if(CMAKE_SYSTEM_PROCESSOR MATCHES "x86_64|AMD64")
+  target_sources(quorvel_core PRIVATE src/raster/draw_span_avx2.cpp)
+  set_source_files_properties(src/raster/draw_span_avx2.cpp PROPERTIES COMPILE_OPTIONS "-mavx2")
+endif()

@@ -1,5 +1,8 @@
 # The platform layer: the only code that talks to the operating system and window system.
 # Linux: pthreads and SDL2 (with X11 shared memory for presentation). Windows: Win32.
+# Cross builds for other Linux processors (make arm64) leave the window out.
+
+option(QUORVEL_BUILD_WINDOW "Build the windowed program" ON)
 
 add_library(quorvel_platform_headers INTERFACE)
 target_include_directories(quorvel_platform_headers INTERFACE ${PROJECT_SOURCE_DIR}/src)
@@ -14,24 +17,45 @@ if(WIN32)
   # stb_image_write from Debian's libstb-dev, compiled in: Windows has no libstb to link.
   add_library(quorvel_png STATIC tools/render/stb_image_write_impl.c)
   target_include_directories(quorvel_png SYSTEM PUBLIC /usr/include/stb)
+elseif(CMAKE_CROSSCOMPILING)
+  find_package(Threads REQUIRED)
+  add_library(quorvel_threads STATIC src/platform/worker_thread_posix.cpp)
+  target_link_libraries(quorvel_threads PRIVATE Threads::Threads)
+  add_library(quorvel_os STATIC src/platform/pages_posix.cpp src/platform/process_info_posix.cpp
+                                src/platform/interrupts_posix.cpp)
+  # The packaged stb and SIMDe headers are the same for every processor; only their folders
+  # are taken from the build machine, never its other headers.
+  add_library(quorvel_png STATIC tools/render/stb_image_write_impl.c)
+  target_include_directories(quorvel_png SYSTEM PUBLIC /usr/include/stb)
+  file(MAKE_DIRECTORY ${CMAKE_BINARY_DIR}/simde-include)
+  file(CREATE_LINK /usr/include/simde ${CMAKE_BINARY_DIR}/simde-include/simde SYMBOLIC)
+  target_include_directories(quorvel_platform_headers SYSTEM INTERFACE ${CMAKE_BINARY_DIR}/simde-include)
 else()
   find_package(PkgConfig REQUIRED)
   find_package(Threads REQUIRED)
-  pkg_check_modules(SDL2 REQUIRED IMPORTED_TARGET sdl2)
-  pkg_check_modules(X11 REQUIRED IMPORTED_TARGET x11 xext)
-  pkg_check_modules(WAYLAND REQUIRED IMPORTED_TARGET wayland-client)
   pkg_check_modules(STB REQUIRED IMPORTED_TARGET stb)
   add_library(quorvel_threads STATIC src/platform/worker_thread_posix.cpp)
   target_link_libraries(quorvel_threads PRIVATE Threads::Threads)
   add_library(quorvel_os STATIC src/platform/pages_posix.cpp src/platform/process_info_posix.cpp
                                 src/platform/interrupts_posix.cpp)
-  add_library(quorvel_window STATIC src/platform/window_sdl.cpp src/platform/x11_frame.cpp
-                                    src/platform/wayland_probe.cpp)
-  target_link_libraries(quorvel_window PRIVATE PkgConfig::SDL2 PkgConfig::X11 PkgConfig::WAYLAND)
+  if(QUORVEL_BUILD_WINDOW)
+    pkg_check_modules(SDL2 REQUIRED IMPORTED_TARGET sdl2)
+    pkg_check_modules(X11 REQUIRED IMPORTED_TARGET x11 xext)
+    pkg_check_modules(WAYLAND REQUIRED IMPORTED_TARGET wayland-client)
+    add_library(quorvel_window STATIC src/platform/window_sdl.cpp src/platform/x11_frame.cpp
+                                      src/platform/wayland_probe.cpp)
+    target_link_libraries(quorvel_window PRIVATE PkgConfig::SDL2 PkgConfig::X11 PkgConfig::WAYLAND)
+  endif()
   add_library(quorvel_png INTERFACE)
   target_link_libraries(quorvel_png INTERFACE PkgConfig::STB)
 endif()
+if(CMAKE_CROSSCOMPILING AND NOT WIN32)
+  set(QUORVEL_BUILD_WINDOW OFF)
+endif()
 
-foreach(library quorvel_threads quorvel_os quorvel_window)
+foreach(library quorvel_threads quorvel_os)
   target_link_libraries(${library} PUBLIC quorvel_platform_headers)
 endforeach()
+if(QUORVEL_BUILD_WINDOW)
+  target_link_libraries(quorvel_window PUBLIC quorvel_platform_headers)
+endif()

@@ -27,6 +27,9 @@ if(CMAKE_SYSTEM_PROCESSOR MATCHES "x86_64|AMD64")
 endif()
 
 # The windowed program.
+if(NOT QUORVEL_BUILD_WINDOW)
+  return()
+endif()
 add_library(quorvel_shell STATIC src/shell/command_line.cpp src/shell/drawing_area.cpp src/shell/main_loop.cpp
                                  src/shell/handle_window_event.cpp)
 target_link_libraries(quorvel_shell PUBLIC quorvel_core quorvel_window)

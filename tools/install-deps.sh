@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs exactly the Debian packages that are missing for building, running and packaging
-# Quorvel; with --test for testing it (Windows build and Wine included), --windows for
-# cross-compiling it, --fuzz for fuzzing it. Prints nothing when all is there.
+# Quorvel; with --test for testing it (Windows and ARM64 builds, Wine and qemu included),
+# --windows or --arm64 for cross-compiling it, --fuzz for fuzzing it. Prints nothing when
+# all is there.
 set -euo pipefail
 
 missing=()
@@ -34,6 +35,12 @@ if [[ ${1:-} == --test ]]; then
 fi
 if [[ ${1:-} == --test || ${1:-} == --windows ]]; then
     need g++-mingw-w64-x86-64 has x86_64-w64-mingw32-g++
+fi
+if [[ ${1:-} == --test || ${1:-} == --arm64 ]]; then
+    need g++-aarch64-linux-gnu has aarch64-linux-gnu-g++
+    need libsimde-dev test -f /usr/include/simde/x86/sse2.h
+    need libgtest-dev test -f /usr/src/googletest/CMakeLists.txt
+    need qemu-user has qemu-aarch64
 fi
 if [[ ${1:-} == --test ]]; then
     need wine has wine

@@ -1,8 +1,8 @@
 #include "pipeline/fill_buffer.h"
 
-#include <immintrin.h>
-
 #include <cstring>
+
+#include "scene/simd.h"
 
 namespace quorvel {
 namespace {
@@ -35,6 +35,7 @@ void fillBufferSse2(uint32_t* destination, size_t count, uint32_t value) {
     for (; i < count; ++i) storeWord(destination + i, value);
 }
 
+#if QUORVEL_X86
 __attribute__((target("avx"))) void fillBufferAvx(uint32_t* destination, size_t count, uint32_t value) {
     size_t i = fillToBoundary(destination, count, value, 32);
     const __m256i block = _mm256_set1_epi32(static_cast<int>(value));
@@ -45,15 +46,18 @@ __attribute__((target("avx"))) void fillBufferAvx(uint32_t* destination, size_t 
     }
     for (; i < count; ++i) storeWord(destination + i, value);
 }
+#endif
 
 // Cached stores, not streaming ones: the rows cleared are the ones drawn next, and
 // streaming them out to memory measured slower over the whole frame.
 void fillBuffer(uint32_t* destination, size_t count, uint32_t value) {
-    if (__builtin_cpu_supports("avx")) {
+#if QUORVEL_X86
+    if (processorHasAvx()) {
         fillBufferAvx(destination, count, value);
-    } else {
-        fillBufferSse2(destination, count, value);
+        return;
     }
+#endif
+    fillBufferSse2(destination, count, value);
 }
 
 }  // namespace quorvel

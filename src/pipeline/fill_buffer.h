@@ -16,6 +16,8 @@ void fillBuffer(uint32_t* destination, size_t count, uint32_t value);
 
 // The two ways fillBuffer writes, in 16-byte or 32-byte stores.
 void fillBufferSse2(uint32_t* destination, size_t count, uint32_t value);
+#if defined(__x86_64__) || defined(__i386__)
 void fillBufferAvx(uint32_t* destination, size_t count, uint32_t value);
+#endif
 
 }  // namespace quorvel

@@ -1,9 +1,9 @@
 #include "raster/draw_triangle.h"
 
-#include <xmmintrin.h>
-
 #include <algorithm>
 #include <utility>
+
+#include "scene/simd.h"
 
 namespace quorvel {
 namespace {

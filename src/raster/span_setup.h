@@ -1,8 +1,7 @@
 #pragma once
 
-#include <emmintrin.h>
-
 #include "raster/raster_types.h"
+#include "scene/simd.h"
 
 namespace quorvel {
 

@@ -11,21 +11,21 @@
 namespace quorvel {
 
 inline float approxReciprocal(const ApproxModel& model, float value) {
-#if defined(__x86_64__) || defined(__i386__)
+#if QUORVEL_X86
     if (isNative(model)) return _mm_cvtss_f32(_mm_rcp_ss(_mm_set_ss(value)));
 #endif
     return modelReciprocal(model, value);
 }
 
 inline float approxReciprocalSqrt(const ApproxModel& model, float value) {
-#if defined(__x86_64__) || defined(__i386__)
+#if QUORVEL_X86
     if (isNative(model)) return _mm_cvtss_f32(_mm_rsqrt_ss(_mm_set_ss(value)));
 #endif
     return modelReciprocalSqrt(model, value);
 }
 
 inline __m128 approxReciprocal4(const ApproxModel& model, __m128 value) {
-#if defined(__x86_64__) || defined(__i386__)
+#if QUORVEL_X86
     if (isNative(model)) return _mm_rcp_ps(value);
 #endif
     alignas(16) float lanes[4];
@@ -35,7 +35,7 @@ inline __m128 approxReciprocal4(const ApproxModel& model, __m128 value) {
 }
 
 inline __m128 approxReciprocalSqrt4(const ApproxModel& model, __m128 value) {
-#if defined(__x86_64__) || defined(__i386__)
+#if QUORVEL_X86
     if (isNative(model)) return _mm_rsqrt_ps(value);
 #endif
     alignas(16) float lanes[4];
@@ -44,7 +44,7 @@ inline __m128 approxReciprocalSqrt4(const ApproxModel& model, __m128 value) {
     return _mm_load_ps(lanes);
 }
 
-#if defined(__x86_64__) || defined(__i386__)
+#if QUORVEL_X86
 // For code built for AVX2 and chosen at run time only where the processor has it.
 __attribute__((target("avx"))) inline __m256 nativeReciprocalSqrt8(__m256 value) {
     return _mm256_rsqrt_ps(value);

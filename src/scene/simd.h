@@ -5,8 +5,30 @@
 // out-of-range conversions included (so no SIMDE_FAST_* option may be set).
 
 #if defined(__x86_64__) || defined(__i386__)
+#define QUORVEL_X86 1
 #include <immintrin.h>
 #else
+#define QUORVEL_X86 0
 #define SIMDE_ENABLE_NATIVE_ALIASES
 #include <simde/x86/sse2.h>
 #endif
+
+namespace quorvel {
+
+inline bool processorHasAvx() {
+#if QUORVEL_X86
+    return __builtin_cpu_supports("avx");
+#else
+    return false;
+#endif
+}
+
+inline bool processorHasAvx2() {
+#if QUORVEL_X86
+    return __builtin_cpu_supports("avx2");
+#else
+    return false;
+#endif
+}
+
+}  // namespace quorvel

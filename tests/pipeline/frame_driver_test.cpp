@@ -7,6 +7,7 @@
 #include "pipeline/draw_faces.h"
 #include "pipeline/fill_buffer.h"
 #include "raster/draw_span_reference.h"
+#include "scene/simd.h"
 #include "test_frame.h"
 
 namespace quorvel {
@@ -33,10 +34,12 @@ TEST(FillBuffer, WritesExactlyCountWordsFromAnyAlignment) {
     expectExactlyCountWordsFromAnyAlignment(fillBufferSse2);
 }
 
+#if defined(__x86_64__) || defined(__i386__)
 TEST(FillBuffer, AvxStoresWriteExactlyCountWordsFromAnyAlignment) {
-    if (!__builtin_cpu_supports("avx")) GTEST_SKIP() << "no AVX on this processor";
+    if (!processorHasAvx()) GTEST_SKIP() << "no AVX on this processor";
     expectExactlyCountWordsFromAnyAlignment(fillBufferAvx);
 }
+#endif
 
 TEST(RenderFrame, TwoBandsMeetWithoutASeam) {
     TestFrame frame(320, 240);

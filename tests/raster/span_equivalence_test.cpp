@@ -8,6 +8,7 @@
 #include "raster/draw_span_avx2.h"
 #include "raster/draw_span_reference.h"
 #include "raster_canvas.h"
+#include "scene/simd.h"
 
 namespace quorvel {
 namespace {
@@ -63,7 +64,7 @@ void expectSameSpans(std::mt19937& random, const Light (&lights)[kLightCount], i
 }
 
 TEST(SpanEquivalence, Avx2MatchesTheReferenceBitForBit) {
-    if (!__builtin_cpu_supports("avx2")) GTEST_SKIP() << "no AVX2 on this processor";
+    if (!processorHasAvx2()) GTEST_SKIP() << "no AVX2 on this processor";
     std::mt19937 random(8122026);
     expectSameSpans(random, RasterCanvas(1, 1).lights, 6000);
 }
@@ -71,7 +72,7 @@ TEST(SpanEquivalence, Avx2MatchesTheReferenceBitForBit) {
 // Lights the fast routine cannot take its short cuts with: a negative, an infinite or a NaN
 // colour channel, or an infinite fourth lane in a direction.
 TEST(SpanEquivalence, Avx2MatchesTheReferenceUnderUnusualLights) {
-    if (!__builtin_cpu_supports("avx2")) GTEST_SKIP() << "no AVX2 on this processor";
+    if (!processorHasAvx2()) GTEST_SKIP() << "no AVX2 on this processor";
     const float nan = std::numeric_limits<float>::quiet_NaN(), inf = std::numeric_limits<float>::infinity();
     struct LightChange {
         int light;

@@ -139,7 +139,7 @@ __attribute__((target("avx2"))) Wrong checkRange(const ApproxModel& model, uint6
 
 // A few seconds on two processors: not repeated in the sanitizer builds.
 TEST(ApproxModelExhaustive, EqualsThisProcessorForEveryInput) {
-    if (!__builtin_cpu_supports("avx2")) GTEST_SKIP() << "the eight-lane forms need AVX2";
+    if (!processorHasAvx2()) GTEST_SKIP() << "the eight-lane forms need AVX2";
     const ApproxModel* model = modelOfThisProcessor();
     if (model == nullptr) GTEST_SKIP() << "this processor's approximate reciprocals are no measured maker's";
     constexpr uint64_t kAll = uint64_t(1) << 32;
