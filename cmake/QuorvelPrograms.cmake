@@ -21,7 +21,7 @@ target_link_libraries(quorvel-draw-icon PRIVATE quorvel_render_lib)
 target_include_directories(quorvel-draw-picture PRIVATE ${PROJECT_SOURCE_DIR}/src)
 
 # Measures the processor's approximate reciprocals; writes a maker's tables as source.
-if(CMAKE_SYSTEM_PROCESSOR MATCHES "x86_64|AMD64")
+if(CMAKE_SYSTEM_PROCESSOR MATCHES "x86_64|AMD64" AND NOT WIN32)
   add_executable(quorvel-approx-tables tools/approx_tables.cpp)
   target_include_directories(quorvel-approx-tables PRIVATE ${PROJECT_SOURCE_DIR}/src)
 endif()
