@@ -50,8 +50,10 @@ __attribute__((target("avx"))) inline __m256 nativeReciprocalSqrt8(__m256 value)
     return _mm256_rsqrt_ps(value);
 }
 
-// A maker's reciprocal square root on eight lanes: the scalar model's steps, lane for lane.
-__attribute__((target("avx2"))) inline __m256 modelReciprocalSqrt8(const ApproxModel& model, __m256 value) {
+// A maker's reciprocal square root on eight lanes, any inputs: the scalar model's steps,
+// lane for lane.
+__attribute__((target("avx2"))) inline __m256 modelReciprocalSqrt8AnyInput(const ApproxModel& model,
+                                                                           __m256 value) {
     const __m256i bits = _mm256_castps_si256(value);
     const __m256i byte = _mm256_set1_epi32(0xFF);
     const __m256i exponent = _mm256_and_si256(_mm256_srli_epi32(bits, 23), byte);
@@ -82,6 +84,26 @@ __attribute__((target("avx2"))) inline __m256 modelReciprocalSqrt8(const ApproxM
                                 none);
     result = _mm256_blendv_epi8(result, _mm256_or_si256(bits, _mm256_set1_epi32(0x400000)), nan);
     return _mm256_castsi256_ps(result);
+}
+
+// The same for the renderer's usual inputs, positive normal numbers, with fewer steps: the
+// exponent field is 1..254, and the result's exponent stays inside its field, so halving the
+// exponent is one subtraction from the table entry. Any other input takes the full form.
+__attribute__((target("avx2"))) inline __m256 modelReciprocalSqrt8(const ApproxModel& model, __m256 value) {
+    const __m256i bits = _mm256_castps_si256(value);
+    const __m256i normal = _mm256_and_si256(_mm256_cmpgt_epi32(bits, _mm256_set1_epi32(0x007FFFFF)),
+                                            _mm256_cmpgt_epi32(_mm256_set1_epi32(0x7F800000), bits));
+    if (_mm256_movemask_epi8(normal) != -1) return modelReciprocalSqrt8AnyInput(model, value);
+    const __m256i e = _mm256_sub_epi32(_mm256_srli_epi32(bits, 23), _mm256_set1_epi32(127));
+    const __m256i odd = _mm256_and_si256(e, _mm256_set1_epi32(1));
+    const int indexBits = model.reciprocalSqrtIndexBits;
+    const __m256i top = _mm256_and_si256(_mm256_srl_epi32(bits, _mm_cvtsi32_si128(23 - indexBits)),
+                                         _mm256_set1_epi32((1 << indexBits) - 1));
+    const __m256i index = _mm256_or_si256(_mm256_sll_epi32(odd, _mm_cvtsi32_si128(indexBits)), top);
+    const __m256i entry =
+        _mm256_i32gather_epi32(reinterpret_cast<const int*>(model.reciprocalSqrt), index, 4);
+    const __m256i halfExponent = _mm256_srai_epi32(_mm256_sub_epi32(e, odd), 1);
+    return _mm256_castsi256_ps(_mm256_sub_epi32(entry, _mm256_slli_epi32(halfExponent, 23)));
 }
 #endif
 
