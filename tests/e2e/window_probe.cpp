@@ -1,5 +1,7 @@
 // Looks at the Quorvel window from outside, as a user's desktop would:
-//   window_probe match X Y W H   grab that screen area and find the frame it shows
+//   window_probe match X Y W H [APPROX]
+//                                grab that screen area and find the frame it shows, drawn
+//                                with --approx APPROX (default: native)
 //   window_probe rate SECONDS    grab the 1910x1070 window twice, SECONDS apart, and print
 //                                the frames per second between the two frames shown
 //   window_probe close WINDOW    ask the window to close, as a window manager does
@@ -72,10 +74,11 @@ long rowDifference(const std::vector<uint32_t>& shot, const std::vector<uint32_t
 // sliver of it (exact on a true-colour server; servers that convert colours may differ).
 // A frame sent in several requests may be caught half shown: each row of the shot may
 // then be that row of frame k or of frame k - 1.
-int findFrame(const std::vector<uint32_t>& shot, int width, int height) {
+int findFrame(const std::vector<uint32_t>& shot, int width, int height,
+              const quorvel::ApproxModel& approx = quorvel::defaultApprox()) {
     static Scene scene;
     quorvel::loadBuiltInScene(scene);
-    quorvel::prepareScene(scene);
+    quorvel::prepareScene(scene, approx);
     std::vector<uint32_t> colour(shot.size()), previous(shot.size(), 0);
     std::vector<float> depth(shot.size());
     const quorvel::Viewport viewport =
@@ -168,14 +171,17 @@ int main(int argc, char** argv) {
     }
     const std::string command = argc > 1 ? argv[1] : "";
     int status = 2;
-    if (command == "match" && argc == 6) {
+    if (command == "match" && (argc == 6 || argc == 7)) {
         const int x = std::atoi(argv[2]), y = std::atoi(argv[3]), width = std::atoi(argv[4]),
                   height = std::atoi(argv[5]);
+        std::string unknown;
+        const quorvel::ApproxModel* approx =
+            argc == 7 ? quorvel::approxModelNamed(argv[6], unknown) : &quorvel::defaultApprox();
         const std::vector<uint32_t> shot = grab(display, x, y, width, height);
-        status =
-            !shot.empty() && looksLikeTheSolid(shot, width, height) && findFrame(shot, width, height) >= 0
-                ? 0
-                : 1;
+        status = approx != nullptr && !shot.empty() && looksLikeTheSolid(shot, width, height) &&
+                         findFrame(shot, width, height, *approx) >= 0
+                     ? 0
+                     : 1;
     } else if (command == "rate" && argc == 3) {
         status = measureRate(display, std::atof(argv[2]));
     } else if (command == "look" && argc == 3) {
@@ -183,8 +189,9 @@ int main(int argc, char** argv) {
     } else if (command == "close" && argc == 3) {
         status = closeWindow(display, Window(std::strtoul(argv[2], nullptr, 0)));
     } else {
-        std::fprintf(stderr,
-                     "usage: window_probe match X Y W H | rate SECONDS | close WINDOW | look WINDOW\n");
+        std::fprintf(
+            stderr,
+            "usage: window_probe match X Y W H [APPROX] | rate SECONDS | close WINDOW | look WINDOW\n");
     }
     XCloseDisplay(display);
     return status;
