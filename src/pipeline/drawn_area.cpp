@@ -7,17 +7,18 @@
 namespace quorvel {
 namespace {
 
-// Rows are cleared in whole 64-byte lines; the extra words already hold the clear value.
+// Rows are cleared in whole 64-byte lines where the line stays in the row; the extra words
+// already hold the clear value, and the rows beside may be another band's, being drawn.
 constexpr size_t kLineWords = 16;
 
 void clearRect(const Viewport& viewport, const PixelRect& rect) {
-    const size_t pixels = size_t{viewport.width} * viewport.height;
     auto* depth = reinterpret_cast<uint32_t*>(viewport.depthBuffer);
     for (int row = rect.top; row < rect.bottom; ++row) {
         const size_t rowStart = size_t(row) * viewport.width;
-        const size_t first = (rowStart + size_t(rect.left)) & ~(kLineWords - 1);
+        const size_t rowEnd = rowStart + viewport.width;
+        const size_t first = std::max(rowStart, (rowStart + size_t(rect.left)) & ~(kLineWords - 1));
         const size_t end =
-            std::min(pixels, (rowStart + size_t(rect.right) + kLineWords - 1) & ~(kLineWords - 1));
+            std::min(rowEnd, (rowStart + size_t(rect.right) + kLineWords - 1) & ~(kLineWords - 1));
         fillBuffer(viewport.colorBuffer + first, end - first, kClearColor);
         fillBuffer(depth + first, end - first, kClearDepthBits);
     }
@@ -34,10 +35,12 @@ PixelRect drawnBounds(const Viewport& viewport, const DrawnStrips (&drawn)[kBand
     return bounds;
 }
 
-void clearDrawnArea(const Viewport& viewport, const DrawnStrips (&drawn)[kBandCount]) {
+void clearDrawnRows(const Viewport& viewport, const DrawnStrips (&drawn)[kBandCount], int top, int bottom) {
     for (const DrawnStrips& band : drawn) {
         for (int strip = 0; strip < kStripsPerBand; ++strip) {
-            const PixelRect area = stripRect(band, strip);
+            PixelRect area = stripRect(band, strip);
+            area.top = std::max(area.top, top);
+            area.bottom = std::min(area.bottom, bottom);
             if (!isEmpty(area)) clearRect(viewport, area);
         }
     }

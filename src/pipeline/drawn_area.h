@@ -11,7 +11,8 @@ namespace quorvel {
 PixelRect drawnBounds(const Viewport& viewport, const DrawnStrips (&drawn)[kBandCount]);
 
 // Writes the clear values over the strips of both buffers where the bands drew, the only
-// places that differ from them.
-void clearDrawnArea(const Viewport& viewport, const DrawnStrips (&drawn)[kBandCount]);
+// places that differ from them, in rows top..bottom-1 only: each band worker clears its own
+// rows while the other draws.
+void clearDrawnRows(const Viewport& viewport, const DrawnStrips (&drawn)[kBandCount], int top, int bottom);
 
 }  // namespace quorvel

@@ -20,11 +20,14 @@ static_assert(kAnimationPeriod % kZoomCycleFrames == 0 && kAnimationPeriod % kFr
 
 struct TimedBand {
     BandJob job;
+    const DrawnStrips (*lastDrawn)[kBandCount];  // where the last frame drew, whichever band
     double* seconds;
 };
 
+// Clears the band's rows where the last frame drew, then draws the band.
 void renderTimedBand(const TimedBand& band) {
     const auto start = std::chrono::steady_clock::now();
+    clearDrawnRows(*band.job.viewport, *band.lastDrawn, band.job.rect.top, band.job.rect.bottom);
     renderBand(band.job);
     *band.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
 }
@@ -87,8 +90,9 @@ FrameState startFrames(const Scene& scene, const Viewport& viewport) {
 PixelRect renderFrame(const Scene& scene, const Viewport& viewport, FrameState& state,
                       const RenderPath& path) {
     const PixelRect before = drawnBounds(viewport, state.drawn);
-    // Only where the last frame drew differs from the clear values.
-    clearDrawnArea(viewport, state.drawn);
+    // Only where the last frame drew differs from the clear values: each band clears its rows
+    // of that before drawing them.
+    const DrawnStrips lastDrawn[kBandCount] = {state.drawn[0], state.drawn[1]};
     // The workers split the rows where the last frame's work split evenly; the reference
     // keeps the literal halves.
     const int split = path.bandWorkers ? workersSplit(state, viewport.height) : middleRow(viewport.height);
@@ -100,6 +104,7 @@ PixelRect renderFrame(const Scene& scene, const Viewport& viewport, FrameState& 
         state.drawn[b] = startDrawnStrips(rect, false);
         jobs[b] = {
             {rect, &scene, &state.mesh, state.animation.scale, &viewport, path.spanRoutine, &state.drawn[b]},
+            &lastDrawn,
             &state.bandSeconds[b]};
     }
     if (path.bandWorkers) {
