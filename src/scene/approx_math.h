@@ -24,24 +24,27 @@ inline float approxReciprocalSqrt(const ApproxModel& model, float value) {
     return modelReciprocalSqrt(model, value);
 }
 
+// A maker's model on four lanes: the scalar model in each.
+template <float (*scalarModel)(const ApproxModel&, float)>
+inline __m128 modelLanes(const ApproxModel& model, __m128 value) {
+    alignas(16) float lanes[4];
+    _mm_store_ps(lanes, value);
+    for (float& lane : lanes) lane = scalarModel(model, lane);
+    return _mm_load_ps(lanes);
+}
+
 inline __m128 approxReciprocal4(const ApproxModel& model, __m128 value) {
 #if QUORVEL_X86
     if (isNative(model)) return _mm_rcp_ps(value);
 #endif
-    alignas(16) float lanes[4];
-    _mm_store_ps(lanes, value);
-    for (float& lane : lanes) lane = modelReciprocal(model, lane);
-    return _mm_load_ps(lanes);
+    return modelLanes<modelReciprocal>(model, value);
 }
 
 inline __m128 approxReciprocalSqrt4(const ApproxModel& model, __m128 value) {
 #if QUORVEL_X86
     if (isNative(model)) return _mm_rsqrt_ps(value);
 #endif
-    alignas(16) float lanes[4];
-    _mm_store_ps(lanes, value);
-    for (float& lane : lanes) lane = modelReciprocalSqrt(model, lane);
-    return _mm_load_ps(lanes);
+    return modelLanes<modelReciprocalSqrt>(model, value);
 }
 
 #if QUORVEL_X86
