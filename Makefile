@@ -90,22 +90,24 @@ fuzz: setup-fuzz
 	@mkdir -p build-fuzz/corpus && cp -n tests/fuzz/corpus/* build-fuzz/corpus/
 	@build-fuzz/tests/raster_fuzz -max_total_time=$(FUZZ_SECONDS) -max_len=678 -print_final_stats=1 build-fuzz/corpus
 
-# The whole-frame figures run alternately with those of BASELINE (a commit, built beside in
-# build-baseline/), so that the two are compared on one machine in one run.
+# The whole-frame and window figures run alternately with those of BASELINE (a commit,
+# built beside in build-baseline/), so that the two are compared on one machine in one run.
 BASELINE ?= adaae2a
+BENCH_ROUNDS ?= 3
 bench: build-all
 	@rm -rf build-baseline/src && mkdir -p build-baseline/src
 	@git archive $(BASELINE) | tar -x -C build-baseline/src
 	@cmake -S build-baseline/src -B build-baseline -DCMAKE_BUILD_TYPE=Release >/dev/null
-	@cmake --build build-baseline -j $(JOBS) --target frame_bench >/dev/null
-	@for size in 1910x1070 3830x2150; do \
-		echo "baseline $(BASELINE):"; build-baseline/bench/frame_bench $$size; \
-		echo "this tree:"; $(BUILD_DIR)/bench/frame_bench $$size; \
-	done
+	@cmake --build build-baseline -j $(JOBS) --target frame_bench quorvel >/dev/null
+	@bench/compare_frames.sh build-baseline/bench/frame_bench $(BUILD_DIR)/bench/frame_bench \
+		1910x1070 $(BENCH_ROUNDS)
+	@# Nearly three minutes a run: one round.
+	@bench/compare_frames.sh build-baseline/bench/frame_bench $(BUILD_DIR)/bench/frame_bench 3830x2150 1
 	@$(BUILD_DIR)/quorvel-render --size 1910x1070 --frames 1824 --save none --bench
 	@$(BUILD_DIR)/quorvel-render --size 3830x2150 --frames 1824 --save none --bench
 	@$(BUILD_DIR)/bench/raster_bench
-	@bench/window_bench.sh $(BUILD_DIR)/quorvel $(BUILD_DIR)/bench/present_bench $(BUILD_DIR)/tests/window_probe
+	@bench/window_bench.sh $(BUILD_DIR)/quorvel $(BUILD_DIR)/bench/present_bench $(BUILD_DIR)/tests/window_probe \
+		build-baseline/quorvel $(BENCH_ROUNDS)
 
 # Every C++ source formatted as .clang-format says; the generated picture opts out inside.
 check-format: setup-test
