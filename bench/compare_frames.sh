@@ -11,7 +11,7 @@ rounds=${4:-3}
 
 # "mean M ms, median D ms, p99 P ms" of a frame_bench summary line, as "M P".
 figures() { sed -n 's/.*renderFrame mean \([0-9.]*\) ms, median [0-9.]* ms, p99 \([0-9.]*\) ms.*/\1 \2/p'; }
-median() { sort -n | awk '{ v[NR] = $1 } END { print (NR % 2 ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2) }'; }
+source "$(dirname "$0")/median.sh"
 
 results=$(mktemp)
 trap 'rm -f "$results"' EXIT

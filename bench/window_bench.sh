@@ -30,7 +30,7 @@ if [[ -z $baseline ]]; then
     window_rate "$quorvel"
     exit 0
 fi
-median() { sort -n | awk '{ v[NR] = $1 } END { print (NR % 2 ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2) }'; }
+source "$(dirname "$0")/median.sh"
 rates=$(for ((round = 1; round <= rounds; ++round)); do
     for build in baseline quorvel; do
         line=$(window_rate "${!build}")
