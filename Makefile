@@ -105,6 +105,8 @@ bench: build-all
 	@bench/compare_frames.sh build-baseline/bench/frame_bench $(BUILD_DIR)/bench/frame_bench 3830x2150 1
 	@$(BUILD_DIR)/quorvel-render --size 1910x1070 --frames 1824 --save none --bench
 	@$(BUILD_DIR)/quorvel-render --size 3830x2150 --frames 1824 --save none --bench
+	@# The largest-zoom frames' cost on one thread, each frame's fastest of three draws.
+	@$(BUILD_DIR)/bench/frame_cost_bench
 	@$(BUILD_DIR)/bench/raster_bench
 	@bench/window_bench.sh $(BUILD_DIR)/quorvel $(BUILD_DIR)/bench/present_bench $(BUILD_DIR)/tests/window_probe \
 		build-baseline/quorvel $(BENCH_ROUNDS)

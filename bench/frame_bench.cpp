@@ -11,6 +11,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "bench_size.h"
 #include "pipeline/frame_driver.h"
 #include "platform/pages.h"
 #include "render/frame_times.h"
@@ -76,11 +77,7 @@ double meanMilliseconds(const FrameTimes& times) { return 1e3 * times.totalSecon
 
 int main(int argc, char** argv) {
     int width = 1910, height = 1070;
-    if (argc > 1 && (std::sscanf(argv[1], "%dx%d", &width, &height) != 2 || width < 2 || height < 2 ||
-                     width > 16384 || height > 16384 || width % 2 != 0 || height % 2 != 0)) {
-        std::fprintf(stderr, "frame_bench: size must be WxH, both even, 2 to 16384\n");
-        return 2;
-    }
+    if (argc > 1 && !parseBenchSize("frame_bench", argv[1], width, height)) return 2;
     const int frames = argc > 2 ? std::atoi(argv[2]) : kZoomCycleFrames;
     if (frames < 1) {
         std::fprintf(stderr, "frame_bench: frames must be at least 1\n");

@@ -11,7 +11,14 @@
 namespace quorvel {
 namespace {
 
+// The routines that shade two blocks at once are large; called rather than inlined, their
+// arrays of blocks would pass through memory.
+#define ALWAYS_INLINE [[gnu::always_inline]] inline
+
 constexpr int kLanes = 8;
+// Blocks shaded at once: two blocks' operations interleaved keep more of the processor's
+// units busy than one block's chain of dependent steps.
+constexpr int kMaxBlocks = 2;
 // Texture coordinates within this bound keep every bilinear weight finite.
 constexpr float kFiniteWeightBound = 1e6f;
 
@@ -86,46 +93,66 @@ inline __m256 mul(__m256 a, __m256 b) { return _mm256_mul_ps(a, b); }
 // counts as 0. Off the general path the normal's fourth lane and the lights' are known to
 // be zero and the reciprocal square root finite, which leaves every sum bit-identical once
 // d = max(facing, 0) has folded away the sign of a zero. Returns false when no pixel faces
-// any light, which leaves every channel zero.
-template <bool general>
-inline bool lightPixels(const PixelBlock& p, __m256 r, const LightLanes (&lights)[kLightCount],
-                        __m256 (&accumulated)[3]) {
-    const __m256 x = mul(p.nx, r), y = mul(p.ny, r), z = mul(p.nz, r);
-    const __m256 w = general ? mul(p.nw, r) : _mm256_setzero_ps();
+// any light in any of the N blocks, which leaves every channel zero.
+template <bool general, int N>
+ALWAYS_INLINE bool lightPixels(const PixelBlock (&p)[N], const __m256 (&r)[N],
+                               const LightLanes (&lights)[kLightCount], __m256 (&accumulated)[N][3]) {
+    __m256 x[N], y[N], z[N], w[N];
+#pragma GCC unroll kMaxBlocks
+    for (int n = 0; n < N; ++n) {
+        x[n] = mul(p[n].nx, r[n]);
+        y[n] = mul(p[n].ny, r[n]);
+        z[n] = mul(p[n].nz, r[n]);
+        w[n] = general ? mul(p[n].nw, r[n]) : _mm256_setzero_ps();
+    }
     const __m256 zero = _mm256_setzero_ps();
+#pragma GCC unroll kMaxBlocks
+    for (int n = 0; n < N; ++n) {
 #pragma GCC unroll 3
-    for (__m256& channel : accumulated) channel = zero;
+        for (__m256& channel : accumulated[n]) channel = zero;
+    }
     bool anyFacing = general;
 #pragma GCC unroll 3
     for (int i = 0; i < kLightCount; ++i) {
         const LightLanes& light = lights[i];
-        const __m256 near = general ? add(mul(z, light.direction[2]), mul(w, light.direction[3]))
-                                    : mul(z, light.direction[2]);
-        // Along the view the sideways terms are zeros, which change at most the sign of a
-        // zero facing, and d drops that. A non-finite x or y comes only with r = 0 or NaN,
-        // which makes z x dz zero or NaN and d zero by either sum.
-        const __m256 facing = !general && light.alongView
-                                  ? near
-                                  : add(add(mul(x, light.direction[0]), mul(y, light.direction[1])), near);
-        const __m256 d = _mm256_max_ps(facing, zero);
+        __m256 d[N];
+        __m256 facingAny = zero;
+#pragma GCC unroll kMaxBlocks
+        for (int n = 0; n < N; ++n) {
+            const __m256 near = general ? add(mul(z[n], light.direction[2]), mul(w[n], light.direction[3]))
+                                        : mul(z[n], light.direction[2]);
+            const __m256 facing =
+                !general && light.alongView
+                    ? near
+                    : add(add(mul(x[n], light.direction[0]), mul(y[n], light.direction[1])), near);
+            d[n] = _mm256_max_ps(facing, zero);
+            facingAny = _mm256_or_ps(facingAny, d[n]);
+        }
         // Facing away everywhere: with finite, non-negative light colours this light adds
         // max(acc, 0) = acc to every channel. d is never NaN or -0, so a zero one has no bits.
-        if (!general && _mm256_testz_si256(_mm256_castps_si256(d), _mm256_castps_si256(d))) continue;
+        if (!general && _mm256_testz_si256(_mm256_castps_si256(facingAny), _mm256_castps_si256(facingAny)))
+            continue;
         anyFacing = true;
-        __m256 highlight = mul(d, d);
-        highlight = mul(highlight, highlight);
-        highlight = mul(highlight, highlight);
-        highlight = mul(highlight, highlight);
+#pragma GCC unroll kMaxBlocks
+        for (int n = 0; n < N; ++n) {
+            __m256 highlight = mul(d[n], d[n]);
+            highlight = mul(highlight, highlight);
+            highlight = mul(highlight, highlight);
+            highlight = mul(highlight, highlight);
 #pragma GCC unroll 3
-        for (int c = 0; c < 3; ++c) {
-            const __m256 glow = add(mul(d, light.diffuse[c]), mul(highlight, light.specular[c]));
-            // The first light meets zeros, and its finite, non-negative glow wins against them.
-            accumulated[c] = !general && i == 0 ? glow : _mm256_max_ps(accumulated[c], glow);
+            for (int c = 0; c < 3; ++c) {
+                const __m256 glow = add(mul(d[n], light.diffuse[c]), mul(highlight, light.specular[c]));
+                // The first light meets zeros, and its finite, non-negative glow wins against them.
+                accumulated[n][c] = !general && i == 0 ? glow : _mm256_max_ps(accumulated[n][c], glow);
+            }
         }
     }
     const __m256 ceiling = _mm256_set1_ps(255.0f);
+#pragma GCC unroll kMaxBlocks
+    for (int n = 0; n < N; ++n) {
 #pragma GCC unroll 3
-    for (__m256& channel : accumulated) channel = _mm256_min_ps(channel, ceiling);
+        for (__m256& channel : accumulated[n]) channel = _mm256_min_ps(channel, ceiling);
+    }
     return anyFacing;
 }
 
@@ -140,17 +167,21 @@ inline __m256 reciprocalSqrt8(const ApproxModel& approx, __m256 value) {
     return nativeReciprocalSqrt8(value);
 }
 
-template <bool general, bool modelled>
-inline bool lightBlock(const PixelBlock& p, const LightLanes (&lights)[kLightCount],
-                       const ApproxModel& approx, __m256 (&accumulated)[3]) {
-    const __m256 nearLength = general ? add(mul(p.nz, p.nz), mul(p.nw, p.nw)) : mul(p.nz, p.nz);
-    const __m256 squaredLength = add(add(mul(p.nx, p.nx), mul(p.ny, p.ny)), nearLength);
-    const __m256 r = reciprocalSqrt8<modelled>(approx, squaredLength);
-    // A zero-length normal makes every facing NaN through its fourth lane. A block with a
-    // squared length below the normal range takes the general path, which leaves r finite
-    // off it; the test waits on the sum, not on the reciprocal square root.
-    if (!general && !anyBelowNormalRange(squaredLength)) return lightPixels<false>(p, r, lights, accumulated);
-    return lightPixels<true>(p, r, lights, accumulated);
+template <bool general, bool modelled, int N>
+ALWAYS_INLINE bool lightBlock(const PixelBlock (&p)[N], const LightLanes (&lights)[kLightCount],
+                              const ApproxModel& approx, __m256 (&accumulated)[N][3]) {
+    __m256 r[N];
+    bool belowNormal = false;
+#pragma GCC unroll kMaxBlocks
+    for (int n = 0; n < N; ++n) {
+        const __m256 nearLength =
+            general ? add(mul(p[n].nz, p[n].nz), mul(p[n].nw, p[n].nw)) : mul(p[n].nz, p[n].nz);
+        const __m256 squaredLength = add(add(mul(p[n].nx, p[n].nx), mul(p[n].ny, p[n].ny)), nearLength);
+        r[n] = reciprocalSqrt8<modelled>(approx, squaredLength);
+        belowNormal = belowNormal || anyBelowNormalRange(squaredLength);
+    }
+    if (!general && !belowNormal) return lightPixels<false, N>(p, r, lights, accumulated);
+    return lightPixels<true, N>(p, r, lights, accumulated);
 }
 
 // Texel channels as floats: blue, green, red (the fourth byte of every texel is zero).
@@ -164,8 +195,8 @@ inline __m256 redOf(__m256i t) { return _mm256_cvtepi32_ps(_mm256_srli_epi32(t, 
 
 // Texels (u, v), (u + 1, v), (u, v + 1) and (u + 1, v + 1) of eight pixels, each row's
 // neighbours fetched together as one 64-bit pair.
-inline void fetchTexelPairs(const Texture& texture, __m256i index, __m256i& t00, __m256i& t10, __m256i& t01,
-                            __m256i& t11) {
+ALWAYS_INLINE void fetchTexelPairs(const Texture& texture, __m256i index, __m256i& t00, __m256i& t10,
+                                   __m256i& t01, __m256i& t11) {
     alignas(32) uint32_t at[kLanes];  // unsigned: no sign extension per address
     _mm256_store_si256(reinterpret_cast<__m256i*>(at), index);
     const uint32_t* texels = texture.texels;
@@ -193,49 +224,63 @@ inline void fetchTexelPairs(const Texture& texture, __m256i index, __m256i& t00,
     t11 = split(bottom0, bottom1, 1);
 }
 
-// Light times the bilinear texel, rounded to even, shifted right by 8 and saturated.
-template <bool general>
-inline __m256i shadePixels(const PixelBlock& p, const __m256 (&light)[3], const Texture& texture) {
+// Light times the bilinear texel, rounded to even, shifted right by 8 and saturated, for
+// each of N blocks.
+template <bool general, int N>
+ALWAYS_INLINE void shadePixels(const PixelBlock (&blocks)[N], const __m256 (&lights)[N][3],
+                               const Texture& texture, __m256i (&out)[N]) {
+    __m256 w00[N], w10[N], w01[N], w11[N];
+    __m256i t00[N], t10[N], t01[N], t11[N];
     const __m256 ceiling = _mm256_set1_ps(static_cast<float>(kTexelCeiling));
-    const __m256 u = _mm256_min_ps(p.u, ceiling), v = _mm256_min_ps(p.v, ceiling);
-    const __m256i iu = _mm256_cvttps_epi32(u), iv = _mm256_cvttps_epi32(v);
-    const __m256 fu = _mm256_sub_ps(u, _mm256_cvtepi32_ps(iu)), fv = _mm256_sub_ps(v, _mm256_cvtepi32_ps(iv));
-    // Neither index exceeds 124: the float minimum came first and maps NaN to 124 too.
-    const __m256i zeroIndex = _mm256_setzero_si256();
-    const __m256i column = _mm256_max_epi32(iu, zeroIndex), row = _mm256_max_epi32(iv, zeroIndex);
-    const __m256i index = _mm256_add_epi32(_mm256_slli_epi32(row, 7), column);
-
     const __m256 one = _mm256_set1_ps(1.0f);
-    const __m256 restU = _mm256_sub_ps(one, fu), restV = _mm256_sub_ps(one, fv);
-    const __m256 w00 = mul(restU, restV), w10 = mul(fu, restV), w01 = mul(restU, fv), w11 = mul(fu, fv);
-    __m256i t00, t10, t01, t11;
-    fetchTexelPairs(texture, index, t00, t10, t01, t11);
-
-    const __m256 texel[3] = {
-        add(add(mul(blueOf(t00), w00), mul(blueOf(t10), w10)),
-            add(mul(blueOf(t01), w01), mul(blueOf(t11), w11))),
-        add(add(mul(greenOf(t00), w00), mul(greenOf(t10), w10)),
-            add(mul(greenOf(t01), w01), mul(greenOf(t11), w11))),
-        add(add(mul(redOf(t00), w00), mul(redOf(t10), w10)), add(mul(redOf(t01), w01), mul(redOf(t11), w11))),
-    };
-    const auto scaled = [&](int c) {
-        return _mm256_srli_epi32(_mm256_cvtps_epi32(mul(light[c], texel[c])), 8);
-    };
-    // The fourth channel is a sum of 0 x weight: NaN exactly where a weight is not finite,
-    // which only the general path allows.
-    __m256i alpha = _mm256_setzero_si256();
-    if (general) {
-        const __m256 zero = _mm256_setzero_ps();
-        const __m256 sum = add(add(mul(zero, w00), mul(zero, w10)), add(mul(zero, w01), mul(zero, w11)));
-        alpha = _mm256_srli_epi32(_mm256_cvtps_epi32(mul(zero, sum)), 8);
+    const __m256i zeroIndex = _mm256_setzero_si256();
+#pragma GCC unroll kMaxBlocks
+    for (int n = 0; n < N; ++n) {
+        const PixelBlock& p = blocks[n];
+        const __m256 u = _mm256_min_ps(p.u, ceiling), v = _mm256_min_ps(p.v, ceiling);
+        const __m256i iu = _mm256_cvttps_epi32(u), iv = _mm256_cvttps_epi32(v);
+        const __m256 fu = _mm256_sub_ps(u, _mm256_cvtepi32_ps(iu)),
+                     fv = _mm256_sub_ps(v, _mm256_cvtepi32_ps(iv));
+        // Neither index exceeds 124: the float minimum came first and maps NaN to 124 too.
+        const __m256i column = _mm256_max_epi32(iu, zeroIndex), row = _mm256_max_epi32(iv, zeroIndex);
+        const __m256i index = _mm256_add_epi32(_mm256_slli_epi32(row, 7), column);
+        const __m256 restU = _mm256_sub_ps(one, fu), restV = _mm256_sub_ps(one, fv);
+        w00[n] = mul(restU, restV);
+        w10[n] = mul(fu, restV);
+        w01[n] = mul(restU, fv);
+        w11[n] = mul(fu, fv);
+        fetchTexelPairs(texture, index, t00[n], t10[n], t01[n], t11[n]);
     }
-    // Saturated through 16 and then 8 bits as in the one-pixel routine; within each 128-bit
-    // half the bytes come out channel by channel and are then gathered pixel by pixel.
-    const __m256i bytes =
-        _mm256_packus_epi16(_mm256_packs_epi32(scaled(0), scaled(1)), _mm256_packs_epi32(scaled(2), alpha));
     const __m256i byPixel = _mm256_setr_epi8(0, 4, 8, 12, 1, 5, 9, 13, 2, 6, 10, 14, 3, 7, 11, 15,  //
                                              0, 4, 8, 12, 1, 5, 9, 13, 2, 6, 10, 14, 3, 7, 11, 15);
-    return _mm256_shuffle_epi8(bytes, byPixel);
+#pragma GCC unroll kMaxBlocks
+    for (int n = 0; n < N; ++n) {
+        const __m256 texel[3] = {
+            add(add(mul(blueOf(t00[n]), w00[n]), mul(blueOf(t10[n]), w10[n])),
+                add(mul(blueOf(t01[n]), w01[n]), mul(blueOf(t11[n]), w11[n]))),
+            add(add(mul(greenOf(t00[n]), w00[n]), mul(greenOf(t10[n]), w10[n])),
+                add(mul(greenOf(t01[n]), w01[n]), mul(greenOf(t11[n]), w11[n]))),
+            add(add(mul(redOf(t00[n]), w00[n]), mul(redOf(t10[n]), w10[n])),
+                add(mul(redOf(t01[n]), w01[n]), mul(redOf(t11[n]), w11[n]))),
+        };
+        const auto scaled = [&](int c) {
+            return _mm256_srli_epi32(_mm256_cvtps_epi32(mul(lights[n][c], texel[c])), 8);
+        };
+        // The fourth channel is a sum of 0 x weight: NaN exactly where a weight is not finite,
+        // which only the general path allows.
+        __m256i alpha = _mm256_setzero_si256();
+        if (general) {
+            const __m256 zero = _mm256_setzero_ps();
+            const __m256 sum =
+                add(add(mul(zero, w00[n]), mul(zero, w10[n])), add(mul(zero, w01[n]), mul(zero, w11[n])));
+            alpha = _mm256_srli_epi32(_mm256_cvtps_epi32(mul(zero, sum)), 8);
+        }
+        // Saturated through 16 and then 8 bits as in the one-pixel routine; within each 128-bit
+        // half the bytes come out channel by channel and are then gathered pixel by pixel.
+        const __m256i bytes = _mm256_packus_epi16(_mm256_packs_epi32(scaled(0), scaled(1)),
+                                                  _mm256_packs_epi32(scaled(2), alpha));
+        out[n] = _mm256_shuffle_epi8(bytes, byPixel);
+    }
 }
 
 // Every stepped value of one lane stays within `bound`: the steps move it one way only,
@@ -303,32 +348,73 @@ struct VisibleBlock {
     int remaining;
 };
 
+// Steps the walk's block at `done` (or takes it stepped ahead) and tests its depths; true when
+// a pixel of it is nearer.
+inline bool testBlock(SpanWalk& walk, VisibleBlock& block) {
+    const __m256i laneIndex = _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7);
+    if (walk.aheadReady) {
+        block.stepped = walk.ahead;
+        walk.aheadReady = false;
+    } else {
+        stepBlock(walk, block.stepped);
+    }
+    block.remaining = walk.count - walk.done;
+    const float* depth = walk.depth + walk.done;
+    block.z = block.stepped.depths();
+    if (block.remaining >= kLanes) {
+        block.stored = _mm256_loadu_ps(depth);
+        block.nearer = _mm256_cmp_ps(block.z, block.stored, _CMP_LT_OQ);
+    } else {
+        const __m256i inSpan = _mm256_cmpgt_epi32(_mm256_set1_epi32(block.remaining), laneIndex);
+        block.stored = _mm256_maskload_ps(depth, inSpan);
+        block.nearer =
+            _mm256_and_ps(_mm256_cmp_ps(block.z, block.stored, _CMP_LT_OQ), _mm256_castsi256_ps(inSpan));
+    }
+    return _mm256_movemask_ps(block.nearer) != 0;
+}
+
 // Steps past hidden blocks to the next block with a nearer pixel; false at the end of the
 // span. Hidden blocks loop here on their own, which keeps the stepped values in registers.
 inline bool findVisibleBlock(SpanWalk& walk, VisibleBlock& block) {
-    const __m256i laneIndex = _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7);
     for (; walk.done < walk.count; walk.done += kLanes) {
-        if (walk.aheadReady) {
-            block.stepped = walk.ahead;
-            walk.aheadReady = false;
-        } else {
-            stepBlock(walk, block.stepped);
-        }
-        block.remaining = walk.count - walk.done;
-        const float* depth = walk.depth + walk.done;
-        block.z = block.stepped.depths();
-        if (block.remaining >= kLanes) {
-            block.stored = _mm256_loadu_ps(depth);
-            block.nearer = _mm256_cmp_ps(block.z, block.stored, _CMP_LT_OQ);
-        } else {
-            const __m256i inSpan = _mm256_cmpgt_epi32(_mm256_set1_epi32(block.remaining), laneIndex);
-            block.stored = _mm256_maskload_ps(depth, inSpan);
-            block.nearer =
-                _mm256_and_ps(_mm256_cmp_ps(block.z, block.stored, _CMP_LT_OQ), _mm256_castsi256_ps(inSpan));
-        }
-        if (_mm256_movemask_ps(block.nearer) != 0) return true;
+        if (testBlock(walk, block)) return true;
     }
     return false;
+}
+
+// Lights and textures N blocks' nearer pixels and stores them with their depths.
+template <bool general, bool modelled, int N>
+inline void shadeBlocks(const VisibleBlock (&visible)[kMaxBlocks], const int (&at)[kMaxBlocks],
+                        uint32_t* colour, float* depth, const LightLanes (&lights)[kLightCount],
+                        const RasterTarget& target) {
+    PixelBlock blocks[N];
+#pragma GCC unroll kMaxBlocks
+    for (int n = 0; n < N; ++n) blocks[n] = visible[n].stepped.transpose<general>(visible[n].z);
+    __m256 light[N][3];
+    __m256i shaded[N];
+    // Unlit off the general path, a block's texels are finite, so every channel is
+    // 0 x texel = 0.
+    if (lightBlock<general, modelled, N>(blocks, lights, *target.approx, light)) {
+        shadePixels<general, N>(blocks, light, *target.texture, shaded);
+    } else {
+#pragma GCC unroll kMaxBlocks
+        for (__m256i& s : shaded) s = _mm256_setzero_si256();
+    }
+#pragma GCC unroll kMaxBlocks
+    for (int n = 0; n < N; ++n) {
+        // Masked stores are slow; a whole block is blended and stored instead.
+        auto* colourBlock = reinterpret_cast<__m256i*>(colour + at[n]);
+        const __m256 nearer = visible[n].nearer;
+        if (visible[n].remaining >= kLanes) {
+            _mm256_storeu_ps(depth + at[n], _mm256_blendv_ps(visible[n].stored, visible[n].z, nearer));
+            _mm256_storeu_si256(colourBlock, _mm256_blendv_epi8(_mm256_loadu_si256(colourBlock), shaded[n],
+                                                                _mm256_castps_si256(nearer)));
+        } else {
+            _mm256_maskstore_ps(depth + at[n], _mm256_castps_si256(nearer), visible[n].z);
+            _mm256_maskstore_epi32(reinterpret_cast<int*>(colourBlock), _mm256_castps_si256(nearer),
+                                   shaded[n]);
+        }
+    }
 }
 
 template <bool general, bool modelled>
@@ -345,36 +431,31 @@ void shadeSpan(const SpanSetup& span, const RasterTarget& target) {
     walk.count = span.count;
     walk.done = 0;
     walk.aheadReady = false;
-    VisibleBlock visible;
-    for (; findVisibleBlock(walk, visible); walk.done += kLanes) {
-        const PixelBlock block = visible.stepped.transpose<general>(visible.z);
-        // The next block's chain of additions then runs beside this block's shading rather
-        // than after it.
-        if (walk.done + kLanes < walk.count) {
+    VisibleBlock visible[kMaxBlocks];
+    int at[kMaxBlocks];
+    while (findVisibleBlock(walk, visible[0])) {
+        at[0] = walk.done;
+        walk.done += kLanes;
+        // A visible block and the one after it, if that is visible too, are shaded together.
+        bool pair = false;
+        if (walk.done < walk.count) {
+            pair = testBlock(walk, visible[1]);
+            at[1] = walk.done;
+            walk.done += kLanes;
+        }
+        // The next block's chain of additions then runs beside the shading rather than after it.
+        if (walk.done < walk.count) {
             stepBlock(walk, walk.ahead);
             walk.aheadReady = true;
         }
-        __m256 light[3];
         if (!lightsReady) {
             broadcastLights(target.lights, lights);
             lightsReady = true;
         }
-        // Unlit off the general path, a block's texels are finite, so every channel is
-        // 0 x texel = 0.
-        const __m256i shaded = lightBlock<general, modelled>(block, lights, *target.approx, light)
-                                   ? shadePixels<general>(block, light, *target.texture)
-                                   : _mm256_setzero_si256();
-        // Masked stores are slow; a whole block is blended and stored instead.
-        const int done = walk.done;
-        auto* colourBlock = reinterpret_cast<__m256i*>(colour + done);
-        const __m256 nearer = visible.nearer;
-        if (visible.remaining >= kLanes) {
-            _mm256_storeu_ps(depth + done, _mm256_blendv_ps(visible.stored, visible.z, nearer));
-            _mm256_storeu_si256(colourBlock, _mm256_blendv_epi8(_mm256_loadu_si256(colourBlock), shaded,
-                                                                _mm256_castps_si256(nearer)));
+        if (pair) {
+            shadeBlocks<general, modelled, 2>(visible, at, colour, depth, lights, target);
         } else {
-            _mm256_maskstore_ps(depth + done, _mm256_castps_si256(nearer), visible.z);
-            _mm256_maskstore_epi32(reinterpret_cast<int*>(colourBlock), _mm256_castps_si256(nearer), shaded);
+            shadeBlocks<general, modelled, 1>(visible, at, colour, depth, lights, target);
         }
     }
 }

@@ -1,0 +1,69 @@
+// What frames cost on one processor, as free of other programs' noise as timing can be:
+//   frame_cost_bench [WxH] [first] [count] [draws]
+// Frames first..first+count-1 are drawn by both bands in turn on this thread, the whole run
+// `draws` times over; each frame keeps its fastest draw. The default is the stretch of the
+// zoom cycle where the solid is largest, the frames that make the 99th percentile.
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <vector>
+
+#include "bench_size.h"
+#include "pipeline/frame_driver.h"
+#include "platform/pages.h"
+#include "scene/preparation.h"
+
+namespace {
+
+using namespace quorvel;
+
+int argumentOr(int argc, char** argv, int index, int fallback) {
+    return argc > index ? std::atoi(argv[index]) : fallback;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    int width = 1910, height = 1070;
+    if (argc > 1 && !parseBenchSize("frame_cost_bench", argv[1], width, height)) return 2;
+    const int first = argumentOr(argc, argv, 2, 1200), count = argumentOr(argc, argv, 3, 140),
+              draws = argumentOr(argc, argv, 4, 3);
+    if (first < 0 || count < 1 || draws < 1) {
+        std::fprintf(stderr, "frame_cost_bench: first must be 0 or more, count and draws at least 1\n");
+        return 2;
+    }
+    static Scene scene;
+    loadBuiltInScene(scene);
+    prepareScene(scene);
+    const size_t bytes = sizeof(uint32_t) * size_t(width) * size_t(height);
+    auto* colour = static_cast<uint32_t*>(allocatePages(bytes));
+    auto* depth = static_cast<float*>(allocatePages(bytes));
+    if (colour == nullptr || depth == nullptr) {
+        std::fprintf(stderr, "frame_cost_bench: cannot allocate frame buffers\n");
+        return 1;
+    }
+    const Viewport viewport = makeViewport(uint16_t(width), uint16_t(height), colour, depth);
+    RenderPath path = fastestRenderPath();
+    path.bandWorkers = false;
+    std::vector<double> fastest(size_t(count), 1e30);
+    for (int draw = 0; draw < draws; ++draw) {
+        FrameState state = startFrames(scene, viewport);
+        skipFrames(state, uint64_t(first));
+        for (double& best : fastest) {
+            const auto start = std::chrono::steady_clock::now();
+            renderFrame(scene, viewport, state, path);
+            best = std::min(best,
+                            std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
+        }
+    }
+    double sum = 0.0;
+    for (double seconds : fastest) sum += seconds;
+    std::printf(
+        "frame_cost_bench %dx%d, frames %d-%d on one thread, fastest of %d draws each: mean %.3f ms, "
+        "slowest %.3f ms\n",
+        width, height, first, first + count - 1, draws, 1e3 * sum / count,
+        1e3 * *std::max_element(fastest.begin(), fastest.end()));
+    return 0;
+}
