@@ -1,26 +1,27 @@
 #!/usr/bin/env bash
-# The whole cycle drawn by a baseline build and by this tree, alternately, in one run:
-#   compare_frames.sh BASELINE_FRAME_BENCH FRAME_BENCH SIZE [ROUNDS]
-# Prints every run, then the median of the rounds for each: this machine is shared, so one
-# run of each says little and only figures from the same run are compared.
+# The whole zoom cycle drawn by a baseline build and by this tree, alternately, in one run:
+#   compare_frames.sh BASELINE_QUORVEL_RENDER QUORVEL_RENDER SIZE [ROUNDS]
+# Each round draws the cycle once with each program's `--bench` (two band workers, a few
+# seconds), so that the busy and quiet moments of this shared machine fall on both alike.
+# Prints every run, then the medians of the rounds' mean and 99th percentile.
 set -u
 baseline=$1
 current=$2
 size=$3
-rounds=${4:-3}
+rounds=${4:-7}
 
-# "mean M ms, median D ms, p99 P ms" of a frame_bench summary line, as "M P".
-figures() { sed -n 's/.*renderFrame mean \([0-9.]*\) ms, median [0-9.]* ms, p99 \([0-9.]*\) ms.*/\1 \2/p'; }
+# "M P" from a bench line: "... renderFrame mean M ms median D ms p99 P ms ...".
+figures() { sed -n 's/^bench:.*renderFrame mean \([0-9.]*\) ms median [0-9.]* ms p99 \([0-9.]*\) ms.*/\1 \2/p'; }
 source "$(dirname "$0")/median.sh"
 
 results=$(mktemp)
 trap 'rm -f "$results"' EXIT
 for ((round = 1; round <= rounds; ++round)); do
     for build in baseline current; do
-        out=$("${!build}" "$size") || { echo "$out"; echo "compare_frames: $build frame_bench failed" >&2; exit 1; }
-        echo "$build: $(head -n 1 <<<"$out")"
-        tail -n +2 <<<"$out"
-        echo "$build $(figures <<<"$out")" >>"$results"
+        line=$("${!build}" --size "$size" --frames 1824 --save none --bench 2>&1 | grep '^bench:') ||
+            { echo "compare_frames: the $build program failed" >&2; exit 1; }
+        echo "$build: $line"
+        echo "$build $(figures <<<"$line")" >>"$results"
     done
 done
 pick() { awk -v b="$1" -v f="$2" '$1 == b { print $f }' "$results" | median; }
