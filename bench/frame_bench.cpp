@@ -11,9 +11,8 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "bench_size.h"
+#include "bench_canvas.h"
 #include "pipeline/frame_driver.h"
-#include "platform/pages.h"
 #include "render/frame_times.h"
 #include "scene/preparation.h"
 
@@ -21,20 +20,6 @@ namespace {
 
 using namespace quorvel;
 using Clock = std::chrono::steady_clock;
-
-// A drawing area with buffers from the same page allocator the programs use.
-struct Canvas {
-    Viewport viewport{};
-    size_t bytes = 0;
-
-    bool allocate(int width, int height) {
-        bytes = sizeof(uint32_t) * size_t(width) * size_t(height);
-        auto* colour = static_cast<uint32_t*>(allocatePages(bytes));
-        auto* depth = static_cast<float*>(allocatePages(bytes));
-        viewport = makeViewport(uint16_t(width), uint16_t(height), colour, depth);
-        return colour != nullptr && depth != nullptr;
-    }
-};
 
 // Each band's time and how much longer the slower one took than the two bands' mean:
 // what a frame waits for, summed over the cycle in seconds.

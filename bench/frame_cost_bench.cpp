@@ -10,9 +10,8 @@
 #include <cstdlib>
 #include <vector>
 
-#include "bench_size.h"
+#include "bench_canvas.h"
 #include "pipeline/frame_driver.h"
-#include "platform/pages.h"
 #include "scene/preparation.h"
 
 namespace {
@@ -37,14 +36,12 @@ int main(int argc, char** argv) {
     static Scene scene;
     loadBuiltInScene(scene);
     prepareScene(scene);
-    const size_t bytes = sizeof(uint32_t) * size_t(width) * size_t(height);
-    auto* colour = static_cast<uint32_t*>(allocatePages(bytes));
-    auto* depth = static_cast<float*>(allocatePages(bytes));
-    if (colour == nullptr || depth == nullptr) {
+    Canvas canvas;
+    if (!canvas.allocate(width, height)) {
         std::fprintf(stderr, "frame_cost_bench: cannot allocate frame buffers\n");
         return 1;
     }
-    const Viewport viewport = makeViewport(uint16_t(width), uint16_t(height), colour, depth);
+    const Viewport& viewport = canvas.viewport;
     RenderPath path = fastestRenderPath();
     path.bandWorkers = false;
     std::vector<double> fastest(size_t(count), 1e30);

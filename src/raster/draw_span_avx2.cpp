@@ -121,6 +121,9 @@ ALWAYS_INLINE bool lightPixels(const PixelBlock (&p)[N], const __m256 (&r)[N],
         for (int n = 0; n < N; ++n) {
             const __m256 near = general ? add(mul(z[n], light.direction[2]), mul(w[n], light.direction[3]))
                                         : mul(z[n], light.direction[2]);
+            // Along the view the sideways terms are zeros, which change at most the sign of a
+            // zero facing, and d drops that. A non-finite x or y comes only with r = 0 or NaN,
+            // which makes z x dz zero or NaN and d zero by either sum.
             const __m256 facing =
                 !general && light.alongView
                     ? near
@@ -180,6 +183,9 @@ ALWAYS_INLINE bool lightBlock(const PixelBlock (&p)[N], const LightLanes (&light
         r[n] = reciprocalSqrt8<modelled>(approx, squaredLength);
         belowNormal = belowNormal || anyBelowNormalRange(squaredLength);
     }
+    // A zero-length normal makes every facing NaN through its fourth lane. Blocks with a
+    // squared length below the normal range take the general path, which leaves r finite
+    // off it; the test waits on the sum, not on the reciprocal square root.
     if (!general && !belowNormal) return lightPixels<false, N>(p, r, lights, accumulated);
     return lightPixels<true, N>(p, r, lights, accumulated);
 }
