@@ -5,12 +5,14 @@
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 #include <X11/extensions/XShm.h>
+#include <sched.h>
 #include <sys/ipc.h>
 #include <sys/shm.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <bit>
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -29,8 +31,9 @@ struct X11Frame {
     GC context = nullptr;
     XImage* image = nullptr;
     XShmSegmentInfo segment{};
-    bool shared = false;     // the image lives in MIT-SHM memory
-    bool ourPixels = false;  // the visual's pixels are bytes blue, green, red, x
+    bool shared = false;      // the image lives in MIT-SHM memory
+    bool ourPixels = false;   // the visual's pixels are bytes blue, green, red, x
+    int completionEvent = 0;  // the event type MIT-SHM reports a finished XShmPutImage with
     int width = 0;
     int height = 0;
     ChannelLookup red, green, blue;  // for visuals whose pixels are not ours
@@ -188,15 +191,38 @@ void copyRegion(const uint32_t* pixels, const PixelRect& region) {
     }
 }
 
+// A shared image's put asks for the event that says the server has read the memory.
 void putRegion(const PixelRect& region) {
     const int x = region.left, y = region.top;
     const auto w = static_cast<unsigned>(region.right - region.left);
     const auto h = static_cast<unsigned>(region.bottom - region.top);
     if (frame.shared) {
-        XShmPutImage(frame.display, frame.window, frame.context, frame.image, x, y, x, y, w, h, False);
+        XShmPutImage(frame.display, frame.window, frame.context, frame.image, x, y, x, y, w, h, True);
     } else {
         XPutImage(frame.display, frame.window, frame.context, frame.image, x, y, x, y, w, h);
     }
+}
+
+Bool isOurCompletion(Display*, XEvent* event, XPointer) {
+    return event->type == frame.completionEvent &&
+           reinterpret_cast<const XShmCompletionEvent*>(event)->drawable == frame.window;
+}
+
+// Waits for the server to finish reading the shared image. Blocking in a round trip
+// lets both processors sleep, and waking them costs more than the copy on some machines,
+// so the event is polled for a while, yielding, before a round trip settles it.
+void awaitSharedPut() {
+    constexpr auto kPollFor = std::chrono::milliseconds(2);
+    const auto start = std::chrono::steady_clock::now();
+    XEvent event;
+    while (pendingError.empty()) {
+        if (XCheckIfEvent(frame.display, &event, isOurCompletion, nullptr)) return;
+        if (std::chrono::steady_clock::now() - start > kPollFor) break;
+        sched_yield();
+    }
+    // After the round trip the event is queued, unless the put failed.
+    XSync(frame.display, False);
+    XCheckIfEvent(frame.display, &event, isOurCompletion, nullptr);
 }
 
 }  // namespace
@@ -296,6 +322,7 @@ bool openX11Frame(SDL_Window* window, int width, int height, std::string& error)
     opened.context = XCreateGC(display, opened.window, 0, nullptr);
     opened.width = width;
     opened.height = height;
+    opened.completionEvent = XShmGetEventBase(display) + ShmCompletion;
     frame = opened;
     if (frame.shared) frame.image->obdata = reinterpret_cast<char*>(&frame.segment);
     return true;
@@ -310,6 +337,7 @@ bool presentX11Frame(const uint32_t* pixels, const PixelRect& region, int window
     const PixelRect shown = {
         std::max(region.top, 0), std::min(region.bottom, std::min(frame.height, windowHeight)),
         std::max(region.left, 0), std::min(region.right, std::min(frame.width, windowWidth))};
+    const bool putShared = frame.shared && !isEmpty(shown);
     if (!isEmpty(shown)) {
         if (!frame.ourPixels) {
             convertRegion(pixels, shown);
@@ -332,7 +360,11 @@ bool presentX11Frame(const uint32_t* pixels, const PixelRect& region, int window
         }
     }
     // The next frame is drawn into the same memory: wait until the server has read it.
-    XSync(frame.display, False);
+    if (putShared) {
+        awaitSharedPut();
+    } else {
+        XSync(frame.display, False);
+    }
     return !takeError(error);
 }
 
