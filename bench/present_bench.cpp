@@ -18,9 +18,9 @@ constexpr int kWidth = 1910, kHeight = 1070;
 // Arg: 0 the whole frame changes, 1 the middle quarter.
 void presentPixels(benchmark::State& state, uint32_t* pixels) {
     std::fill_n(pixels, size_t(kWidth) * kHeight, 0x00406080u);
-    const quorvel::PixelRect whole = {0, kHeight, 0, kWidth};
-    const quorvel::PixelRect quarter = {kHeight / 4, kHeight * 3 / 4, kWidth / 4, kWidth * 3 / 4};
-    const quorvel::PixelRect changed = state.range(0) == 0 ? whole : quarter;
+    const auto whole = quorvel::changedAreaOf({0, kHeight, 0, kWidth});
+    const auto quarter = quorvel::changedAreaOf({kHeight / 4, kHeight * 3 / 4, kWidth / 4, kWidth * 3 / 4});
+    const quorvel::ChangedArea& changed = state.range(0) == 0 ? whole : quarter;
     std::string error;
     quorvel::present(pixels, kWidth, kHeight, whole, error);
     for (auto _ : state) {

@@ -1,6 +1,7 @@
 #include "pipeline/drawn_area.h"
 
 #include <algorithm>
+#include <cstdint>
 
 #include "pipeline/fill_buffer.h"
 
@@ -24,15 +25,48 @@ void clearRect(const Viewport& viewport, const PixelRect& rect) {
     }
 }
 
+// The strip of `drawn` that holds `row`: from its first row to the row after its last.
+PixelRect stripAt(const DrawnStrips (&drawn)[kBandCount], int row) {
+    const DrawnStrips& band = row < drawn[0].band.bottom ? drawn[0] : drawn[1];
+    return stripRect(band, (row - band.band.top) / band.stripRows);
+}
+
+int64_t pixels(const PixelRect& rect) {
+    return isEmpty(rect) ? 0 : int64_t(rect.bottom - rect.top) * (rect.right - rect.left);
+}
+
+// Adds rows below the area's last ones. A window system request costs about as much as
+// copying a thousand pixels, so rows whose columns barely differ join the rectangle above
+// instead; so does everything once the area holds all the rectangles it can.
+void addChangedRows(ChangedArea& area, const PixelRect& rows) {
+    constexpr int64_t kWastedPixelsPerRequest = 1024;
+    if (isEmpty(rows)) return;
+    if (area.count > 0) {
+        PixelRect& last = area.rects[area.count - 1];
+        const PixelRect joined = enclosing(last, rows);
+        const bool touching = last.bottom == rows.top;
+        if (area.count == kMaxChangedRects ||
+            (touching && pixels(joined) - pixels(last) - pixels(rows) <= kWastedPixelsPerRequest)) {
+            last = joined;
+            return;
+        }
+    }
+    area.rects[area.count++] = rows;
+}
+
 }  // namespace
 
-PixelRect drawnBounds(const Viewport& viewport, const DrawnStrips (&drawn)[kBandCount]) {
-    PixelRect bounds = {viewport.height, 0, viewport.width, 0};
-    for (const DrawnStrips& band : drawn) {
-        for (int strip = 0; strip < kStripsPerBand; ++strip)
-            bounds = enclosing(bounds, stripRect(band, strip));
+ChangedArea changedBetween(const DrawnStrips (&before)[kBandCount], const DrawnStrips (&after)[kBandCount],
+                           int height) {
+    ChangedArea area{};
+    for (int row = 0; row < height;) {
+        const PixelRect was = stripAt(before, row), is = stripAt(after, row);
+        const int bottom = std::min(was.bottom, is.bottom);
+        addChangedRows(area, enclosing(PixelRect{row, bottom, was.left, was.right},
+                                       PixelRect{row, bottom, is.left, is.right}));
+        row = bottom;
     }
-    return bounds;
+    return area;
 }
 
 void clearDrawnRows(const Viewport& viewport, const DrawnStrips (&drawn)[kBandCount], int top, int bottom) {

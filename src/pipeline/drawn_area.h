@@ -3,12 +3,15 @@
 #include "pipeline/bands.h"
 #include "pipeline/viewport.h"
 #include "raster/raster_types.h"
+#include "scene/changed_area.h"
 
 namespace quorvel {
 
-// The smallest rectangle holding every strip where the bands drew: outside it both
-// buffers hold their clear values.
-PixelRect drawnBounds(const Viewport& viewport, const DrawnStrips (&drawn)[kBandCount]);
+// Every strip where either record's bands drew, as a few rectangles: between the frames
+// the two records describe, only these pixels may change. With the same record twice,
+// the area outside which both buffers hold their clear values.
+ChangedArea changedBetween(const DrawnStrips (&before)[kBandCount], const DrawnStrips (&after)[kBandCount],
+                           int height);
 
 // Writes the clear values over the strips of both buffers where the bands drew, the only
 // places that differ from them, in rows top..bottom-1 only: each band worker clears its own

@@ -87,9 +87,8 @@ FrameState startFrames(const Scene& scene, const Viewport& viewport) {
     return state;
 }
 
-PixelRect renderFrame(const Scene& scene, const Viewport& viewport, FrameState& state,
-                      const RenderPath& path) {
-    const PixelRect before = drawnBounds(viewport, state.drawn);
+ChangedArea renderFrame(const Scene& scene, const Viewport& viewport, FrameState& state,
+                        const RenderPath& path) {
     // Only where the last frame drew differs from the clear values: each band clears its rows
     // of that before drawing them.
     const DrawnStrips lastDrawn[kBandCount] = {state.drawn[0], state.drawn[1]};
@@ -113,7 +112,7 @@ PixelRect renderFrame(const Scene& scene, const Viewport& viewport, FrameState& 
         for (const TimedBand& job : jobs) renderTimedBand(job);
     }
     advanceFrameCounter(state.animation);
-    return enclosing(before, drawnBounds(viewport, state.drawn));
+    return changedBetween(lastDrawn, state.drawn, viewport.height);
 }
 
 void skipFrames(FrameState& state, uint64_t count) {

@@ -7,6 +7,7 @@
 #include "pipeline/draw_faces.h"
 #include "pipeline/viewport.h"
 #include "raster/raster_types.h"
+#include "scene/changed_area.h"
 #include "scene/scene.h"
 
 namespace quorvel {
@@ -36,10 +37,10 @@ FrameState startFrames(const Scene& scene, const Viewport& viewport);
 
 // Draws the next frame: clears both buffers where the last frame drew, advances the
 // animation, draws every face into both bands and moves on to the next frame number.
-// Returns when the frame is in the buffers and no worker exists, with the rectangle that
-// may differ from the frame before.
-PixelRect renderFrame(const Scene& scene, const Viewport& viewport, FrameState& state,
-                      const RenderPath& path);
+// Returns when the frame is in the buffers and no worker exists, with where it may differ
+// from the frame before.
+ChangedArea renderFrame(const Scene& scene, const Viewport& viewport, FrameState& state,
+                        const RenderPath& path);
 
 // Moves on `count` frames without drawing them, so that the next frame drawn is exactly
 // the one drawing them all would have given.

@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <string>
 
-#include "scene/pixel_rect.h"
+#include "scene/changed_area.h"
 
 namespace quorvel {
 
@@ -41,7 +41,7 @@ uint32_t* windowFrameBuffer();
 // black where it has been made larger. Only `changed` may differ from the frame shown
 // before: the rest is sent again only when the window may have lost it (its first frame,
 // an exposure, a resize). False with `error` once the window or the display has gone.
-bool present(const uint32_t* pixels, int width, int height, const PixelRect& changed, std::string& error);
+bool present(const uint32_t* pixels, int width, int height, const ChangedArea& changed, std::string& error);
 // Takes at most one waiting event; false when none is waiting.
 bool nextEvent(WindowEvent& event);
 void sleepMilliseconds(int milliseconds);

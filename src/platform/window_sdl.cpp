@@ -93,17 +93,19 @@ void blackenOutside(SDL_Surface& surface, int width, int height) {
     if (below.h > 0) SDL_FillRect(&surface, &below, black);
 }
 
-bool presentThroughSurface(const uint32_t* pixels, int width, int height, const PixelRect& region,
+bool presentThroughSurface(const uint32_t* pixels, int width, int height, const ChangedArea& area,
                            std::string& error) {
     SDL_Surface* surface = SDL_GetWindowSurface(window);
     if (surface == nullptr) {
         error = std::string("the window has no surface to draw in: ") + SDL_GetError();
         return false;
     }
-    const PixelRect shown = clipToSurface(region, *surface);
-    if (!isEmpty(shown) && !copyToSurface(*surface, pixels, width, shown)) {
-        error = std::string("cannot convert the frame for the window: ") + SDL_GetError();
-        return false;
+    for (int i = 0; i < area.count; ++i) {
+        const PixelRect shown = clipToSurface(area.rects[i], *surface);
+        if (!isEmpty(shown) && !copyToSurface(*surface, pixels, width, shown)) {
+            error = std::string("cannot convert the frame for the window: ") + SDL_GetError();
+            return false;
+        }
     }
     if (wholeFrameNeeded) blackenOutside(*surface, width, height);
     // The whole surface goes to the window: sending SDL only the changed rectangle left
@@ -159,15 +161,15 @@ bool openWindow(int width, int height, const char* caption, std::string& error) 
 
 uint32_t* windowFrameBuffer() { return onX11 ? x11SharedPixels() : nullptr; }
 
-bool present(const uint32_t* pixels, int width, int height, const PixelRect& changed, std::string& error) {
-    const PixelRect region = wholeFrameNeeded ? PixelRect{0, height, 0, width} : changed;
+bool present(const uint32_t* pixels, int width, int height, const ChangedArea& changed, std::string& error) {
+    const ChangedArea area = wholeFrameNeeded ? changedAreaOf({0, height, 0, width}) : changed;
     bool shown = true;
     if (onX11) {
         int windowWidth = width, windowHeight = height;
         SDL_GetWindowSize(window, &windowWidth, &windowHeight);
-        shown = presentX11Frame(pixels, region, windowWidth, windowHeight, wholeFrameNeeded, error);
-    } else if (!isEmpty(region) || wholeFrameNeeded) {
-        shown = presentThroughSurface(pixels, width, height, region, error);
+        shown = presentX11Frame(pixels, area, windowWidth, windowHeight, wholeFrameNeeded, error);
+    } else if (area.count > 0 || wholeFrameNeeded) {
+        shown = presentThroughSurface(pixels, width, height, area, error);
     }
     wholeFrameNeeded = false;
     return shown;

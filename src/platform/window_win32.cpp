@@ -118,7 +118,7 @@ uint32_t* windowFrameBuffer() { return nullptr; }
 
 // The whole frame every time, in one call; `changed` is not needed here. Windows clips it
 // to a smaller window; the rest of a larger one is painted black.
-bool present(const uint32_t* pixels, int width, int height, const PixelRect&, std::string& error) {
+bool present(const uint32_t* pixels, int width, int height, const ChangedArea&, std::string& error) {
     if (state.closed) return true;
     if (!windowStillExists()) {
         error = "the window was destroyed by another program";

@@ -191,13 +191,13 @@ void copyRegion(const uint32_t* pixels, const PixelRect& region) {
     }
 }
 
-// A shared image's put asks for the event that says the server has read the memory.
-void putRegion(const PixelRect& region) {
+// The last put of a shared image asks for the event that says the server has read it.
+void putRegion(const PixelRect& region, bool last) {
     const int x = region.left, y = region.top;
     const auto w = static_cast<unsigned>(region.right - region.left);
     const auto h = static_cast<unsigned>(region.bottom - region.top);
     if (frame.shared) {
-        XShmPutImage(frame.display, frame.window, frame.context, frame.image, x, y, x, y, w, h, True);
+        XShmPutImage(frame.display, frame.window, frame.context, frame.image, x, y, x, y, w, h, last);
     } else {
         XPutImage(frame.display, frame.window, frame.context, frame.image, x, y, x, y, w, h);
     }
@@ -332,20 +332,25 @@ uint32_t* x11SharedPixels() {
     return frame.shared && frame.ourPixels ? reinterpret_cast<uint32_t*>(frame.segment.shmaddr) : nullptr;
 }
 
-bool presentX11Frame(const uint32_t* pixels, const PixelRect& region, int windowWidth, int windowHeight,
+bool presentX11Frame(const uint32_t* pixels, const ChangedArea& area, int windowWidth, int windowHeight,
                      bool clearOutside, std::string& error) {
-    const PixelRect shown = {
-        std::max(region.top, 0), std::min(region.bottom, std::min(frame.height, windowHeight)),
-        std::max(region.left, 0), std::min(region.right, std::min(frame.width, windowWidth))};
-    const bool putShared = frame.shared && !isEmpty(shown);
-    if (!isEmpty(shown)) {
-        if (!frame.ourPixels) {
-            convertRegion(pixels, shown);
-        } else if (reinterpret_cast<const char*>(pixels) != frame.image->data) {
-            copyRegion(pixels, shown);
-        }
-        putRegion(shown);
+    ChangedArea shown{};
+    for (int i = 0; i < area.count; ++i) {
+        const PixelRect& rect = area.rects[i];
+        const PixelRect visible = {
+            std::max(rect.top, 0), std::min(rect.bottom, std::min(frame.height, windowHeight)),
+            std::max(rect.left, 0), std::min(rect.right, std::min(frame.width, windowWidth))};
+        if (!isEmpty(visible)) shown.rects[shown.count++] = visible;
     }
+    for (int i = 0; i < shown.count; ++i) {
+        if (!frame.ourPixels) {
+            convertRegion(pixels, shown.rects[i]);
+        } else if (reinterpret_cast<const char*>(pixels) != frame.image->data) {
+            copyRegion(pixels, shown.rects[i]);
+        }
+        putRegion(shown.rects[i], i == shown.count - 1);
+    }
+    const bool putShared = frame.shared && shown.count > 0;
     if (clearOutside) {
         XSetForeground(frame.display, frame.context, 0);  // black in every TrueColor visual
         if (windowWidth > frame.width) {

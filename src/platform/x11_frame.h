@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <string>
 
-#include "scene/pixel_rect.h"
+#include "scene/changed_area.h"
 
 struct SDL_Window;
 
@@ -20,10 +20,10 @@ namespace quorvel {
 bool chooseX11Visual(std::string& error);
 bool openX11Frame(SDL_Window* window, int width, int height, std::string& error);
 uint32_t* x11SharedPixels();  // null unless drawing straight into shared memory
-// Sends `region` of a width x height frame to the window, which may now be another size:
-// the frame stays at the top-left, clipped, and with `clearOutside` the rest of the window
+// Sends `area` of a width x height frame to the window, which may now be another size: the
+// frame stays at the top-left, clipped, and with `clearOutside` the rest of the window
 // turns black. False with `error` once the window or the display has gone.
-bool presentX11Frame(const uint32_t* pixels, const PixelRect& region, int windowWidth, int windowHeight,
+bool presentX11Frame(const uint32_t* pixels, const ChangedArea& area, int windowWidth, int windowHeight,
                      bool clearOutside, std::string& error);
 void closeX11Frame();
 

@@ -7,7 +7,7 @@ namespace quorvel {
 
 int runMainLoop(Shell& shell) {
     for (;;) {
-        const PixelRect changed = renderFrame(shell.scene, shell.viewport, shell.frames, shell.renderPath);
+        const ChangedArea changed = renderFrame(shell.scene, shell.viewport, shell.frames, shell.renderPath);
         std::string error;
         if (!present(shell.viewport.colorBuffer, shell.viewport.width, shell.viewport.height, changed,
                      error)) {

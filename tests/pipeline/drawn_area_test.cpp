@@ -10,26 +10,44 @@
 namespace quorvel {
 namespace {
 
-bool inside(const PixelRect& rect, int x, int y) {
-    return y >= rect.top && y < rect.bottom && x >= rect.left && x < rect.right;
+bool inside(const ChangedArea& area, int x, int y) {
+    return std::any_of(area.rects, area.rects + area.count, [&](const PixelRect& rect) {
+        return y >= rect.top && y < rect.bottom && x >= rect.left && x < rect.right;
+    });
+}
+
+// Rectangles one below another inside the frame, none empty.
+void expectStacked(const ChangedArea& area, int width, int height) {
+    ASSERT_LE(area.count, kMaxChangedRects);
+    int below = 0;
+    for (int i = 0; i < area.count; ++i) {
+        const PixelRect& rect = area.rects[i];
+        EXPECT_FALSE(isEmpty(rect)) << "rectangle " << i;
+        EXPECT_GE(rect.top, below) << "rectangle " << i;
+        EXPECT_GE(rect.left, 0) << "rectangle " << i;
+        EXPECT_LE(rect.right, width) << "rectangle " << i;
+        below = rect.bottom;
+    }
+    EXPECT_LE(below, height);
 }
 
 // The window is sent only what renderFrame says may have changed; so across the whole
 // cycle every pixel that changes from one frame to the next must lie in it, and every
-// pixel outside the frame's own bounds must hold the clear values.
-TEST(DrawnBounds, HoldEverythingAFrameDrawsOrClears) {
+// pixel outside what the frame itself drew must hold the clear values.
+TEST(ChangedArea, HoldsEverythingAFrameDrawsOrClears) {
     TestFrame frame(322, 182);
     std::vector<uint32_t> shown(frame.colour.size(), 0);
     for (int f = 0; f < kZoomCycleFrames; ++f) {
-        const PixelRect changed = frame.render(fastestRenderPath());
-        const PixelRect after = drawnBounds(frame.viewport, frame.frames.drawn);
+        const ChangedArea changed = frame.render(fastestRenderPath());
+        const ChangedArea drawn = changedBetween(frame.frames.drawn, frame.frames.drawn, 182);
+        expectStacked(changed, 322, 182);
         for (int y = 0; y < 182; ++y) {
             for (int x = 0; x < 322; ++x) {
                 const size_t i = size_t(y) * 322 + size_t(x);
                 if (frame.colour[i] != shown[i] && f > 0) {
                     ASSERT_TRUE(inside(changed, x, y)) << "frame " << f << " at " << x << "," << y;
                 }
-                if (!inside(after, x, y)) {
+                if (!inside(drawn, x, y)) {
                     ASSERT_EQ(frame.colour[i], 0u) << "frame " << f << " at " << x << "," << y;
                     ASSERT_EQ(frame.depth[i], kClearDepth) << "frame " << f << " at " << x << "," << y;
                 }
@@ -39,17 +57,51 @@ TEST(DrawnBounds, HoldEverythingAFrameDrawsOrClears) {
     }
 }
 
-TEST(DrawnBounds, CoverTheWholeFrameBeforeTheFirstAndNothingWhenNothingWasDrawn) {
+TEST(ChangedArea, IsTheWholeFrameBeforeTheFirstAndNothingWhenNothingWasDrawn) {
     TestFrame frame(64, 48);
-    const PixelRect whole = drawnBounds(frame.viewport, frame.frames.drawn);
-    EXPECT_EQ(whole.top, 0);
-    EXPECT_EQ(whole.bottom, 48);
-    EXPECT_EQ(whole.left, 0);
-    EXPECT_EQ(whole.right, 64);
+    const ChangedArea whole = changedBetween(frame.frames.drawn, frame.frames.drawn, 48);
+    ASSERT_EQ(whole.count, 1);
+    EXPECT_EQ(whole.rects[0].top, 0);
+    EXPECT_EQ(whole.rects[0].bottom, 48);
+    EXPECT_EQ(whole.rects[0].left, 0);
+    EXPECT_EQ(whole.rects[0].right, 64);
     frame.scene.faces.clear();
     frame.render(fastestRenderPath());
-    EXPECT_TRUE(isEmpty(drawnBounds(frame.viewport, frame.frames.drawn)));
+    EXPECT_EQ(changedBetween(frame.frames.drawn, frame.frames.drawn, 48).count, 0);
     EXPECT_TRUE(std::all_of(frame.colour.begin(), frame.colour.end(), [](uint32_t p) { return p == 0; }));
+}
+
+// Strips alternately narrow and wide never join on their own, so there are more of them than
+// rectangles: the last rectangle must take in all the rest. The two records split the rows
+// at different places, as when the band boundary moves.
+TEST(ChangedArea, StaysCompleteWhenStripsOutnumberItsRectangles) {
+    constexpr int kWidth = 1000, kHeight = 640;
+    DrawnStrips before[kBandCount], after[kBandCount];
+    for (int b = 0; b < kBandCount; ++b) {
+        before[b] = startDrawnStrips(bandRect(b, kWidth, kHeight, 320), false);
+        after[b] = startDrawnStrips(bandRect(b, kWidth, kHeight, 250), false);
+        for (int s = 0; s < kStripsPerBand; ++s) {
+            const bool narrow = s % 2 == 0;
+            before[b].columns[s] = {int16_t(narrow ? 450 : 100), int16_t(narrow ? 550 : 900)};
+        }
+    }
+    after[1].columns[29] = {0, 7};  // the bottom band's last rows, 627..639
+    ASSERT_EQ(stripRect(after[1], 29).bottom, kHeight);
+    const ChangedArea area = changedBetween(before, after, kHeight);
+    expectStacked(area, kWidth, kHeight);
+    EXPECT_EQ(area.count, kMaxChangedRects);
+    for (const auto* record : {before, after}) {
+        for (const DrawnStrips& band : {record[0], record[1]}) {
+            for (int s = 0; s < kStripsPerBand; ++s) {
+                const PixelRect strip = stripRect(band, s);
+                if (isEmpty(strip)) continue;
+                for (int y = strip.top; y < strip.bottom; ++y) {
+                    EXPECT_TRUE(inside(area, strip.left, y) && inside(area, strip.right - 1, y))
+                        << "strip " << s << " row " << y;
+                }
+            }
+        }
+    }
 }
 
 }  // namespace

@@ -25,7 +25,7 @@ struct TestFrame {
         frames = startFrames(scene, viewport);
     }
 
-    PixelRect render(const RenderPath& path) { return renderFrame(scene, viewport, frames, path); }
+    ChangedArea render(const RenderPath& path) { return renderFrame(scene, viewport, frames, path); }
 };
 
 }  // namespace quorvel
