@@ -21,25 +21,25 @@ namespace {
 using namespace quorvel;
 using Clock = std::chrono::steady_clock;
 
-// Each band's time and how much longer the slower one took than the two bands' mean:
+// Each worker's time and how much longer the slower one took than the two workers' mean:
 // what a frame waits for, summed over the cycle in seconds.
-struct BandTimes {
-    double band[kBandCount] = {};
+struct WorkerTimes {
+    double worker[kWorkerCount] = {};
     double wait = 0.0;
 };
 
 FrameTimes timeCycle(const Scene& scene, const Canvas& canvas, int frames, const RenderPath& path,
-                     BandTimes& bands) {
+                     WorkerTimes& workers) {
     FrameTimes times = makeFrameTimes();
     FrameState state = startFrames(scene, canvas.viewport);
     for (int frame = 0; frame < frames; ++frame) {
         const Clock::time_point start = Clock::now();
         renderFrame(scene, canvas.viewport, state, path);
         recordFrameTime(times, std::chrono::duration<double>(Clock::now() - start).count());
-        const double top = state.bandSeconds[0], bottom = state.bandSeconds[1];
-        bands.band[0] += top;
-        bands.band[1] += bottom;
-        bands.wait += std::max(top, bottom) - (top + bottom) / 2;
+        const double first = state.workerSeconds[0], second = state.workerSeconds[1];
+        workers.worker[0] += first;
+        workers.worker[1] += second;
+        workers.wait += std::max(first, second) - (first + second) / 2;
     }
     return times;
 }
@@ -76,10 +76,10 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "frame_bench: cannot allocate frame buffers\n");
         return 1;
     }
-    BandTimes fastBands, referenceBands;
-    const FrameTimes fastTimes = timeCycle(scene, fast, frames, fastestRenderPath(), fastBands);
+    WorkerTimes fastWorkers, referenceWorkers;
+    const FrameTimes fastTimes = timeCycle(scene, fast, frames, fastestRenderPath(), fastWorkers);
     const FrameTimes referenceTimes =
-        timeCycle(scene, reference, frames, referenceRenderPath(), referenceBands);
+        timeCycle(scene, reference, frames, referenceRenderPath(), referenceWorkers);
     const int differing = countDifferingFrames(scene, fast, reference, frames);
     std::printf(
         "frame_bench %dx%d, %d frames: renderFrame mean %.3f ms, median %.3f ms, p99 %.3f ms; "
@@ -89,9 +89,9 @@ int main(int argc, char** argv) {
         meanMilliseconds(referenceTimes) / meanMilliseconds(fastTimes), differing);
     const double perFrame = 1e3 / frames;
     std::printf(
-        "frame_bench %dx%d bands: top %.3f ms, bottom %.3f ms, wait for the slower %.3f ms (%.1f %% of "
-        "the frame)\n",
-        width, height, fastBands.band[0] * perFrame, fastBands.band[1] * perFrame, fastBands.wait * perFrame,
-        100 * fastBands.wait * perFrame / meanMilliseconds(fastTimes));
+        "frame_bench %dx%d workers: first %.3f ms, second %.3f ms, wait for the slower %.3f ms (%.1f %% "
+        "of the frame)\n",
+        width, height, fastWorkers.worker[0] * perFrame, fastWorkers.worker[1] * perFrame,
+        fastWorkers.wait * perFrame, 100 * fastWorkers.wait * perFrame / meanMilliseconds(fastTimes));
     return differing == 0 ? 0 : 1;
 }

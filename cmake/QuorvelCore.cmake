@@ -17,7 +17,7 @@ add_library(quorvel_core STATIC
   src/raster/span_routines.cpp
   src/pipeline/animation.cpp
   src/pipeline/approx_fingerprint.cpp
-  src/pipeline/band_balance.cpp
+  src/pipeline/band_order.cpp
   src/pipeline/build_info.cpp
   src/pipeline/draw_faces.cpp
   src/pipeline/drawn_area.cpp

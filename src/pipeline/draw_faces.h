@@ -14,7 +14,7 @@ struct TransformedMesh {
     std::vector<Vec3> normals;
 };
 
-// What one band worker reads, and the one record it writes besides its band's rows.
+// What drawing one band reads, and the one record it writes besides the band's rows.
 struct BandJob {
     PixelRect rect;  // the band: the worker draws only here
     const Scene* scene;
@@ -22,7 +22,7 @@ struct BandJob {
     float scale;
     const Viewport* viewport;
     SpanRoutine spanRoutine;
-    DrawnStrips* drawn;  // the band's own record of where it drew; may be null
+    DrawnStrips* drawn;  // the drawing worker's own record of where it drew; may be null
 };
 
 struct ProjectedPoint {
@@ -34,8 +34,8 @@ struct ProjectedPoint {
 // signed 16-bit range becomes -32768.
 ProjectedPoint projectVertex(const Vec3& transformed, float scale, const Viewport& viewport);
 
-// The body of a band worker: projects every face in order and draws the part of it inside
-// the job's band, widening the band's drawn record by every span.
+// One band of a frame: projects every face in order and draws the part of it inside the
+// job's band, widening the drawn record by every span.
 void renderBand(const BandJob& job);
 
 }  // namespace quorvel

@@ -25,12 +25,6 @@ void clearRect(const Viewport& viewport, const PixelRect& rect) {
     }
 }
 
-// The strip of `drawn` that holds `row`: from its first row to the row after its last.
-PixelRect stripAt(const DrawnStrips (&drawn)[kBandCount], int row) {
-    const DrawnStrips& band = row < drawn[0].band.bottom ? drawn[0] : drawn[1];
-    return stripRect(band, (row - band.band.top) / band.stripRows);
-}
-
 int64_t pixels(const PixelRect& rect) {
     return isEmpty(rect) ? 0 : int64_t(rect.bottom - rect.top) * (rect.right - rect.left);
 }
@@ -56,27 +50,20 @@ void addChangedRows(ChangedArea& area, const PixelRect& rows) {
 
 }  // namespace
 
-ChangedArea changedBetween(const DrawnStrips (&before)[kBandCount], const DrawnStrips (&after)[kBandCount],
-                           int height) {
+ChangedArea changedBetween(const DrawnStrips& before, const DrawnStrips& after) {
     ChangedArea area{};
-    for (int row = 0; row < height;) {
-        const PixelRect was = stripAt(before, row), is = stripAt(after, row);
-        const int bottom = std::min(was.bottom, is.bottom);
-        addChangedRows(area, enclosing(PixelRect{row, bottom, was.left, was.right},
-                                       PixelRect{row, bottom, is.left, is.right}));
-        row = bottom;
-    }
+    for (int strip = 0; strip < stripCount(after); ++strip)
+        addChangedRows(area, enclosing(stripRect(before, strip), stripRect(after, strip)));
     return area;
 }
 
-void clearDrawnRows(const Viewport& viewport, const DrawnStrips (&drawn)[kBandCount], int top, int bottom) {
-    for (const DrawnStrips& band : drawn) {
-        for (int strip = 0; strip < kStripsPerBand; ++strip) {
-            PixelRect area = stripRect(band, strip);
-            area.top = std::max(area.top, top);
-            area.bottom = std::min(area.bottom, bottom);
-            if (!isEmpty(area)) clearRect(viewport, area);
-        }
+void clearDrawnRows(const Viewport& viewport, const DrawnStrips& drawn, int top, int bottom) {
+    if (top >= bottom) return;
+    for (int strip = top / drawn.stripRows; strip <= (bottom - 1) / drawn.stripRows; ++strip) {
+        PixelRect area = stripRect(drawn, strip);
+        area.top = std::max(area.top, top);
+        area.bottom = std::min(area.bottom, bottom);
+        if (!isEmpty(area)) clearRect(viewport, area);
     }
 }
 

@@ -1,10 +1,10 @@
 #include "pipeline/frame_driver.h"
 
 #include <algorithm>
+#include <atomic>
 #include <chrono>
-#include <cmath>
 
-#include "pipeline/band_balance.h"
+#include "pipeline/band_order.h"
 #include "pipeline/drawn_area.h"
 #include "platform/worker_thread.h"
 #include "raster/draw_span_reference.h"
@@ -18,21 +18,40 @@ namespace {
 constexpr uint64_t kAnimationPeriod = 57 * 512;
 static_assert(kAnimationPeriod % kZoomCycleFrames == 0 && kAnimationPeriod % kFramesPerRotationCycle == 0);
 
-struct TimedBand {
-    BandJob job;
-    const DrawnStrips (*lastDrawn)[kBandCount];  // where the last frame drew, whichever band
-    double* seconds;
+// The frame's bands, handed out one at a time to whichever worker asks next.
+struct BandQueue {
+    BandJob job;                   // every band's job but its rect and record
+    const DrawnStrips* lastDrawn;  // where the last frame drew
+    int count;
+    int order[kMaxBands];
+    std::atomic<int> next;  // the place in `order` of the next band to hand out
 };
 
-// Clears the band's rows where the last frame drew, then draws the band.
-void renderTimedBand(const TimedBand& band) {
+struct Worker {
+    BandQueue* queue;
+    DrawnStrips drawn;  // where this worker's bands drew
+    double seconds;
+};
+
+// Takes bands until none is left: clears each one's rows where the last frame drew, then
+// draws it.
+void drawQueuedBands(Worker& worker) {
     const auto start = std::chrono::steady_clock::now();
-    clearDrawnRows(*band.job.viewport, *band.lastDrawn, band.job.rect.top, band.job.rect.bottom);
-    renderBand(band.job);
-    *band.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    BandQueue& queue = *worker.queue;
+    const Viewport& viewport = *queue.job.viewport;
+    // Bands only change pixels of their own rows, and the workers are joined before the
+    // frame is used: handing out the next band orders nothing else.
+    for (int taken; (taken = queue.next.fetch_add(1, std::memory_order_relaxed)) < queue.count;) {
+        BandJob job = queue.job;
+        job.rect = bandRect(queue.order[taken], queue.count, viewport.width, viewport.height);
+        job.drawn = &worker.drawn;
+        clearDrawnRows(viewport, *queue.lastDrawn, job.rect.top, job.rect.bottom);
+        renderBand(job);
+    }
+    worker.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
 }
 
-void bandWorker(void* band) { renderTimedBand(*static_cast<const TimedBand*>(band)); }
+void bandWorker(void* worker) { drawQueuedBands(*static_cast<Worker*>(worker)); }
 
 void animate(const Scene& scene, FrameState& state) {
     Animation& animation = state.animation;
@@ -42,37 +61,27 @@ void animate(const Scene& scene, FrameState& state) {
     advanceZoom(animation);
 }
 
-// Worker b draws band b pinned to processor b; a worker that cannot start has its band
-// drawn here instead, so the frame is always complete.
-void renderBandsInParallel(TimedBand (&jobs)[kBandCount]) {
-    WorkerThread workers[kBandCount];
-    for (int b = 0; b < kBandCount; ++b) {
-        createWorker(workers[b], bandWorker, &jobs[b]);
-        raiseWorkerPriority(workers[b]);
+// Worker w runs pinned to processor w; a worker that cannot start has its share drawn here
+// instead, so the frame is always complete.
+void drawBandsInParallel(Worker (&jobs)[kWorkerCount]) {
+    WorkerThread workers[kWorkerCount];
+    for (int w = 0; w < kWorkerCount; ++w) {
+        createWorker(workers[w], bandWorker, &jobs[w]);
+        raiseWorkerPriority(workers[w]);
     }
-    for (int b = 0; b < kBandCount; ++b) pinWorker(workers[b], b);
-    for (int b = 0; b < kBandCount; ++b) {
-        if (!startWorker(workers[b])) renderTimedBand(jobs[b]);
+    for (int w = 0; w < kWorkerCount; ++w) pinWorker(workers[w], w);
+    for (int w = 0; w < kWorkerCount; ++w) {
+        if (!startWorker(workers[w])) drawQueuedBands(jobs[w]);
     }
-    waitForWorkers(workers, kBandCount);
+    waitForWorkers(workers, kWorkerCount);
     for (WorkerThread& worker : workers) releaseWorker(worker);
-}
-
-// The drawn area's half, moved by what the band times keep saying: a band that took longer
-// than the other gives up rows, a little each frame.
-int workersSplit(FrameState& state, int height) {
-    constexpr double kGain = 0.1;
-    const double top = state.bandSeconds[0], bottom = state.bandSeconds[1];
-    if (top + bottom > 0.0) state.splitShift -= kGain * height * (top - bottom) / (top + bottom);
-    state.splitShift = std::clamp(state.splitShift, -height / 4.0, height / 4.0);
-    return std::clamp(balancedSplit(state.drawn, height) + int(std::lround(state.splitShift)), 0, height);
 }
 
 }  // namespace
 
-RenderPath fastestRenderPath() { return {fastestSpanRoutine(), true}; }
+RenderPath fastestRenderPath() { return {fastestSpanRoutine(), kMaxBands, true}; }
 
-RenderPath referenceRenderPath() { return {drawSpanReference, false}; }
+RenderPath referenceRenderPath() { return {drawSpanReference, kReferenceBands, false}; }
 
 FrameState startFrames(const Scene& scene, const Viewport& viewport) {
     FrameState state{};
@@ -80,39 +89,46 @@ FrameState startFrames(const Scene& scene, const Viewport& viewport) {
     state.mesh.vertices.resize(scene.vertices.size());
     state.mesh.normals.resize(scene.vertices.size());
     // What the buffers hold before the first frame is unknown: all of it gets cleared.
-    for (int b = 0; b < kBandCount; ++b) {
-        state.drawn[b] =
-            startDrawnStrips(bandRect(b, viewport.width, viewport.height, middleRow(viewport.height)), true);
-    }
+    state.drawn = startDrawnStrips(viewport.width, viewport.height, true);
     return state;
 }
 
 ChangedArea renderFrame(const Scene& scene, const Viewport& viewport, FrameState& state,
                         const RenderPath& path) {
     // Only where the last frame drew differs from the clear values: each band clears its rows
-    // of that before drawing them.
-    const DrawnStrips lastDrawn[kBandCount] = {state.drawn[0], state.drawn[1]};
-    // The workers split the rows where the last frame's work split evenly; the reference
-    // keeps the literal halves.
-    const int split = path.bandWorkers ? workersSplit(state, viewport.height) : middleRow(viewport.height);
+    // of that before it is drawn.
+    const DrawnStrips lastDrawn = state.drawn;
     animate(scene, state);
 
-    TimedBand jobs[kBandCount];
-    for (int b = 0; b < kBandCount; ++b) {
-        const PixelRect rect = bandRect(b, viewport.width, viewport.height, split);
-        state.drawn[b] = startDrawnStrips(rect, false);
-        jobs[b] = {
-            {rect, &scene, &state.mesh, state.animation.scale, &viewport, path.spanRoutine, &state.drawn[b]},
-            &lastDrawn,
-            &state.bandSeconds[b]};
+    BandQueue queue;
+    queue.job = {{}, &scene, &state.mesh, state.animation.scale, &viewport, path.spanRoutine, nullptr};
+    queue.lastDrawn = &lastDrawn;
+    queue.count = std::clamp(std::min<int>(path.bands, viewport.height), 1, kMaxBands);
+    // The workers take the bands where the last frame drew most first; the reference keeps
+    // to the top half and then the bottom one.
+    if (path.bandWorkers) {
+        orderBandsByDrawnArea(lastDrawn, queue.count, queue.order);
+    } else {
+        for (int band = 0; band < queue.count; ++band) queue.order[band] = band;
+    }
+    queue.next.store(0, std::memory_order_relaxed);
+
+    Worker workers[kWorkerCount];
+    for (Worker& worker : workers) {
+        worker.queue = &queue;
+        worker.drawn = startDrawnStrips(viewport.width, viewport.height, false);
+        worker.seconds = 0.0;
     }
     if (path.bandWorkers) {
-        renderBandsInParallel(jobs);
+        drawBandsInParallel(workers);
     } else {
-        for (const TimedBand& job : jobs) renderTimedBand(job);
+        drawQueuedBands(workers[0]);
     }
+    state.drawn = workers[0].drawn;
+    for (int w = 1; w < kWorkerCount; ++w) widenDrawnStrips(state.drawn, workers[w].drawn);
+    for (int w = 0; w < kWorkerCount; ++w) state.workerSeconds[w] = workers[w].seconds;
     advanceFrameCounter(state.animation);
-    return changedBetween(lastDrawn, state.drawn, viewport.height);
+    return changedBetween(lastDrawn, state.drawn);
 }
 
 void skipFrames(FrameState& state, uint64_t count) {

@@ -12,10 +12,11 @@
 
 namespace quorvel {
 
-// How a frame's bands are drawn: which span routine, and whether by two band workers
-// (one per processor) or one after the other on the calling thread.
+// How a frame is drawn: which span routine, in how many bands, and whether by two band
+// workers (one per processor) or one band after another on the calling thread.
 struct RenderPath {
     SpanRoutine spanRoutine;
+    int bands;  // at most kMaxBands; frames with fewer rows get one band a row
     bool bandWorkers;
 };
 
@@ -25,18 +26,17 @@ RenderPath referenceRenderPath();
 // What the frame driver carries from one frame to the next.
 struct FrameState {
     Animation animation;
-    TransformedMesh mesh;            // written on the main thread before the bands start
-    DrawnStrips drawn[kBandCount];   // where each band drew in the last frame
-    double bandSeconds[kBandCount];  // how long each band took in the last frame
-    double splitShift;               // rows the timings move the split off the drawn area's half
+    TransformedMesh mesh;                // written on the main thread before the bands start
+    DrawnStrips drawn;                   // where the last frame drew
+    double workerSeconds[kWorkerCount];  // how long each worker drew in the last frame
 };
 
 // The state before frame 0 for this scene and drawing area. Everything a frame needs is
 // allocated here; drawing allocates nothing.
 FrameState startFrames(const Scene& scene, const Viewport& viewport);
 
-// Draws the next frame: clears both buffers where the last frame drew, advances the
-// animation, draws every face into both bands and moves on to the next frame number.
+// Draws the next frame: advances the animation, clears each band of both buffers where the
+// last frame drew and draws every face into it, and moves on to the next frame number.
 // Returns when the frame is in the buffers and no worker exists, with where it may differ
 // from the frame before.
 ChangedArea renderFrame(const Scene& scene, const Viewport& viewport, FrameState& state,

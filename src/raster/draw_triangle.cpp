@@ -61,16 +61,23 @@ void noteSpan(int row, int x0, int x1, const RasterTarget& target) {
     const int left = std::max<int>(std::min(x0, x1), band.left);
     const int right = std::min<int>(std::max(x0, x1), band.right);
     if (row < band.top || left >= right) return;
-    const int index = std::min((row - band.top) / target.drawn->stripRows, kStripsPerBand - 1);
+    const int index = std::min(row / target.drawn->stripRows, kMaxStrips - 1);
     ColumnSpan& strip = target.drawn->columns[index];
     strip.left = static_cast<int16_t>(std::min<int>(strip.left, left));
     strip.right = static_cast<int16_t>(std::max<int>(strip.right, right));
 }
 
-// Walks rows [first, last) between the long and the short edge.
+// Walks rows [first, last) between the long and the short edge. Rows above the band only
+// step the edges: each row's ends come from adding the steps row by row from the top
+// vertex, whichever band draws the row.
 void walkRows(int first, int last, Edge& longEdge, const EdgeStep& longStep, Edge& shortEdge,
               const EdgeStep& shortStep, const RasterTarget& target) {
-    for (int row = first; row < last; ++row) {
+    const int firstInBand = std::clamp(target.band.top, first, std::max(first, last));
+    for (int row = first; row < firstInBand; ++row) {
+        advance(longEdge, longStep);
+        advance(shortEdge, shortStep);
+    }
+    for (int row = firstInBand; row < last; ++row) {
         const SpanEnd endA = spanEnd(longEdge), endB = spanEnd(shortEdge);
         if (target.drawn) noteSpan(row, endA.x, endB.x, target);
         target.spanRoutine(row, endA, endB, target);

@@ -38,20 +38,20 @@ struct ColumnSpan {
     int16_t left, right;
 };
 
-inline constexpr int kStripsPerBand = 32;
+inline constexpr int kMaxStrips = 256;
 
-// Rows a strip of a band `bandRows` tall holds: kStripsPerBand strips reach its bottom.
-inline int stripRowsFor(int bandRows) {
-    return bandRows > kStripsPerBand ? (bandRows + kStripsPerBand - 1) / kStripsPerBand : 1;
+// Rows a strip holds when a frame `height` rows tall is cut into at most kMaxStrips strips.
+inline int stripRowsFor(int height) {
+    return height > kMaxStrips ? (height + kMaxStrips - 1) / kMaxStrips : 1;
 }
 
-// Where a band's spans fell: for each strip of `stripRows` rows from the band's top, the
-// columns its spans covered. Each band's record has cache lines of its own, so the two
-// band workers never write to the same line.
+// Where spans fell: for each strip of `stripRows` rows from the frame's top, the columns its
+// spans covered. Each band worker widens a record of its own, on cache lines of its own, so
+// the two never write to the same line.
 struct alignas(64) DrawnStrips {
-    PixelRect band;  // the band it records
+    int rows;  // the frame's height
     int stripRows;
-    ColumnSpan columns[kStripsPerBand];
+    ColumnSpan columns[kMaxStrips];
 };
 
 struct RasterTarget;

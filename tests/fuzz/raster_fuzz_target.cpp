@@ -71,8 +71,7 @@ struct GuardedFrame {
         for (int y = 0; y < height; ++y) {
             for (int x = 0; x < width; ++x) {
                 const bool inBand = y >= band.top && y < band.bottom && x >= band.left && x < band.right;
-                const ColumnSpan strip =
-                    inBand ? drawn.columns[(y - band.top) / drawn.stripRows] : ColumnSpan{};
+                const ColumnSpan strip = inBand ? drawn.columns[y / drawn.stripRows] : ColumnSpan{};
                 const bool inStrip = inBand && x >= strip.left && x < strip.right;
                 const size_t i = kGuardWords + size_t(y) * width + x;
                 if (!inStrip && (colour[i] != kUntouched || depth[i] != kUntouched)) std::abort();
@@ -124,7 +123,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const Scene& scene = preparedScene();
     GuardedFrame reference(width, height), fast(width, height);
     const SpanRoutine fastest = fastestSpanRoutine();
-    DrawnStrips drawn = startDrawnStrips(band, false);
+    DrawnStrips drawn = startDrawnStrips(width, height, false);
     const RasterTarget referenceTarget = {band,
                                           width,
                                           reference.colourPixels(),

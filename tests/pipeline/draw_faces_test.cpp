@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <utility>
+
 #include "pipeline/bands.h"
 
 namespace quorvel {
@@ -27,15 +29,25 @@ TEST(ProjectVertex, OutOfRangeBecomesTheSentinel) {
     EXPECT_EQ(projectVertex({322.0f, 0.0f, 0.0f}, 100.0f, viewport).point.x, 32600);
 }
 
-TEST(BandRect, SplitsTheFrameAtTheMiddleRowForTheReference) {
-    const PixelRect top = bandRect(0, 800, 600, middleRow(600)),
-                    bottom = bandRect(1, 800, 600, middleRow(600));
+// Two bands are the halves; any count leaves no row out and none twice, in order.
+TEST(BandRect, CutsTheFrameIntoBandsTopToBottom) {
+    const PixelRect top = bandRect(0, 2, 800, 601), bottom = bandRect(1, 2, 800, 601);
     EXPECT_EQ(top.top, 0);
     EXPECT_EQ(top.bottom, 300);
     EXPECT_EQ(bottom.top, 300);
-    EXPECT_EQ(bottom.bottom, 600);
+    EXPECT_EQ(bottom.bottom, 601);
     EXPECT_EQ(bottom.left, 0);
     EXPECT_EQ(bottom.right, 800);
+    for (const auto& [count, height] : {std::pair{32, 1070}, std::pair{32, 32}, std::pair{7, 16384}}) {
+        int next = 0;
+        for (int band = 0; band < count; ++band) {
+            const PixelRect rect = bandRect(band, count, 10, height);
+            EXPECT_EQ(rect.top, next) << count << " bands of " << height << " rows";
+            EXPECT_GT(rect.bottom, rect.top) << count << " bands of " << height << " rows";
+            next = rect.bottom;
+        }
+        EXPECT_EQ(next, height);
+    }
 }
 
 }  // namespace

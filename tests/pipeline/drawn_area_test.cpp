@@ -39,7 +39,7 @@ TEST(ChangedArea, HoldsEverythingAFrameDrawsOrClears) {
     std::vector<uint32_t> shown(frame.colour.size(), 0);
     for (int f = 0; f < kZoomCycleFrames; ++f) {
         const ChangedArea changed = frame.render(fastestRenderPath());
-        const ChangedArea drawn = changedBetween(frame.frames.drawn, frame.frames.drawn, 182);
+        const ChangedArea drawn = changedBetween(frame.frames.drawn, frame.frames.drawn);
         expectStacked(changed, 322, 182);
         for (int y = 0; y < 182; ++y) {
             for (int x = 0; x < 322; ++x) {
@@ -59,7 +59,7 @@ TEST(ChangedArea, HoldsEverythingAFrameDrawsOrClears) {
 
 TEST(ChangedArea, IsTheWholeFrameBeforeTheFirstAndNothingWhenNothingWasDrawn) {
     TestFrame frame(64, 48);
-    const ChangedArea whole = changedBetween(frame.frames.drawn, frame.frames.drawn, 48);
+    const ChangedArea whole = changedBetween(frame.frames.drawn, frame.frames.drawn);
     ASSERT_EQ(whole.count, 1);
     EXPECT_EQ(whole.rects[0].top, 0);
     EXPECT_EQ(whole.rects[0].bottom, 48);
@@ -67,38 +67,32 @@ TEST(ChangedArea, IsTheWholeFrameBeforeTheFirstAndNothingWhenNothingWasDrawn) {
     EXPECT_EQ(whole.rects[0].right, 64);
     frame.scene.faces.clear();
     frame.render(fastestRenderPath());
-    EXPECT_EQ(changedBetween(frame.frames.drawn, frame.frames.drawn, 48).count, 0);
+    EXPECT_EQ(changedBetween(frame.frames.drawn, frame.frames.drawn).count, 0);
     EXPECT_TRUE(std::all_of(frame.colour.begin(), frame.colour.end(), [](uint32_t p) { return p == 0; }));
 }
 
 // Strips alternately narrow and wide never join on their own, so there are more of them than
-// rectangles: the last rectangle must take in all the rest. The two records split the rows
-// at different places, as when the band boundary moves.
+// rectangles: the last rectangle must take in all the rest, down to the last row.
 TEST(ChangedArea, StaysCompleteWhenStripsOutnumberItsRectangles) {
     constexpr int kWidth = 1000, kHeight = 640;
-    DrawnStrips before[kBandCount], after[kBandCount];
-    for (int b = 0; b < kBandCount; ++b) {
-        before[b] = startDrawnStrips(bandRect(b, kWidth, kHeight, 320), false);
-        after[b] = startDrawnStrips(bandRect(b, kWidth, kHeight, 250), false);
-        for (int s = 0; s < kStripsPerBand; ++s) {
-            const bool narrow = s % 2 == 0;
-            before[b].columns[s] = {int16_t(narrow ? 450 : 100), int16_t(narrow ? 550 : 900)};
-        }
+    DrawnStrips before = startDrawnStrips(kWidth, kHeight, false), after = before;
+    const int strips = stripCount(before);
+    for (int s = 0; s < strips; ++s) {
+        const bool narrow = s % 2 == 0;
+        before.columns[s] = {int16_t(narrow ? 450 : 100), int16_t(narrow ? 550 : 900)};
     }
-    after[1].columns[29] = {0, 7};  // the bottom band's last rows, 627..639
-    ASSERT_EQ(stripRect(after[1], 29).bottom, kHeight);
-    const ChangedArea area = changedBetween(before, after, kHeight);
+    after.columns[strips - 1] = {0, 7};
+    ASSERT_EQ(stripRect(after, strips - 1).bottom, kHeight);
+    const ChangedArea area = changedBetween(before, after);
     expectStacked(area, kWidth, kHeight);
     EXPECT_EQ(area.count, kMaxChangedRects);
-    for (const auto* record : {before, after}) {
-        for (const DrawnStrips& band : {record[0], record[1]}) {
-            for (int s = 0; s < kStripsPerBand; ++s) {
-                const PixelRect strip = stripRect(band, s);
-                if (isEmpty(strip)) continue;
-                for (int y = strip.top; y < strip.bottom; ++y) {
-                    EXPECT_TRUE(inside(area, strip.left, y) && inside(area, strip.right - 1, y))
-                        << "strip " << s << " row " << y;
-                }
+    for (const DrawnStrips* record : {&before, &after}) {
+        for (int s = 0; s < strips; ++s) {
+            const PixelRect strip = stripRect(*record, s);
+            if (isEmpty(strip)) continue;
+            for (int y = strip.top; y < strip.bottom; ++y) {
+                EXPECT_TRUE(inside(area, strip.left, y) && inside(area, strip.right - 1, y))
+                    << "strip " << s << " row " << y;
             }
         }
     }

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <iterator>
 
-#include "pipeline/band_balance.h"
+#include "pipeline/band_order.h"
 #include "pipeline/draw_faces.h"
 #include "pipeline/fill_buffer.h"
 #include "raster/draw_span_reference.h"
@@ -85,9 +85,7 @@ TEST(RenderFrame, WholeCycleMatchesTheReferenceAtTwoSizes) {
         for (int frame = 0; frame < kZoomCycleFrames; ++frame) {
             std::fill(reference.colour.begin(), reference.colour.end(), 0xDEADBEEFu);
             std::fill(reference.depth.begin(), reference.depth.end(), 0.0f);
-            for (int b = 0; b < kBandCount; ++b)
-                reference.frames.drawn[b] =
-                    startDrawnStrips(bandRect(b, width, height, middleRow(height)), true);
+            reference.frames.drawn = startDrawnStrips(width, height, true);
             fast.render(fastestRenderPath());
             reference.render(referenceRenderPath());
             ASSERT_EQ(fast.colour, reference.colour) << width << "x" << height << " frame " << frame;
@@ -112,17 +110,46 @@ TEST(RenderFrame, AMeshInTheTopHalfLeavesTheBottomHalfClear) {
                             [](float d) { return d == kClearDepth; }));
 }
 
-// Bands of 100 rows in 4-row strips: the split goes where the drawn area halves.
-TEST(BalancedSplit, FollowsTheDrawnAreaAndFallsBackToTheMiddle) {
-    DrawnStrips drawn[kBandCount] = {startDrawnStrips({0, 100, 0, 64}, false),
-                                     startDrawnStrips({100, 200, 0, 64}, false)};
-    EXPECT_EQ(balancedSplit(drawn, 200), 100);  // nothing drawn
-    drawn[0].columns[0] = {0, 64};              // rows 0..3
-    EXPECT_EQ(balancedSplit(drawn, 200), 2);
-    drawn[1].columns[24] = {0, 64};  // rows 196..199, as much again
-    EXPECT_EQ(balancedSplit(drawn, 200), 4);
-    drawn[1].columns[24] = {0, 192};  // three times as much
-    EXPECT_EQ(balancedSplit(drawn, 200), 197);
+// However the frame is cut into bands and in whatever order they are drawn, every row comes
+// out the same: a triangle's rows are stepped from its top vertex whichever band draws them.
+TEST(RenderFrame, AnyCutIntoBandsDrawsTheReferenceFrame) {
+    TestFrame reference(130, 98);
+    std::vector<TestFrame> cut;
+    const int counts[] = {1, 3, 7, kMaxBands};
+    cut.reserve(std::size(counts));
+    for (size_t i = 0; i < std::size(counts); ++i) cut.emplace_back(130, 98);
+    for (int frame = 0; frame < kZoomCycleFrames; frame += 1) {
+        reference.render(referenceRenderPath());
+        for (size_t i = 0; i < std::size(counts); ++i) {
+            // Odd counts drawn here top to bottom, the rest by the workers in their order.
+            cut[i].render({fastestRenderPath().spanRoutine, counts[i], counts[i] % 2 == 0});
+            ASSERT_EQ(cut[i].colour, reference.colour) << counts[i] << " bands, frame " << frame;
+            ASSERT_EQ(cut[i].depth, reference.depth) << counts[i] << " bands, frame " << frame;
+        }
+    }
+}
+
+// 200 rows in 1-row strips cut into 4 bands of 50: the bands where most was drawn go first.
+TEST(OrderBandsByDrawnArea, PutsTheMostDrawnFirstAndKeepsTiesInOrder) {
+    DrawnStrips drawn = startDrawnStrips(64, 200, false);
+    int order[kMaxBands];
+    orderBandsByDrawnArea(drawn, 4, order);
+    EXPECT_EQ(std::vector<int>(order, order + 4), (std::vector<int>{0, 1, 2, 3}));
+    for (int row = 160; row < 170; ++row) drawn.columns[row] = {0, 64};  // band 3
+    drawn.columns[60] = drawn.columns[61] = {0, 64};                     // band 1
+    drawn.columns[10] = {0, 1};                                          // band 0, least
+    orderBandsByDrawnArea(drawn, 4, order);
+    EXPECT_EQ(std::vector<int>(order, order + 4), (std::vector<int>{3, 1, 0, 2}));
+}
+
+// A strip of 4 rows across the boundary of two bands counts in each by the rows it has there.
+TEST(OrderBandsByDrawnArea, SharesAStripBetweenTheBandsItCrosses) {
+    DrawnStrips drawn = startDrawnStrips(64, 1000, false);
+    ASSERT_EQ(drawn.stripRows, 4);
+    drawn.columns[83] = {0, 10};  // rows 332..335: one in band 0, three in band 1
+    int order[kMaxBands];
+    orderBandsByDrawnArea(drawn, 3, order);
+    EXPECT_EQ(std::vector<int>(order, order + 3), (std::vector<int>{1, 0, 2}));
 }
 
 // Skipping frames leaves the animation exactly where drawing them would: frame 1, the
