@@ -73,10 +73,15 @@ void noteSpan(int row, int x0, int x1, const RasterTarget& target) {
 void walkRows(int first, int last, Edge& longEdge, const EdgeStep& longStep, Edge& shortEdge,
               const EdgeStep& shortStep, const RasterTarget& target) {
     const int firstInBand = std::clamp(target.band.top, first, std::max(first, last));
+    // Stepped in locals, which stay in registers: through the references every row would
+    // wait on a store and a load.
+    Edge longSkipped = longEdge, shortSkipped = shortEdge;
     for (int row = first; row < firstInBand; ++row) {
-        advance(longEdge, longStep);
-        advance(shortEdge, shortStep);
+        advance(longSkipped, longStep);
+        advance(shortSkipped, shortStep);
     }
+    longEdge = longSkipped;
+    shortEdge = shortSkipped;
     for (int row = firstInBand; row < last; ++row) {
         const SpanEnd endA = spanEnd(longEdge), endB = spanEnd(shortEdge);
         if (target.drawn) noteSpan(row, endA.x, endB.x, target);
