@@ -29,32 +29,43 @@ int64_t pixels(const PixelRect& rect) {
     return isEmpty(rect) ? 0 : int64_t(rect.bottom - rect.top) * (rect.right - rect.left);
 }
 
+// A changed area being built, and how many pixels of its last rectangle lie in the rows
+// joined into it: the rest was sent only to save requests.
+struct AreaBuilder {
+    ChangedArea area{};
+    int64_t lastNeeded = 0;
+};
+
 // Adds rows below the area's last ones. A window system request costs about as much as
-// copying a thousand pixels, so rows whose columns barely differ join the rectangle above
-// instead; so does everything once the area holds all the rectangles it can.
-void addChangedRows(ChangedArea& area, const PixelRect& rows) {
+// copying a thousand pixels, so rows join the rectangle above while that wastes at most as
+// many pixels in all; so does everything once the area holds all the rectangles it can.
+void addChangedRows(AreaBuilder& builder, const PixelRect& rows) {
     constexpr int64_t kWastedPixelsPerRequest = 1024;
     if (isEmpty(rows)) return;
+    ChangedArea& area = builder.area;
     if (area.count > 0) {
         PixelRect& last = area.rects[area.count - 1];
         const PixelRect joined = enclosing(last, rows);
+        const int64_t needed = builder.lastNeeded + pixels(rows);
         const bool touching = last.bottom == rows.top;
         if (area.count == kMaxChangedRects ||
-            (touching && pixels(joined) - pixels(last) - pixels(rows) <= kWastedPixelsPerRequest)) {
+            (touching && pixels(joined) - needed <= kWastedPixelsPerRequest)) {
             last = joined;
+            builder.lastNeeded = needed;
             return;
         }
     }
     area.rects[area.count++] = rows;
+    builder.lastNeeded = pixels(rows);
 }
 
 }  // namespace
 
 ChangedArea changedBetween(const DrawnStrips& before, const DrawnStrips& after) {
-    ChangedArea area{};
+    AreaBuilder builder;
     for (int strip = 0; strip < stripCount(after); ++strip)
-        addChangedRows(area, enclosing(stripRect(before, strip), stripRect(after, strip)));
-    return area;
+        addChangedRows(builder, enclosing(stripRect(before, strip), stripRect(after, strip)));
+    return builder.area;
 }
 
 void clearDrawnRows(const Viewport& viewport, const DrawnStrips& drawn, int top, int bottom) {

@@ -71,6 +71,30 @@ TEST(ChangedArea, IsTheWholeFrameBeforeTheFirstAndNothingWhenNothingWasDrawn) {
     EXPECT_TRUE(std::all_of(frame.colour.begin(), frame.colour.end(), [](uint32_t p) { return p == 0; }));
 }
 
+// A wedge of one-row strips, each 10 pixels wider than the one above: every row alone wastes
+// little when joined, but a rectangle may not waste more than a request costs in all.
+TEST(ChangedArea, JoinsRowsWhileTheyWasteAtMostARequestInAll) {
+    constexpr int kWidth = 4000, kHeight = 256;
+    const DrawnStrips before = startDrawnStrips(kWidth, kHeight, false);
+    DrawnStrips after = before;
+    ASSERT_EQ(after.stripRows, 1);
+    for (int row = 0; row < kHeight; ++row) after.columns[row] = {0, int16_t(100 + 10 * row)};
+    const ChangedArea area = changedBetween(before, after);
+    expectStacked(area, kWidth, kHeight);
+    ASSERT_LT(area.count, kMaxChangedRects);
+    ASSERT_GT(area.count, 1);
+    int row = 0;
+    for (int i = 0; i < area.count; ++i) {
+        const PixelRect& rect = area.rects[i];
+        ASSERT_EQ(rect.top, row) << "rectangle " << i;
+        int64_t needed = 0;
+        for (; row < rect.bottom; ++row) needed += after.columns[row].right;
+        const int64_t sent = int64_t(rect.bottom - rect.top) * (rect.right - rect.left);
+        EXPECT_LE(sent - needed, 1024) << "rectangle " << i;
+    }
+    EXPECT_EQ(row, kHeight);
+}
+
 // Strips alternately narrow and wide never join on their own, so there are more of them than
 // rectangles: the last rectangle must take in all the rest, down to the last row.
 TEST(ChangedArea, StaysCompleteWhenStripsOutnumberItsRectangles) {
