@@ -118,7 +118,7 @@ TEST(RenderFrame, AnyCutIntoBandsDrawsTheReferenceFrame) {
     const int counts[] = {1, 3, 7, kMaxBands};
     cut.reserve(std::size(counts));
     for (size_t i = 0; i < std::size(counts); ++i) cut.emplace_back(130, 98);
-    for (int frame = 0; frame < kZoomCycleFrames; frame += 1) {
+    for (int frame = 0; frame < kZoomCycleFrames; ++frame) {
         reference.render(referenceRenderPath());
         for (size_t i = 0; i < std::size(counts); ++i) {
             // Odd counts drawn here top to bottom, the rest by the workers in their order.
