@@ -10,7 +10,7 @@ void orderBandsByDrawnArea(const DrawnStrips& drawn, int count, int (&order)[kMa
     for (int band = 0; band < count; ++band) {
         order[band] = band;
         const PixelRect rows = bandRect(band, count, 0, drawn.rows);
-        if (isEmpty({rows.top, rows.bottom, 0, 1})) continue;
+        if (rows.top >= rows.bottom) continue;
         for (int strip = rows.top / drawn.stripRows; strip <= (rows.bottom - 1) / drawn.stripRows; ++strip) {
             const PixelRect rect = stripRect(drawn, strip);
             if (isEmpty(rect)) continue;
