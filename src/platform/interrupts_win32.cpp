@@ -1,18 +1,19 @@
 #include <windows.h>
 
-#include <cstring>
-
 #include "platform/interrupts.h"
 
 namespace quorvel {
 namespace {
 
-char pathToRemove[MAX_PATH];
-volatile LONG havePath = 0;
+// Held while a file named by removeOnInterrupt is being written. The control handler runs
+// on a thread of its own, and Windows cannot delete a file another thread holds open, so
+// the handler waits for the writer to finish or remove the file instead of deleting it.
+SRWLOCK fileInHand = SRWLOCK_INIT;
+bool holdingFile = false;  // touched only by the writing thread
 
-// Runs on a thread of its own; the exit status is what a shell reports for Ctrl+C.
+// The exit status is what a shell reports for Ctrl+C.
 BOOL WINAPI onControl(DWORD) {
-    if (havePath) DeleteFileA(pathToRemove);
+    AcquireSRWLockExclusive(&fileInHand);
     ExitProcess(130);
 }
 
@@ -21,10 +22,9 @@ BOOL WINAPI onControl(DWORD) {
 void cleanUpOnInterrupt() { SetConsoleCtrlHandler(onControl, TRUE); }
 
 void removeOnInterrupt(const char* path) {
-    havePath = 0;
-    if (path == nullptr || std::strlen(path) >= sizeof pathToRemove) return;
-    std::strcpy(pathToRemove, path);
-    havePath = 1;
+    if (path != nullptr && !holdingFile) AcquireSRWLockExclusive(&fileInHand);
+    if (path == nullptr && holdingFile) ReleaseSRWLockExclusive(&fileInHand);
+    holdingFile = path != nullptr;
 }
 
 }  // namespace quorvel

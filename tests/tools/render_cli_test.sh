@@ -61,17 +61,32 @@ done
 "$render" --size 64x48 --frames 5000 --save none --hash 2>err.txt | head -n 1 >/dev/null
 check "closed pipe: quiet" test ! -s err.txt
 
-# Interrupted while saving: the usual status, and no file half written.
-for signal in INT TERM; do
-    "$render" --size 640x480 --frames 100000 --save all --out interrupted 2>/dev/null &
+# Interrupted while a file is being written: the usual status, and that file gone. A FIFO
+# in the file's place holds the program in its open until the interrupt comes. (A script's
+# background jobs start with SIGINT ignored, which the program keeps; env restores it.)
+interrupt_while_writing() {  # SIGNAL FILE
+    local signal=$1 file=$2 folder=interrupted-$1 pid status
+    mkdir "$folder" && mkfifo "$folder/$file"
+    env --default-signal="$signal" "$render" --size 64x48 --frames 3 --save all --out "$folder" 2>/dev/null &
     pid=$!
-    for _ in $(seq 50); do [[ -n $(ls interrupted 2>/dev/null) ]] && break; sleep 0.1; done
+    for _ in $(seq 100); do
+        [[ $(cat "/proc/$pid/wchan" 2>/dev/null) == wait_for_partner ]] && break
+        sleep 0.1
+    done
+    if [[ $signal != INT ]]; then
+        kill -INT "$pid"
+        sleep 0.5
+        check "SIGINT the parent ignores stays ignored" kill -0 "$pid"
+    fi
     kill -"$signal" "$pid"
     wait "$pid"
     status=$?
-    check "SIG$signal: status $status" test "$status" -eq "$([[ $signal == INT ]] && echo 130 || echo 143)"
-    check "SIG$signal: nothing half written" test -z "$(find interrupted -name '.*')"
-done
+    check "SIG$signal writing $file: status $status" \
+        test "$status" -eq "$([[ $signal == INT ]] && echo 130 || echo 143)"
+    check "SIG$signal writing $file: nothing half written" test -z "$(find "$folder" -name '.*')"
+}
+interrupt_while_writing INT .frame-00001.png.partial
+interrupt_while_writing TERM .quorvel-write-probe
 
 # Frames on standard output: the PPM stream is the PPM files one after another; the y4m
 # stream has its header and one FRAME per frame.

@@ -84,6 +84,7 @@ bool writeImage(const std::string& path, ImageFormat format, const uint32_t* pix
     FileSink sink{std::fopen(partial.c_str(), "wb"), 0};
     if (sink.file == nullptr) {
         error = "cannot write " + path + ": " + std::strerror(errno);
+        removeOnInterrupt(nullptr);
         return false;
     }
     const bool encoded = encode(sink, format, toRgb(pixels, width, height, pitch), width, height);
@@ -91,6 +92,7 @@ bool writeImage(const std::string& path, ImageFormat format, const uint32_t* pix
     if (std::fclose(sink.file) != 0) noteFailure(sink);
     if (!encoded || sink.error != 0) {
         std::remove(partial.c_str());
+        removeOnInterrupt(nullptr);
         error =
             "cannot write " + path + ": " + (sink.error != 0 ? std::strerror(sink.error) : "encoding failed");
         return false;

@@ -11,6 +11,7 @@
 #include "pipeline/approx_fingerprint.h"
 #include "pipeline/frame_driver.h"
 #include "pipeline/frame_hash.h"
+#include "platform/interrupts.h"
 #include "platform/pages.h"
 #include "platform/process_info.h"
 #include "render/frame_stream.h"
@@ -50,14 +51,16 @@ bool prepareOutputFolder(const std::string& folder, std::string& error) {
         return false;
     }
     const std::string probe = (std::filesystem::path(folder) / ".quorvel-write-probe").string();
+    removeOnInterrupt(probe.c_str());
     std::FILE* file = std::fopen(probe.c_str(), "wb");
-    if (file == nullptr) {
-        error = "cannot write into output folder " + folder;
-        return false;
+    const bool writable = file != nullptr;
+    if (writable) {
+        std::fclose(file);
+        std::remove(probe.c_str());
     }
-    std::fclose(file);
-    std::remove(probe.c_str());
-    return true;
+    removeOnInterrupt(nullptr);
+    if (!writable) error = "cannot write into output folder " + folder;
+    return writable;
 }
 
 // Whether frame `frame` is saved; `nextRange` walks the ascending save list.
