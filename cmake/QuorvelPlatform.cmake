@@ -10,8 +10,9 @@ target_include_directories(quorvel_platform_headers INTERFACE ${PROJECT_SOURCE_D
 if(WIN32)
   add_library(quorvel_threads STATIC src/platform/worker_thread_win32.cpp)
   add_library(quorvel_os STATIC src/platform/pages_win32.cpp src/platform/process_info_win32.cpp
-                                src/platform/interrupts_win32.cpp)
-  target_link_libraries(quorvel_os PRIVATE psapi)
+                                src/platform/interrupts_win32.cpp src/platform/new_file_win32.cpp
+                                src/platform/utf16_win32.cpp)
+  target_link_libraries(quorvel_os PRIVATE psapi shell32)
   add_library(quorvel_window STATIC src/platform/window_win32.cpp)
   target_link_libraries(quorvel_window PRIVATE user32 gdi32)
   # stb_image_write from Debian's libstb-dev, compiled in: Windows has no libstb to link.
@@ -22,7 +23,7 @@ elseif(CMAKE_CROSSCOMPILING)
   add_library(quorvel_threads STATIC src/platform/worker_thread_posix.cpp)
   target_link_libraries(quorvel_threads PRIVATE Threads::Threads)
   add_library(quorvel_os STATIC src/platform/pages_posix.cpp src/platform/process_info_posix.cpp
-                                src/platform/interrupts_posix.cpp)
+                                src/platform/interrupts_posix.cpp src/platform/new_file_posix.cpp)
   # The packaged stb and SIMDe headers are the same for every processor; only their folders
   # are taken from the build machine, never its other headers.
   add_library(quorvel_png STATIC tools/render/stb_image_write_impl.c)
@@ -37,7 +38,7 @@ else()
   add_library(quorvel_threads STATIC src/platform/worker_thread_posix.cpp)
   target_link_libraries(quorvel_threads PRIVATE Threads::Threads)
   add_library(quorvel_os STATIC src/platform/pages_posix.cpp src/platform/process_info_posix.cpp
-                                src/platform/interrupts_posix.cpp)
+                                src/platform/interrupts_posix.cpp src/platform/new_file_posix.cpp)
   if(QUORVEL_BUILD_WINDOW)
     pkg_check_modules(SDL2 REQUIRED IMPORTED_TARGET sdl2)
     pkg_check_modules(X11 REQUIRED IMPORTED_TARGET x11 xext)

@@ -1,5 +1,10 @@
 # The headless frame tool and the picture generator.
 
+# Files that appear whole, and values quoted in error lines: shared by both programs.
+add_library(quorvel_io STATIC src/io/quoted_text.cpp src/io/whole_file.cpp)
+target_include_directories(quorvel_io PUBLIC ${PROJECT_SOURCE_DIR}/src)
+target_link_libraries(quorvel_io PUBLIC quorvel_os)
+
 add_library(quorvel_render_lib STATIC
   tools/render/image_file.cpp
   tools/render/render_options.cpp
@@ -9,7 +14,7 @@ add_library(quorvel_render_lib STATIC
   tools/render/render_run.cpp
 )
 target_include_directories(quorvel_render_lib PUBLIC ${PROJECT_SOURCE_DIR}/tools)
-target_link_libraries(quorvel_render_lib PUBLIC quorvel_core quorvel_os quorvel_png)
+target_link_libraries(quorvel_render_lib PUBLIC quorvel_core quorvel_io quorvel_png)
 
 add_executable(quorvel-render tools/render/main.cpp)
 target_link_libraries(quorvel-render PRIVATE quorvel_render_lib)
@@ -32,7 +37,7 @@ if(NOT QUORVEL_BUILD_WINDOW)
 endif()
 add_library(quorvel_shell STATIC src/shell/command_line.cpp src/shell/drawing_area.cpp src/shell/main_loop.cpp
                                  src/shell/handle_window_event.cpp)
-target_link_libraries(quorvel_shell PUBLIC quorvel_core quorvel_window)
+target_link_libraries(quorvel_shell PUBLIC quorvel_core quorvel_io quorvel_window)
 
 add_executable(quorvel src/shell/startup.cpp)
 target_link_libraries(quorvel PRIVATE quorvel_shell quorvel_os)

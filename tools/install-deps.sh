@@ -32,6 +32,7 @@ if [[ ${1:-} == --test ]]; then
     need lintian has lintian
     need desktop-file-utils has desktop-file-validate
     need man-db has man
+    need pngcheck has pngcheck
 fi
 if [[ ${1:-} == --test || ${1:-} == --windows ]]; then
     need g++-mingw-w64-x86-64 has x86_64-w64-mingw32-g++

@@ -2,14 +2,18 @@
 
 namespace quorvel {
 
-// From here on, an interrupt (SIGINT, SIGTERM or SIGPIPE; Ctrl+C or Ctrl+Break on Windows)
-// leaves no file named by removeOnInterrupt behind and then ends the process as the signal
-// would have: status 130, 143, or quietly on a closed pipe. On POSIX the file is removed at
-// once; on Windows the interrupt waits until the writer has renamed or removed it. A signal
-// the parent left ignored stays ignored.
+// From here on, an interrupt (SIGINT, SIGTERM, SIGHUP, SIGQUIT or SIGPIPE; Ctrl+C, Ctrl+Break
+// or closing the console on Windows) removes the file named by removeOnInterrupt and then
+// ends the process as the signal would have: status 128 + N, or quietly on a closed pipe.
+// SIGXFSZ is ignored, so that a write past the file size limit fails with EFBIG and is
+// reported like any other failed write. A signal the parent left ignored stays ignored.
 void cleanUpOnInterrupt();
-// Names the file being written (the path is copied), from before it is created until after
-// it is renamed or removed, when it is called again with null.
+// Between these two an interrupt waits, so that creating a file and naming it (or renaming
+// it and forgetting it) happen as one step. Not nested.
+void holdInterrupts();
+void releaseInterrupts();
+// Names the file an interrupt removes (the path is copied), or none with null. Call it with
+// interrupts held.
 void removeOnInterrupt(const char* path);
 
 }  // namespace quorvel

@@ -1,38 +1,48 @@
+#include <pthread.h>
 #include <signal.h>
 #include <unistd.h>
 
 #include <atomic>
-#include <csignal>
 #include <cstring>
-#include <initializer_list>
 
 #include "platform/interrupts.h"
 
 namespace quorvel {
 namespace {
 
+constexpr int kCleanedUpSignals[] = {SIGINT, SIGTERM, SIGHUP, SIGQUIT, SIGPIPE};
+
 char pathToRemove[4096];
 volatile sig_atomic_t havePath = 0;
+sigset_t heldSignals;
+sigset_t maskBeforeHold;
 
 void onSignal(int signal) {
     if (havePath) unlink(pathToRemove);
-    std::signal(signal, SIG_DFL);
-    std::raise(signal);
+    ::signal(signal, SIG_DFL);
+    raise(signal);
 }
 
 }  // namespace
 
 // A signal the parent chose to ignore (a shell's background job ignores SIGINT) stays ignored.
 void cleanUpOnInterrupt() {
-    for (int signal : {SIGINT, SIGTERM, SIGPIPE}) {
+    sigemptyset(&heldSignals);
+    for (int signal : kCleanedUpSignals) {
+        sigaddset(&heldSignals, signal);
         struct sigaction inherited {};
         if (sigaction(signal, nullptr, &inherited) == 0 && inherited.sa_handler == SIG_IGN) continue;
-        std::signal(signal, onSignal);
+        ::signal(signal, onSignal);
     }
+    ::signal(SIGXFSZ, SIG_IGN);
 }
 
-// The handler may run between any two instructions of the writing thread: the fences keep
-// the copy from moving past the flag, so the handler never sees half a path.
+void holdInterrupts() { pthread_sigmask(SIG_BLOCK, &heldSignals, &maskBeforeHold); }
+
+void releaseInterrupts() { pthread_sigmask(SIG_SETMASK, &maskBeforeHold, nullptr); }
+
+// Held, the handler cannot run here; the fences still keep the copy from moving past the
+// flag, for a handler running on another thread.
 void removeOnInterrupt(const char* path) {
     havePath = 0;
     if (path == nullptr || std::strlen(path) >= sizeof pathToRemove) return;

@@ -1,19 +1,23 @@
 #include <windows.h>
 
+#include <string>
+
 #include "platform/interrupts.h"
+#include "platform/utf16_win32.h"
 
 namespace quorvel {
 namespace {
 
-// Held while a file named by removeOnInterrupt is being written. The control handler runs
-// on a thread of its own, and Windows cannot delete a file another thread holds open, so
-// the handler waits for the writer to finish or remove the file instead of deleting it.
-SRWLOCK fileInHand = SRWLOCK_INIT;
-bool holdingFile = false;  // touched only by the writing thread
+// The control handler runs on a thread of its own. Holding this lock keeps it waiting while
+// the writer creates and names a file, or renames and forgets it.
+SRWLOCK namingFile = SRWLOCK_INIT;
+std::wstring pathToRemove;  // guarded by namingFile
 
-// The exit status is what a shell reports for Ctrl+C.
+// Files are created shareable for deletion, so the file goes when the process ends even
+// while the writer still holds it open. The exit status is what a shell reports for Ctrl+C.
 BOOL WINAPI onControl(DWORD) {
-    AcquireSRWLockExclusive(&fileInHand);
+    AcquireSRWLockExclusive(&namingFile);
+    if (!pathToRemove.empty()) DeleteFileW(pathToRemove.c_str());
     ExitProcess(130);
 }
 
@@ -21,10 +25,10 @@ BOOL WINAPI onControl(DWORD) {
 
 void cleanUpOnInterrupt() { SetConsoleCtrlHandler(onControl, TRUE); }
 
-void removeOnInterrupt(const char* path) {
-    if (path != nullptr && !holdingFile) AcquireSRWLockExclusive(&fileInHand);
-    if (path == nullptr && holdingFile) ReleaseSRWLockExclusive(&fileInHand);
-    holdingFile = path != nullptr;
-}
+void holdInterrupts() { AcquireSRWLockExclusive(&namingFile); }
+
+void releaseInterrupts() { ReleaseSRWLockExclusive(&namingFile); }
+
+void removeOnInterrupt(const char* path) { pathToRemove = path != nullptr ? widened(path) : std::wstring(); }
 
 }  // namespace quorvel

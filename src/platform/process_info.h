@@ -1,9 +1,18 @@
 #pragma once
 
 #include <cstdio>
+#include <string>
+#include <vector>
 
 namespace quorvel {
 
+// The arguments after the program's name, in UTF-8 (on Windows read as UTF-16 from the
+// system, whatever the code page).
+std::vector<std::string> commandLineArguments(int argc, char** argv);
+// Bytes written to `stream` go out unchanged (Windows would otherwise turn \n into \r\n).
+void useBinaryOutput(std::FILE* stream);
+// Whether the write that just failed failed because the reading end of a pipe was closed.
+bool writeFailedOnClosedPipe();
 // A program without a console of its own (a Windows GUI program started from a console)
 // writes its messages to its parent's; elsewhere nothing to do.
 void attachToParentConsole();

@@ -3,9 +3,19 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
+
 #include "platform/process_info.h"
 
 namespace quorvel {
+
+std::vector<std::string> commandLineArguments(int argc, char** argv) {
+    return argc > 1 ? std::vector<std::string>(argv + 1, argv + argc) : std::vector<std::string>();
+}
+
+void useBinaryOutput(std::FILE*) {}
+
+bool writeFailedOnClosedPipe() { return errno == EPIPE; }
 
 void attachToParentConsole() {}
 

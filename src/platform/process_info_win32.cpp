@@ -1,11 +1,35 @@
 #include <windows.h>
 // windows.h first: psapi.h relies on its types.
+#include <fcntl.h>
 #include <io.h>
 #include <psapi.h>
+#include <shellapi.h>
+
+#include <cerrno>
 
 #include "platform/process_info.h"
+#include "platform/utf16_win32.h"
 
 namespace quorvel {
+
+std::vector<std::string> commandLineArguments(int, char**) {
+    int count = 0;
+    wchar_t** wide = CommandLineToArgvW(GetCommandLineW(), &count);
+    std::vector<std::string> arguments;
+    for (int i = 1; wide != nullptr && i < count; ++i) arguments.push_back(narrowed(wide[i]));
+    LocalFree(wide);
+    return arguments;
+}
+
+void useBinaryOutput(std::FILE* stream) { _setmode(_fileno(stream), _O_BINARY); }
+
+// The C runtime reports a closed pipe as EINVAL; the system's own code, which it keeps in
+// _doserrno, tells.
+bool writeFailedOnClosedPipe() {
+    const unsigned long code = _doserrno;
+    return errno == EPIPE || code == ERROR_NO_DATA || code == ERROR_BROKEN_PIPE ||
+           code == ERROR_PIPE_NOT_CONNECTED;
+}
 
 // Streams that already lead somewhere (a pipe, a file) are left as they are.
 void attachToParentConsole() {

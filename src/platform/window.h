@@ -42,7 +42,9 @@ uint32_t* windowFrameBuffer();
 // before: the rest is sent again only when the window may have lost it (its first frame,
 // an exposure, a resize). False with `error` once the window or the display has gone.
 bool present(const uint32_t* pixels, int width, int height, const ChangedArea& changed, std::string& error);
-// Takes at most one waiting event; false when none is waiting.
+// Takes in the events the window system has sent so far, for nextEvent to hand out.
+void gatherEvents();
+// Takes one gathered event; false when none is left.
 bool nextEvent(WindowEvent& event);
 void sleepMilliseconds(int milliseconds);
 void showError(const char* text);

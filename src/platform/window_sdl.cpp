@@ -1,5 +1,9 @@
 #include <SDL.h>
+#include <SDL_syswm.h>
+#include <wayland-client.h>
 
+#include <algorithm>
+#include <cerrno>
 #include <cstring>
 
 #include "platform/wayland_probe.h"
@@ -16,6 +20,8 @@ bool onX11 = false;
 // The window may not hold the last frame shown: until the first present, or after the
 // window system asked for its contents again or changed its size.
 bool wholeFrameNeeded = true;
+// The Wayland connection, to tell a lost compositor from a quit request; null on X11.
+wl_display* waylandDisplay = nullptr;
 
 bool asksForContents(const SDL_Event& event) {
     if (event.type != SDL_WINDOWEVENT) return false;
@@ -25,36 +31,66 @@ bool asksForContents(const SDL_Event& event) {
            what == SDL_WINDOWEVENT_RESIZED;
 }
 
-std::string x11Attempt() {
+bool isNamed(const char* driver, const char* name) {
+    return driver != nullptr && SDL_strcasecmp(driver, name) == 0;
+}
+
+// Drivers that draw into memory no one sees.
+bool showsNoWindow(const char* driver) { return isNamed(driver, "dummy") || isNamed(driver, "offscreen"); }
+
+std::string x11Attempt(int initError) {
     const char* display = SDL_getenv("DISPLAY");
     if (display == nullptr || *display == '\0') return "no X display is set";
+    if (initError == ENOMEM) return std::string("out of memory while connecting to X display ") + display;
     return std::string("cannot connect to X display ") + display;
 }
 
-// Only drivers that show a window on a desktop: without a display SDL would otherwise
-// fall back to its offscreen driver and draw into nothing. SDL_VIDEODRIVER still rules.
+// One driver of the list; false with `why` when it cannot start or would show nothing.
+bool startDriver(const std::string& driver, bool listGiven, std::string& why) {
+    if (showsNoWindow(driver.c_str())) {
+        why = "SDL video driver " + driver + " shows no window";
+        return false;
+    }
+    // Unasked, Wayland is tried only where a compositor is announced: the attempt would
+    // otherwise complain on stderr. SDL before 2.30 crashes on a compositor without a seat.
+    if (isNamed(driver.c_str(), "wayland")) {
+        if (!listGiven && SDL_getenv("WAYLAND_DISPLAY") == nullptr) {
+            why = "no Wayland compositor is announced";
+            return false;
+        }
+        if (!waylandCompositorUsable(why)) return false;
+    }
+    SDL_SetHintWithPriority(SDL_HINT_VIDEODRIVER, driver.c_str(), SDL_HINT_OVERRIDE);
+    errno = 0;
+    if (SDL_Init(SDL_INIT_VIDEO) == 0) return true;
+    const int initError = errno;
+    why = isNamed(driver.c_str(), "x11") ? x11Attempt(initError)
+                                         : "SDL video driver " + driver + ": " + SDL_GetError();
+    return false;
+}
+
+// Only drivers that show a window on a desktop, each in turn: SDL_VIDEODRIVER's list where
+// it is set, else X11 and then Wayland. Without a display SDL would otherwise fall back to
+// its offscreen driver and draw into nothing.
 bool startDesktopVideo(std::string& error) {
-    if (SDL_getenv("SDL_VIDEODRIVER") != nullptr) {
-        if (SDL_Init(SDL_INIT_VIDEO) == 0) return true;
-        error = std::string("SDL_VIDEODRIVER=") + SDL_getenv("SDL_VIDEODRIVER") + ": " + SDL_GetError();
-        return false;
+    const char* asked = SDL_getenv("SDL_VIDEODRIVER");
+    const bool listGiven = asked != nullptr && *asked != '\0';
+    const std::string list = listGiven ? asked : "x11,wayland";
+    error.clear();
+    for (size_t start = 0; start <= list.size();) {
+        const size_t comma = std::min(list.find(',', start), list.size());
+        const std::string driver = list.substr(start, comma - start);
+        start = comma + 1;
+        if (driver.empty()) continue;
+        std::string why;
+        if (startDriver(driver, listGiven, why)) {
+            if (!showsNoWindow(SDL_GetCurrentVideoDriver())) return true;
+            why = std::string("SDL video driver ") + SDL_GetCurrentVideoDriver() + " shows no window";
+            SDL_Quit();
+        }
+        error += (error.empty() ? "" : ", and ") + why;
     }
-    SDL_SetHint(SDL_HINT_VIDEODRIVER, "x11");
-    if (SDL_Init(SDL_INIT_VIDEO) == 0) return true;
-    error = x11Attempt();
-    // Only where a compositor is announced, or the attempt complains on stderr.
-    if (SDL_getenv("WAYLAND_DISPLAY") == nullptr) {
-        error += ", and no Wayland compositor is announced";
-        return false;
-    }
-    std::string why;
-    if (!waylandCompositorUsable(why)) {
-        error += ", and " + why;
-        return false;
-    }
-    SDL_SetHint(SDL_HINT_VIDEODRIVER, "wayland");
-    if (SDL_Init(SDL_INIT_VIDEO) == 0) return true;
-    error += std::string(", and Wayland: ") + SDL_GetError();
+    if (error.empty()) error = std::string("SDL_VIDEODRIVER='") + list + "' names no video driver";
     return false;
 }
 
@@ -117,6 +153,9 @@ bool presentThroughSurface(const uint32_t* pixels, int width, int height, const 
     return true;
 }
 
+// SDL turns a lost Wayland connection into a quit request; the next present says what it is.
+bool isWaylandLost() { return waylandDisplay != nullptr && wl_display_get_error(waylandDisplay) != 0; }
+
 }  // namespace
 
 bool openDisplay(ScreenSize& screen, std::string& error) {
@@ -143,6 +182,10 @@ bool openWindow(int width, int height, const char* caption, std::string& error) 
         return false;
     }
     if (onX11) return openX11Frame(window, width, height, error);
+    SDL_SysWMinfo info;
+    SDL_VERSION(&info.version);
+    if (SDL_GetWindowWMInfo(window, &info) == SDL_TRUE && info.subsystem == SDL_SYSWM_WAYLAND)
+        waylandDisplay = info.info.wl.display;
     // Fails now rather than leaving a blank window when SDL cannot serve the window.
     const SDL_Surface* surface = SDL_GetWindowSurface(window);
     if (surface == nullptr) {
@@ -162,6 +205,10 @@ bool openWindow(int width, int height, const char* caption, std::string& error) 
 uint32_t* windowFrameBuffer() { return onX11 ? x11SharedPixels() : nullptr; }
 
 bool present(const uint32_t* pixels, int width, int height, const ChangedArea& changed, std::string& error) {
+    if (isWaylandLost()) {
+        error = "lost the connection to the Wayland compositor";
+        return false;
+    }
     const ChangedArea area = wholeFrameNeeded ? changedAreaOf({0, height, 0, width}) : changed;
     bool shown = true;
     if (onX11) {
@@ -175,9 +222,11 @@ bool present(const uint32_t* pixels, int width, int height, const ChangedArea& c
     return shown;
 }
 
+void gatherEvents() { SDL_PumpEvents(); }
+
 bool nextEvent(WindowEvent& event) {
     SDL_Event sdl;
-    if (SDL_PollEvent(&sdl) == 0) return false;
+    if (SDL_PeepEvents(&sdl, 1, SDL_GETEVENT, SDL_FIRSTEVENT, SDL_LASTEVENT) <= 0) return false;
     if (asksForContents(sdl)) wholeFrameNeeded = true;
     event = {WindowEventKind::Other, 0};
     if (sdl.type == SDL_KEYDOWN) {
@@ -185,7 +234,7 @@ bool nextEvent(WindowEvent& event) {
         event = {WindowEventKind::KeyDown, key == SDLK_SPACE    ? kKeySpace
                                            : key == SDLK_ESCAPE ? kKeyEscape
                                                                 : -1};
-    } else if (sdl.type == SDL_QUIT ||
+    } else if ((sdl.type == SDL_QUIT && !isWaylandLost()) ||
                (sdl.type == SDL_WINDOWEVENT && sdl.window.event == SDL_WINDOWEVENT_CLOSE)) {
         event.kind = WindowEventKind::Destroyed;
     }
@@ -201,6 +250,7 @@ void showError(const char* text) { SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_ERROR
 void closeWindow() {
     if (window != nullptr) SDL_DestroyWindow(window);
     window = nullptr;
+    waylandDisplay = nullptr;
     closeX11Frame();
     SDL_Quit();
 }

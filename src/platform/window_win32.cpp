@@ -143,6 +143,9 @@ bool present(const uint32_t* pixels, int width, int height, const ChangedArea&, 
     return true;
 }
 
+// Messages are taken straight from the queue, one at a time.
+void gatherEvents() {}
+
 // One message: translated and dispatched to the window procedure, which reports what it was.
 bool nextEvent(WindowEvent& event) {
     MSG message;

@@ -12,6 +12,7 @@
 
 #include <algorithm>
 #include <bit>
+#include <cerrno>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -228,9 +229,12 @@ void awaitSharedPut() {
 }  // namespace
 
 bool chooseX11Visual(std::string& error) {
+    errno = 0;
     Display* display = XOpenDisplay(nullptr);
     if (display == nullptr) {
-        error = "cannot connect to the X display";
+        // SDL has just connected: a second connection fails for want of memory or slots.
+        error = errno == ENOMEM ? "out of memory while connecting to the X display"
+                                : "cannot connect to the X display";
         return false;
     }
     const int screen = DefaultScreen(display);
@@ -299,7 +303,9 @@ bool openX11Frame(SDL_Window* window, int width, int height, std::string& error)
     opened.shared = opened.image != nullptr;
     if (opened.image == nullptr) opened.image = createPlainImage(display, attributes, width, height);
     if (opened.image == nullptr) {
-        error = "cannot create an image for the window";
+        // Both kinds of image fail only when their memory cannot be had.
+        error =
+            "out of memory for the window's image of " + std::to_string(width) + "x" + std::to_string(height);
         return false;
     }
     if (opened.image->bits_per_pixel % 8 != 0) {

@@ -1,6 +1,7 @@
 #include <cstdio>
 #include <string>
 
+#include "io/quoted_text.h"
 #include "pipeline/build_info.h"
 #include "shell/shell.h"
 
@@ -50,15 +51,16 @@ int handleCommandLine(int argc, char** argv, const ApproxModel*& approx) {
             approx = approxModelNamed(name, why);
             if (approx == nullptr) {
                 if (why.empty()) {
-                    std::fprintf(stderr, "quorvel: --approx wants native, intel or amd, got '%.60s'\n",
-                                 name.c_str());
+                    std::fprintf(stderr, "quorvel: --approx wants native, intel or amd, got %s\n",
+                                 quotedValue(name).c_str());
                 } else {
-                    std::fprintf(stderr, "quorvel: --approx %s: %s\n", name.c_str(), why.c_str());
+                    std::fprintf(stderr, "quorvel: --approx %s: %s\n", quotedValue(name).c_str(),
+                                 why.c_str());
                 }
                 return 2;
             }
         } else {
-            std::fprintf(stderr, "quorvel: unknown option '%.60s' (try --help)\n", argv[i]);
+            std::fprintf(stderr, "quorvel: unknown option %s (try --help)\n", quotedValue(argument).c_str());
             return 2;
         }
     }

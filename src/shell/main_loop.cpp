@@ -15,14 +15,12 @@ int runMainLoop(Shell& shell) {
             return 1;
         }
         if (!shell.fullSpeed) sleepMilliseconds(1);
-        // Input is sampled once a frame: the quit request is taken only when no event is
-        // queued ahead of it.
+        // Every event queued by now is handled, so that a flood of them (mouse motion)
+        // never keeps Escape waiting for more than a frame.
+        gatherEvents();
         WindowEvent event;
-        if (nextEvent(event)) {
-            handleWindowEvent(shell, event);
-        } else if (shell.quitPosted) {
-            return 0;
-        }
+        while (nextEvent(event)) handleWindowEvent(shell, event);
+        if (shell.quitPosted) return 0;
     }
 }
 

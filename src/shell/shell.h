@@ -25,9 +25,9 @@ bool drawingAreaFor(const ScreenSize& screen, int& width, int& height);
 // window posts the quit request, everything else is ignored.
 void handleWindowEvent(Shell& shell, const WindowEvent& event);
 
-// One frame per iteration: render, present, pace, and handle at most one event.
-// Returns 0 once the quit request is the next thing waiting, or 1 after saying on stderr
-// that the window or the display has gone.
+// One frame per iteration: render, present, pace, and handle every event queued by then.
+// Returns 0 once the quit has been requested, or 1 after saying on stderr that the window
+// or the display has gone.
 int runMainLoop(Shell& shell);
 
 // --help and --version print and end with 0, anything but them and --approx is one line on

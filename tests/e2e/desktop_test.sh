@@ -92,6 +92,18 @@ else
     check "seatless Wayland: no crash" test "$app_status" = running
 fi
 [[ -n $app_pid ]] && kill "$app_pid" 2>/dev/null
+# Asked for by name, Wayland gets the same check.
+for drivers in wayland x11,wayland; do
+    env -u DISPLAY SDL_VIDEODRIVER=$drivers WAYLAND_DISPLAY=wl-headless timeout 20 "$quorvel" 2>"$work/app.err" &
+    app_pid=$!
+    wait_for_exit 20
+    if [[ $app_status == 1 ]]; then
+        check "SDL_VIDEODRIVER=$drivers, seatless: one line" grep -q "^quorvel: cannot open a window: .*offers no input seat" "$work/app.err"
+    else
+        check "SDL_VIDEODRIVER=$drivers, seatless: no crash" test "$app_status" = running
+    fi
+    [[ -n $app_pid ]] && kill "$app_pid" 2>/dev/null
+done
 stop_weston
 
 # weston drawing into an X window of its own gives it a seat; the program sees only Wayland.
@@ -104,6 +116,16 @@ check "Wayland: runs for seconds" test "$app_status" = running
 kill -TERM "$app_pid" 2>/dev/null
 wait_for_exit 10
 check "Wayland: SIGTERM exits 0" test "$app_status" = 0
-stop_weston
+# The compositor goes away: one line and status 1, as when an X server does.
+env -u DISPLAY WAYLAND_DISPLAY=wl-desktop "$quorvel" 2>"$work/app.err" &
+app_pid=$!
+sleep 2
+kill -9 "$weston_pid"
+wait "$weston_pid" 2>/dev/null
+weston_pid=""
+wait_for_exit 2
+check "Wayland compositor gone: exit 1" test "$app_status" = 1
+check "Wayland compositor gone: says so" test "$(tail -n 1 "$work/app.err")" = \
+    "quorvel: lost the connection to the Wayland compositor"
 
 finish

@@ -18,12 +18,12 @@ trap cleanup EXIT
 
 source "$(dirname "${BASH_SOURCE[0]}")/../checks.sh"
 
-# A 1920x1080 screen (of depth $screen_depth, 24 unless set) on the first free display, with
+# A screen of $screen_size (1920x1080 unless set) and depth $screen_depth (24 unless set) on the first free display, with
 # any extra Xvfb options given; exports DISPLAY. A screen started before is stopped first.
 start_xvfb() {
     [[ -n $xvfb_pid ]] && kill "$xvfb_pid" 2>/dev/null && wait "$xvfb_pid" 2>/dev/null
     rm -f "$work/display"
-    Xvfb -displayfd 3 -screen 0 "1920x1080x${screen_depth:-24}" -nolisten tcp "$@" 3>"$work/display" 2>/dev/null &
+    Xvfb -displayfd 3 -screen 0 "${screen_size:-1920x1080}x${screen_depth:-24}" -nolisten tcp "$@" 3>"$work/display" 2>/dev/null &
     xvfb_pid=$!
     for _ in $(seq 100); do [[ -s $work/display ]] && break; sleep 0.1; done
     export DISPLAY=":$(cat "$work/display")"

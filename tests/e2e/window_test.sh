@@ -25,7 +25,35 @@ status=$?
 check "no display exits 1" test "$status" -eq 1
 check "no display message" grep -q "^quorvel: cannot open a window: " "$work/nodisplay.err"
 
+# Video drivers that would draw into nothing are refused.
+for driver in dummy offscreen x11,dummy; do
+    SDL_VIDEODRIVER=$driver DISPLAY=:99999 timeout 10 "$quorvel" 2>"$work/driver.err"
+    check "SDL_VIDEODRIVER=$driver: exit 1" test $? -eq 1
+    check "SDL_VIDEODRIVER=$driver: one line" test "$(wc -l <"$work/driver.err")" -eq 1
+    check "SDL_VIDEODRIVER=$driver: says it shows no window" grep -q "shows no window" "$work/driver.err"
+done
+
+# A screen too small for any window says so.
+screen_size=11x11 start_xvfb
+timeout 10 "$quorvel" 2>"$work/small.err"
+check "11x11 screen: exit 1" test $? -eq 1
+check "11x11 screen: says why" test "$(cat "$work/small.err")" = \
+    "quorvel: cannot open a window: the screen (11x11) is too small for one"
+
 start_xvfb
+
+# Short of memory at any point of start-up: one line that says so, status 1, or the window
+# runs; never a crash. (Too little for the program's libraries stops the loader first.)
+for limit in $(seq 20000 4000 60000); do
+    (ulimit -v "$limit" && exec timeout 3 "$quorvel") 2>"$work/memory.err"
+    status=$?
+    if [[ $status -eq 127 ]]; then
+        check "ulimit -v $limit: only the loader refuses" grep -q "error while loading shared libraries" "$work/memory.err"
+    elif [[ $status -ne 124 ]]; then
+        check "ulimit -v $limit: exit 1 (got $status)" test "$status" -eq 1
+        check "ulimit -v $limit: one line on memory" grep -q "^quorvel: .*out of memory" "$work/memory.err"
+    fi
+done
 
 start_app
 check "window appears" test -n "$window"
@@ -50,6 +78,17 @@ xdotool key space
 xdotool key Escape
 wait_for_exit 10
 check "Escape exits 0" test "$app_status" = 0
+
+# A flood of mouse motion does not keep Escape waiting: every queued event is handled
+# each frame.
+start_app
+xdotool windowfocus --sync "$window" 2>/dev/null
+moves=()
+for _ in $(seq 1000); do moves+=(mousemove --window "$window" $((RANDOM % 1900)) $((RANDOM % 1060))); done
+xdotool "${moves[@]}"
+xdotool key Escape
+wait_for_exit 1
+check "Escape after 1000 mouse motions: exit 0 within a second" test "$app_status" = 0
 
 start_app
 sleep 0.5

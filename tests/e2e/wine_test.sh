@@ -25,6 +25,22 @@ for size in 640x480 1910x1070; do
     grep '^bench' "$work/windows.txt"
 done
 
+# Streams are bytes, never text: the same on Windows as on Linux.
+for format in ppm y4m; do
+    timeout 120 wine "$windows/quorvel-render.exe" --size 64x48 --frames 3 --out - --format "$format" \
+        >"$work/windows.$format" 2>/dev/null
+    "$linux_render" --size 64x48 --frames 3 --out - --format "$format" >"$work/linux.$format"
+    check "--out - as $format: the Linux stream to the byte" cmp -s "$work/windows.$format" "$work/linux.$format"
+done
+# A reader that goes away ends the program quietly, as on Linux.
+timeout 120 wine "$windows/quorvel-render.exe" --size 64x48 --frames 500 --out - 2>"$work/pipe.err" | head -c 100 >/dev/null
+check "closed pipe: quiet" test ! -s "$work/pipe.err"
+# Paths beyond the code page: folders and files named in any script.
+for folder in café 日本; do
+    (cd "$work" && timeout 120 wine "$windows/quorvel-render.exe" --size 16x16 --out "$folder" 2>/dev/null)
+    check "--out $folder" test -f "$work/$folder/frame-00000.png"
+done
+
 start_app() {
     wine "$windows/quorvel.exe" 2>"$work/app.err" &
     app_pid=$!

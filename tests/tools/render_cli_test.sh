@@ -61,32 +61,33 @@ done
 "$render" --size 64x48 --frames 5000 --save none --hash 2>err.txt | head -n 1 >/dev/null
 check "closed pipe: quiet" test ! -s err.txt
 
-# Interrupted while a file is being written: the usual status, and that file gone. A FIFO
-# in the file's place holds the program in its open until the interrupt comes. (A script's
-# background jobs start with SIGINT ignored, which the program keeps; env restores it.)
-interrupt_while_writing() {  # SIGNAL FILE
-    local signal=$1 file=$2 folder=interrupted-$1 pid status
-    mkdir "$folder" && mkfifo "$folder/$file"
-    env --default-signal="$signal" "$render" --size 64x48 --frames 3 --save all --out "$folder" 2>/dev/null &
+# Interrupted while a file is being written: the usual status, and that file gone. Large
+# frames take long enough to encode for the signal to be sent while one is half written.
+# (A script's background jobs start with SIGINT ignored, which the program keeps; env
+# restores it.)
+interrupt_while_writing() {  # SIGNAL STATUS
+    local signal=$1 folder=interrupted-$1 pid status
+    mkdir "$folder"
+    env --default-signal="$signal" "$render" --size 4096x4096 --frames 3 --save all --out "$folder" 2>/dev/null &
     pid=$!
-    for _ in $(seq 100); do
-        [[ $(cat "/proc/$pid/wchan" 2>/dev/null) == wait_for_partner ]] && break
-        sleep 0.1
+    for _ in $(seq 600); do
+        [[ -n $(find "$folder" -name '*.partial') ]] && break
+        sleep 0.05
     done
     if [[ $signal != INT ]]; then
         kill -INT "$pid"
-        sleep 0.5
+        sleep 0.2
         check "SIGINT the parent ignores stays ignored" kill -0 "$pid"
     fi
     kill -"$signal" "$pid"
     wait "$pid"
     status=$?
-    check "SIG$signal writing $file: status $status" \
-        test "$status" -eq "$([[ $signal == INT ]] && echo 130 || echo 143)"
-    check "SIG$signal writing $file: nothing half written" test -z "$(find "$folder" -name '.*')"
+    check "SIG$signal while writing: status $status" test "$status" -eq "$2"
+    check "SIG$signal while writing: nothing half written" test -z "$(find "$folder" -name '.*')"
 }
-interrupt_while_writing INT .frame-00001.png.partial
-interrupt_while_writing TERM .quorvel-write-probe
+interrupt_while_writing INT 130
+interrupt_while_writing TERM 143
+interrupt_while_writing HUP 129
 
 # Frames on standard output: the PPM stream is the PPM files one after another; the y4m
 # stream has its header and one FRAME per frame.

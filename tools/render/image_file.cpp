@@ -4,11 +4,11 @@
 
 #include <cerrno>
 #include <cstdio>
-#include <cstring>
-#include <filesystem>
+#include <new>
 #include <vector>
 
-#include "platform/interrupts.h"
+#include "io/utf8_path.h"
+#include "io/whole_file.h"
 
 namespace quorvel {
 namespace {
@@ -32,17 +32,15 @@ struct FileSink {
     int error;  // the first errno of a failed write, 0 while all is well
 };
 
-void noteFailure(FileSink& sink) {
-    if (sink.error == 0) sink.error = errno != 0 ? errno : EIO;
-}
-
 void writeToSink(void* context, void* data, int size) {
     auto& sink = *static_cast<FileSink*>(context);
     errno = 0;
-    if (std::fwrite(data, 1, static_cast<size_t>(size), sink.file) != static_cast<size_t>(size))
-        noteFailure(sink);
+    if (std::fwrite(data, 1, static_cast<size_t>(size), sink.file) != static_cast<size_t>(size) &&
+        sink.error == 0)
+        sink.error = errno != 0 ? errno : EIO;
 }
 
+// False only when the PNG encoder runs out of memory: it has no other way to fail.
 bool encode(FileSink& sink, ImageFormat format, const std::vector<uint8_t>& rgb, int width, int height) {
     if (format == ImageFormat::Png) {
         return stbi_write_png_to_func(writeToSink, &sink, width, height, 3, rgb.data(), width * 3) != 0;
@@ -53,16 +51,10 @@ bool encode(FileSink& sink, ImageFormat format, const std::vector<uint8_t>& rgb,
     return true;
 }
 
-// A sibling of the final file, so the closing rename stays on one file system.
-std::string partialPathFor(const std::string& path) {
-    const std::filesystem::path target(path);
-    return (target.parent_path() / ("." + target.filename().string() + ".partial")).string();
-}
-
 }  // namespace
 
 std::optional<ImageFormat> imageFormatOf(const std::string& path) {
-    const std::string extension = std::filesystem::path(path).extension().string();
+    const std::string extension = utf8Of(pathFromUtf8(path).extension());
     if (extension == ".png") return ImageFormat::Png;
     if (extension == ".ppm") return ImageFormat::Ppm;
     return std::nullopt;
@@ -79,33 +71,13 @@ const char* extensionOf(ImageFormat format) { return format == ImageFormat::Png 
 
 bool writeImage(const std::string& path, ImageFormat format, const uint32_t* pixels, int width, int height,
                 int pitch, std::string& error) {
-    const std::string partial = partialPathFor(path);
-    removeOnInterrupt(partial.c_str());
-    FileSink sink{std::fopen(partial.c_str(), "wb"), 0};
-    if (sink.file == nullptr) {
-        error = "cannot write " + path + ": " + std::strerror(errno);
-        removeOnInterrupt(nullptr);
-        return false;
-    }
-    const bool encoded = encode(sink, format, toRgb(pixels, width, height, pitch), width, height);
-    if (std::fflush(sink.file) != 0) noteFailure(sink);
-    if (std::fclose(sink.file) != 0) noteFailure(sink);
-    if (!encoded || sink.error != 0) {
-        std::remove(partial.c_str());
-        removeOnInterrupt(nullptr);
-        error =
-            "cannot write " + path + ": " + (sink.error != 0 ? std::strerror(sink.error) : "encoding failed");
-        return false;
-    }
-    std::error_code renameError;
-    std::filesystem::rename(partial, path, renameError);
-    removeOnInterrupt(nullptr);
-    if (renameError) {
-        std::remove(partial.c_str());
-        error = "cannot write " + path + ": " + renameError.message();
-        return false;
-    }
-    return true;
+    // Converted before the file exists, so that running out of memory here leaves nothing.
+    const std::vector<uint8_t> rgb = toRgb(pixels, width, height, pitch);
+    WholeFile file;
+    if (!file.open(path, error)) return false;
+    FileSink sink{file.stream(), 0};
+    if (!encode(sink, format, rgb, width, height)) throw std::bad_alloc();
+    return file.commit(sink.error, error);
 }
 
 }  // namespace quorvel

@@ -17,7 +17,8 @@ const char* extensionOf(ImageFormat format);
 
 // Writes width x height pixels (bytes blue, green, red, x; `pitch` pixels a row) as an
 // RGB image. The file appears under its name only when complete; on failure nothing is
-// left behind and `error` says why.
+// left behind and `error` says why. Throws std::bad_alloc when memory runs out, leaving
+// nothing behind either.
 bool writeImage(const std::string& path, ImageFormat format, const uint32_t* pixels, int width, int height,
                 int pitch, std::string& error);
 

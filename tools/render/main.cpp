@@ -1,9 +1,12 @@
 #include <cstdio>
+#include <exception>
+#include <new>
 #include <string>
 #include <vector>
 
 #include "pipeline/build_info.h"
 #include "platform/interrupts.h"
+#include "platform/process_info.h"
 #include "render/render_options.h"
 #include "render/render_run.h"
 
@@ -18,11 +21,7 @@ int printOrFail(const std::string& text) {
     return 0;
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
-    quorvel::cleanUpOnInterrupt();
-    const std::vector<std::string> arguments(argv + 1, argv + argc);
+int run(const std::vector<std::string>& arguments) {
     quorvel::RenderOptions options;
     std::string error;
     if (!quorvel::parseRenderOptions(arguments, options, error)) {
@@ -35,4 +34,21 @@ int main(int argc, char** argv) {
                            quorvel::describeBuild(*options.approx));
     }
     return quorvel::runRender(options);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    quorvel::cleanUpOnInterrupt();
+    quorvel::useBinaryOutput(stdout);
+    // Whatever runs out of memory, the file being written is removed on the way out here.
+    try {
+        return run(quorvel::commandLineArguments(argc, argv));
+    } catch (const std::bad_alloc&) {
+        std::fputs("quorvel-render: out of memory\n", stderr);
+        return 1;
+    } catch (const std::exception& failure) {
+        std::fprintf(stderr, "quorvel-render: %s\n", failure.what());
+        return 1;
+    }
 }

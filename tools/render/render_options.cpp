@@ -4,6 +4,8 @@
 #include <charconv>
 #include <limits>
 
+#include "io/quoted_text.h"
+
 namespace quorvel {
 
 const char* const kRenderUsage =
@@ -36,15 +38,6 @@ const char* const kRenderUsage =
     "Exit status: 0 success, 1 output failed, 2 bad input, 130/143 interrupted.\n";
 
 namespace {
-
-constexpr size_t kQuotedCharacters = 60;
-
-// A value as quoted in an error: at most about 60 characters of it.
-std::string quoted(const std::string& value) {
-    if (value.size() <= kQuotedCharacters) return "'" + value + "'";
-    return "'" + value.substr(0, kQuotedCharacters) + "...' (" + std::to_string(value.size()) +
-           " characters)";
-}
 
 bool parseNumber(const std::string& text, uint64_t& value) {
     if (text.empty() || !std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; })) {
@@ -94,7 +87,7 @@ bool parseSaveList(const std::string& text, RenderOptions& options, std::string&
         FrameRange range{};
         if (!parseRange(item, range)) {
             error = "--save wants frame numbers and ranges such as 0-99,600, 'all' or 'none'; " +
-                    quoted(item) + " is neither";
+                    quotedValue(item) + " is neither";
             return false;
         }
         options.saveList.push_back(range);
@@ -125,24 +118,24 @@ bool applyValue(const std::string& option, const std::string& value, RenderOptio
                 bool& formatGiven, std::string& error) {
     if (option == "--texture-out") {
         if (!imageFormatOf(value)) {
-            error = "--texture-out wants a file ending in .png or .ppm, got " + quoted(value);
+            error = "--texture-out wants a file ending in .png or .ppm, got " + quotedValue(value);
             return false;
         }
         options.textureOut = value;
     } else if (option == "--size") {
         if (!parseSize(value, options)) {
             error = "--size wants WxH, both even, from 2 to " + std::to_string(kMaxImageSide) + ", got " +
-                    quoted(value);
+                    quotedValue(value);
             return false;
         }
     } else if (option == "--from") {
         if (!parseNumber(value, options.from)) {
-            error = "--from wants a frame number, got " + quoted(value);
+            error = "--from wants a frame number, got " + quotedValue(value);
             return false;
         }
     } else if (option == "--frames") {
         if (!parseNumber(value, options.frames) || options.frames == 0) {
-            error = "--frames wants a whole number of at least 1, got " + quoted(value);
+            error = "--frames wants a whole number of at least 1, got " + quotedValue(value);
             return false;
         }
     } else if (option == "--save") {
@@ -151,7 +144,7 @@ bool applyValue(const std::string& option, const std::string& value, RenderOptio
         std::string why;
         options.approx = approxModelNamed(value, why);
         if (options.approx == nullptr) {
-            error = why.empty() ? "--approx wants native, intel or amd, got " + quoted(value)
+            error = why.empty() ? "--approx wants native, intel or amd, got " + quotedValue(value)
                                 : "--approx " + value + ": " + why;
             return false;
         }
@@ -164,7 +157,7 @@ bool applyValue(const std::string& option, const std::string& value, RenderOptio
     } else {
         const std::optional<ImageFormat> format = imageFormatNamed(value);
         if (!format) {
-            error = "--format wants png, ppm or y4m, got " + quoted(value);
+            error = "--format wants png, ppm or y4m, got " + quotedValue(value);
             return false;
         }
         options.format = *format;
@@ -229,7 +222,7 @@ bool parseRenderOptions(const std::vector<std::string>& arguments, RenderOptions
             continue;
         }
         if (!takesValue(option)) {
-            error = "unknown option " + quoted(argument) + " (try --help)";
+            error = "unknown option " + quotedValue(argument) + " (try --help)";
             return false;
         }
         if (equals == std::string::npos && i + 1 >= arguments.size()) {

@@ -8,10 +8,12 @@
 #include <filesystem>
 #include <string>
 
+#include "io/quoted_text.h"
+#include "io/utf8_path.h"
+#include "io/whole_file.h"
 #include "pipeline/approx_fingerprint.h"
 #include "pipeline/frame_driver.h"
 #include "pipeline/frame_hash.h"
-#include "platform/interrupts.h"
 #include "platform/pages.h"
 #include "platform/process_info.h"
 #include "render/frame_stream.h"
@@ -29,8 +31,13 @@ int fail(const std::string& message) {
     return 2;
 }
 
-// Standard output or error refused what was written to it: said once, status 1.
+// What a shell reports for a process that SIGPIPE ended.
+constexpr int kClosedPipeStatus = 128 + 13;
+
+// Standard output or error refused what was written to it: said once, status 1; a reader
+// that went away ends the program quietly, as the signal does where there is one.
 int failOutput() {
+    if (writeFailedOnClosedPipe()) return kClosedPipeStatus;
     std::fprintf(stderr, "quorvel-render: cannot write the output: %s\n",
                  std::strerror(errno != 0 ? errno : EIO));
     return 1;
@@ -42,25 +49,46 @@ double secondsSince(Clock::time_point start) {
     return std::chrono::duration<double>(Clock::now() - start).count();
 }
 
-// Makes the folder and proves a file can be created in it, before any frame is drawn.
-bool prepareOutputFolder(const std::string& folder, std::string& error) {
+// The outermost folder on the way to `folder` that does not exist yet; empty when all do.
+std::filesystem::path firstMissingFolder(const std::filesystem::path& folder) {
+    std::filesystem::path missing;
     std::error_code code;
-    std::filesystem::create_directories(folder, code);
-    if (!std::filesystem::is_directory(folder)) {
-        error = "cannot use output folder " + folder + ": " + (code ? code.message() : "not a folder");
+    for (std::filesystem::path at = folder; !at.empty(); at = at.parent_path()) {
+        if (std::filesystem::exists(std::filesystem::symlink_status(at, code))) break;
+        missing = at;
+        if (at == at.parent_path()) break;
+    }
+    return missing;
+}
+
+// Removes the empty folders from `folder` up to `outermost`, the ones a failed run made.
+void removeMadeFolders(const std::filesystem::path& folder, const std::filesystem::path& outermost) {
+    if (outermost.empty()) return;
+    std::error_code code;
+    for (std::filesystem::path at = folder; !at.empty(); at = at.parent_path()) {
+        if (std::filesystem::is_directory(std::filesystem::symlink_status(at, code)))
+            std::filesystem::remove(at, code);
+        if (at == outermost || at == at.parent_path()) break;
+    }
+}
+
+// Makes the folder and proves a file can be created in it, before any frame is drawn; a
+// folder that cannot be used is left as it was found.
+bool prepareOutputFolder(const std::string& folder, std::string& error) {
+    const std::filesystem::path path = pathFromUtf8(folder);
+    const std::filesystem::path made = firstMissingFolder(path);
+    std::error_code created, checked;
+    std::filesystem::create_directories(path, created);
+    if (!std::filesystem::is_directory(path, checked)) {
+        const std::error_code why = created ? created : checked;
+        error =
+            "cannot use output folder " + quotedValue(folder) + ": " + (why ? why.message() : "not a folder");
+        removeMadeFolders(path, made);
         return false;
     }
-    const std::string probe = (std::filesystem::path(folder) / ".quorvel-write-probe").string();
-    removeOnInterrupt(probe.c_str());
-    std::FILE* file = std::fopen(probe.c_str(), "wb");
-    const bool writable = file != nullptr;
-    if (writable) {
-        std::fclose(file);
-        std::remove(probe.c_str());
-    }
-    removeOnInterrupt(nullptr);
-    if (!writable) error = "cannot write into output folder " + folder;
-    return writable;
+    if (folderTakesFiles(folder, error)) return true;
+    removeMadeFolders(path, made);
+    return false;
 }
 
 // Whether frame `frame` is saved; `nextRange` walks the ascending save list.
@@ -83,7 +111,7 @@ bool isSaved(const RenderOptions& options, uint64_t frame, size_t& nextRange) {
 std::string framePath(const RenderOptions& options, uint64_t frame) {
     char name[48];
     std::snprintf(name, sizeof name, "frame-%05" PRIu64 "%s", frame, extensionOf(options.format));
-    return (std::filesystem::path(options.outDir) / name).string();
+    return utf8Of(pathFromUtf8(options.outDir) / name);
 }
 
 // Where reports go: standard output, unless the frames themselves go there.
@@ -133,8 +161,9 @@ int renderFrames(const RenderOptions& options, const Scene& scene) {
     if (colour == nullptr || depth == nullptr) {
         releasePages(colour, bytes);
         releasePages(depth, bytes);
-        return fail("cannot allocate frame buffers for " + std::to_string(options.width) + "x" +
-                    std::to_string(options.height));
+        std::fprintf(stderr, "quorvel-render: out of memory for frame buffers of %dx%d\n", options.width,
+                     options.height);
+        return 1;
     }
     const Viewport viewport = makeViewport(static_cast<uint16_t>(options.width),
                                            static_cast<uint16_t>(options.height), colour, depth);
@@ -178,7 +207,8 @@ int runRender(const RenderOptions& options) {
                         kTextureSide, error)) {
             return fail(error);
         }
-        std::fprintf(stderr, "quorvel-render: wrote the texture to %s\n", options.textureOut.c_str());
+        std::fprintf(stderr, "quorvel-render: wrote the texture to %s\n",
+                     quotedValue(options.textureOut).c_str());
     }
     return options.renderFrames ? renderFrames(options, scene) : 0;
 }
