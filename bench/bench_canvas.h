@@ -4,8 +4,8 @@
 #include <cstdint>
 #include <cstdio>
 
-#include "pipeline/viewport.h"
-#include "platform/pages.h"
+#include "frame/viewport.h"
+#include "platform/os/pages.h"
 
 // The benchmarks' drawing area from a WxH argument (both even, 2 to 16384); prints one line
 // naming `program` and returns false when the argument is not such a size.

@@ -12,8 +12,8 @@
 #include <cstring>
 
 #include "bench_canvas.h"
-#include "pipeline/frame_driver.h"
-#include "render/frame_times.h"
+#include "frame/frame_driver.h"
+#include "quorvel-render/frame_times.h"
 #include "scene/preparation.h"
 
 namespace {

@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "bench_canvas.h"
-#include "pipeline/frame_driver.h"
+#include "frame/frame_driver.h"
 #include "scene/preparation.h"
 
 namespace {

@@ -4,29 +4,36 @@
 
 option(QUORVEL_BUILD_WINDOW "Build the windowed program" ON)
 
+# The one spelling of "this is x86" in the build; the sources ask QUORVEL_X86 (numeric/simd.h).
+if(CMAKE_SYSTEM_PROCESSOR MATCHES "x86_64|AMD64|i.86")
+  set(QUORVEL_X86 ON)
+else()
+  set(QUORVEL_X86 OFF)
+endif()
+
 add_library(quorvel_platform_headers INTERFACE)
 target_include_directories(quorvel_platform_headers INTERFACE ${PROJECT_SOURCE_DIR}/src)
 
 if(WIN32)
-  add_library(quorvel_threads STATIC src/platform/worker_thread_win32.cpp)
-  add_library(quorvel_os STATIC src/platform/pages_win32.cpp src/platform/process_info_win32.cpp
-                                src/platform/interrupts_win32.cpp src/platform/new_file_win32.cpp
-                                src/platform/utf16_win32.cpp)
+  add_library(quorvel_threads STATIC src/platform/os/worker_thread_win32.cpp)
+  add_library(quorvel_os STATIC src/platform/os/pages_win32.cpp src/platform/os/process_info_win32.cpp
+                                src/platform/os/interrupts_win32.cpp src/platform/os/new_file_win32.cpp
+                                src/platform/os/utf16_win32.cpp)
   target_link_libraries(quorvel_os PRIVATE psapi shell32)
-  add_library(quorvel_window STATIC src/platform/window_win32.cpp)
+  add_library(quorvel_window STATIC src/platform/window/window_win32.cpp)
   target_link_libraries(quorvel_window PRIVATE user32 gdi32)
   # stb_image_write from Debian's libstb-dev, compiled in: Windows has no libstb to link.
-  add_library(quorvel_png STATIC tools/render/stb_image_write_impl.c)
+  add_library(quorvel_png STATIC src/io/stb_image_write_impl.c)
   target_include_directories(quorvel_png SYSTEM PUBLIC /usr/include/stb)
 elseif(CMAKE_CROSSCOMPILING)
   find_package(Threads REQUIRED)
-  add_library(quorvel_threads STATIC src/platform/worker_thread_posix.cpp)
+  add_library(quorvel_threads STATIC src/platform/os/worker_thread_posix.cpp)
   target_link_libraries(quorvel_threads PRIVATE Threads::Threads)
-  add_library(quorvel_os STATIC src/platform/pages_posix.cpp src/platform/process_info_posix.cpp
-                                src/platform/interrupts_posix.cpp src/platform/new_file_posix.cpp)
+  add_library(quorvel_os STATIC src/platform/os/pages_posix.cpp src/platform/os/process_info_posix.cpp
+                                src/platform/os/interrupts_posix.cpp src/platform/os/new_file_posix.cpp)
   # The packaged stb and SIMDe headers are the same for every processor; only their folders
   # are taken from the build machine, never its other headers.
-  add_library(quorvel_png STATIC tools/render/stb_image_write_impl.c)
+  add_library(quorvel_png STATIC src/io/stb_image_write_impl.c)
   target_include_directories(quorvel_png SYSTEM PUBLIC /usr/include/stb)
   file(MAKE_DIRECTORY ${CMAKE_BINARY_DIR}/simde-include)
   file(CREATE_LINK /usr/include/simde ${CMAKE_BINARY_DIR}/simde-include/simde SYMBOLIC)
@@ -35,16 +42,16 @@ else()
   find_package(PkgConfig REQUIRED)
   find_package(Threads REQUIRED)
   pkg_check_modules(STB REQUIRED IMPORTED_TARGET stb)
-  add_library(quorvel_threads STATIC src/platform/worker_thread_posix.cpp)
+  add_library(quorvel_threads STATIC src/platform/os/worker_thread_posix.cpp)
   target_link_libraries(quorvel_threads PRIVATE Threads::Threads)
-  add_library(quorvel_os STATIC src/platform/pages_posix.cpp src/platform/process_info_posix.cpp
-                                src/platform/interrupts_posix.cpp src/platform/new_file_posix.cpp)
+  add_library(quorvel_os STATIC src/platform/os/pages_posix.cpp src/platform/os/process_info_posix.cpp
+                                src/platform/os/interrupts_posix.cpp src/platform/os/new_file_posix.cpp)
   if(QUORVEL_BUILD_WINDOW)
     pkg_check_modules(SDL2 REQUIRED IMPORTED_TARGET sdl2)
     pkg_check_modules(X11 REQUIRED IMPORTED_TARGET x11 xext)
     pkg_check_modules(WAYLAND REQUIRED IMPORTED_TARGET wayland-client)
-    add_library(quorvel_window STATIC src/platform/window_sdl.cpp src/platform/x11_frame.cpp
-                                      src/platform/wayland_probe.cpp)
+    add_library(quorvel_window STATIC src/platform/window/window_sdl.cpp src/platform/window/x11_frame.cpp
+                                      src/platform/window/wayland_probe.cpp)
     target_link_libraries(quorvel_window PRIVATE PkgConfig::SDL2 PkgConfig::X11 PkgConfig::WAYLAND)
   endif()
   add_library(quorvel_png INTERFACE)
@@ -59,4 +66,8 @@ foreach(library quorvel_threads quorvel_os)
 endforeach()
 if(QUORVEL_BUILD_WINDOW)
   target_link_libraries(quorvel_window PUBLIC quorvel_platform_headers)
+endif()
+if(QUORVEL_BUILD_WINDOW)
+  # For the presentation types (what changed between frames) only.
+  target_link_libraries(quorvel_window PUBLIC quorvel_frame)
 endif()

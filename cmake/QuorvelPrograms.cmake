@@ -1,45 +1,41 @@
-# The headless frame tool and the picture generator.
-
-# Files that appear whole, and values quoted in error lines: shared by both programs.
-add_library(quorvel_io STATIC src/io/quoted_text.cpp src/io/whole_file.cpp)
-target_include_directories(quorvel_io PUBLIC ${PROJECT_SOURCE_DIR}/src)
-target_link_libraries(quorvel_io PUBLIC quorvel_os)
+# The two programs side by side, each a thin driver over the layers, and the generators.
 
 add_library(quorvel_render_lib STATIC
-  tools/render/image_file.cpp
-  tools/render/render_options.cpp
-  tools/render/frame_stream.cpp
-  tools/render/frame_times.cpp
-  tools/render/progress_line.cpp
-  tools/render/render_run.cpp
+  apps/quorvel-render/frame_times.cpp
+  apps/quorvel-render/progress_line.cpp
+  apps/quorvel-render/render_options.cpp
+  apps/quorvel-render/render_run.cpp
 )
-target_include_directories(quorvel_render_lib PUBLIC ${PROJECT_SOURCE_DIR}/tools)
-target_link_libraries(quorvel_render_lib PUBLIC quorvel_core quorvel_io quorvel_png)
+target_include_directories(quorvel_render_lib PUBLIC ${PROJECT_SOURCE_DIR}/apps)
+target_link_libraries(quorvel_render_lib PUBLIC quorvel_frame quorvel_io)
 
-add_executable(quorvel-render tools/render/main.cpp)
+add_executable(quorvel-render apps/quorvel-render/main.cpp)
 target_link_libraries(quorvel-render PRIVATE quorvel_render_lib)
 
+# Generators: the built-in picture's source, the icons, and a maker's measured tables.
 add_executable(quorvel-draw-picture tools/draw_picture.cpp)
+target_link_libraries(quorvel-draw-picture PRIVATE quorvel_platform_headers)
 
 add_executable(quorvel-draw-icon tools/draw_icon.cpp)
-target_link_libraries(quorvel-draw-icon PRIVATE quorvel_render_lib)
-target_include_directories(quorvel-draw-picture PRIVATE ${PROJECT_SOURCE_DIR}/src)
+target_link_libraries(quorvel-draw-icon PRIVATE quorvel_scene quorvel_io)
 
-# Measures the processor's approximate reciprocals; writes a maker's tables as source.
-if(CMAKE_SYSTEM_PROCESSOR MATCHES "x86_64|AMD64" AND NOT WIN32)
+# Measures the processor's approximate reciprocals (x86 Linux only) and writes a maker's
+# tables as source.
+if(QUORVEL_X86 AND NOT WIN32)
   add_executable(quorvel-approx-tables tools/approx_tables.cpp)
-  target_include_directories(quorvel-approx-tables PRIVATE ${PROJECT_SOURCE_DIR}/src)
+  target_link_libraries(quorvel-approx-tables PRIVATE quorvel_platform_headers)
 endif()
 
 # The windowed program.
 if(NOT QUORVEL_BUILD_WINDOW)
   return()
 endif()
-add_library(quorvel_shell STATIC src/shell/command_line.cpp src/shell/drawing_area.cpp src/shell/main_loop.cpp
-                                 src/shell/handle_window_event.cpp)
-target_link_libraries(quorvel_shell PUBLIC quorvel_core quorvel_io quorvel_window)
+add_library(quorvel_shell STATIC apps/quorvel/command_line.cpp apps/quorvel/drawing_area.cpp
+                                 apps/quorvel/main_loop.cpp apps/quorvel/handle_window_event.cpp)
+target_include_directories(quorvel_shell PUBLIC ${PROJECT_SOURCE_DIR}/apps)
+target_link_libraries(quorvel_shell PUBLIC quorvel_frame quorvel_io quorvel_window)
 
-add_executable(quorvel src/shell/startup.cpp)
+add_executable(quorvel apps/quorvel/startup.cpp)
 target_link_libraries(quorvel PRIVATE quorvel_shell quorvel_os)
 # A Windows GUI program: started from Explorer it opens no console window.
 set_target_properties(quorvel PROPERTIES WIN32_EXECUTABLE TRUE)

@@ -14,8 +14,8 @@ export QUORVEL_SANITIZED=1
 "$build/tests/quorvel_unit_tests" --gtest_brief=1 --gtest_filter=-ApproxModelExhaustive.*
 "$build/tests/worker_fallback_tests" --gtest_brief=1
 "$build/tests/raster_fuzz_replay" "$here/fuzz/corpus" 2>/dev/null
-"$here/tools/render_cli_test.sh" "$build/quorvel-render"
-"$here/tools/hostile_fs_test.sh" "$build/quorvel-render"
+"$here/cli/render_cli_test.sh" "$build/quorvel-render"
+"$here/cli/hostile_fs_test.sh" "$build/quorvel-render"
 steps=5
 for size in 1910x1070 2x2 64x48 3830x2150; do
     start=$SECONDS

@@ -1,9 +1,10 @@
 // Measures this processor's approximate reciprocal and reciprocal square root as tables, and
 // turns such a measurement into the C++ source of a model.
-//   quorvel-approx-tables measure BITS > tools/approx/MAKER-tables.txt
+//   quorvel-approx-tables measure BITS > src/numeric/generated/MAKER-tables.txt
 //     tables of 2^BITS reciprocal and 2 * 2^BITS reciprocal square root entries, then a check of
 //     the model they make against the instructions over all 2^32 inputs (0 wrong: exact)
-//   quorvel-approx-tables source MAKER tools/approx/MAKER-tables.txt > src/scene/approx_tables_MAKER.cpp
+//   quorvel-approx-tables source MAKER src/numeric/generated/MAKER-tables.txt >
+//   src/numeric/generated/approx_tables_MAKER.cpp
 
 #include <immintrin.h>
 
@@ -15,7 +16,7 @@
 #include <string>
 #include <vector>
 
-#include "scene/approx_model.h"
+#include "numeric/approx_model.h"
 
 namespace {
 
@@ -110,8 +111,9 @@ int source(const std::string& maker, const char* path) {
     const char* file = std::strrchr(path, '/') != nullptr ? std::strrchr(path, '/') + 1 : path;
     std::printf("// clang-format off\n");
     std::printf("// The approximate reciprocals of --approx %s, as measured (%s).\n", maker.c_str(), file);
-    std::printf("// Regenerate with: quorvel-approx-tables source %s tools/approx/%s\n", maker.c_str(), file);
-    std::printf("#include \"scene/approx_model.h\"\n\nnamespace quorvel {\nnamespace {\n\n");
+    std::printf("// Regenerate with: quorvel-approx-tables source %s src/numeric/generated/%s\n",
+                maker.c_str(), file);
+    std::printf("#include \"numeric/approx_model.h\"\n\nnamespace quorvel {\nnamespace {\n\n");
     printSourceTable("kReciprocal", reciprocal);
     std::printf("\n");
     printSourceTable("kReciprocalSqrt", reciprocalSqrt);

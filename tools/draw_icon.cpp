@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "render/image_file.h"
+#include "io/image_file.h"
 #include "scene/preparation.h"
 
 int main(int argc, char** argv) {

@@ -1,6 +1,6 @@
 // Draws the built-in 128 x 128, 16-colour picture and prints it as a C++ source file in
 // the stored format (rotated 180 degrees, two pixels a byte, high nibble first).
-// Redraw with: quorvel-draw-picture > src/scene/built_in_image.cpp
+// Redraw with: quorvel-draw-picture > src/scene/generated/built_in_image.cpp
 
 #include <algorithm>
 #include <cmath>

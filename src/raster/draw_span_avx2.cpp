@@ -5,8 +5,13 @@
 #include <cfloat>
 #include <cmath>
 
+#include "numeric/approx_math.h"
 #include "raster/span_setup.h"
-#include "scene/approx_math.h"
+
+// Only what this file defines is built for AVX2, never the inline helpers of the headers
+// above: a copy of one of those built for AVX2 could be the one the linker keeps for the
+// reference routine too, which runs on processors without AVX2.
+#pragma GCC target("avx2")
 
 namespace quorvel {
 namespace {
@@ -219,7 +224,7 @@ ALWAYS_INLINE void fetchTexelPairs(const Texture& texture, __m256i index, __m256
     const __m256i top0 = four(0, 0), top1 = four(2, 0);
     const __m256i bottom0 = four(0, kTextureSide), bottom1 = four(2, kTextureSide);
     // Even dwords are the left texels, odd the right.
-    const auto split = [](__m256i a, __m256i b, int selector) {
+    const auto split = [&](__m256i a, __m256i b, int selector) {
         return _mm256_castps_si256(
             selector == 0 ? _mm256_shuffle_ps(_mm256_castsi256_ps(a), _mm256_castsi256_ps(b), 0x88)
                           : _mm256_shuffle_ps(_mm256_castsi256_ps(a), _mm256_castsi256_ps(b), 0xDD));

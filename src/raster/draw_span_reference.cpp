@@ -1,7 +1,7 @@
 #include "raster/draw_span_reference.h"
 
+#include "numeric/approx_math.h"
 #include "raster/span_setup.h"
-#include "scene/approx_math.h"
 
 namespace quorvel {
 namespace {

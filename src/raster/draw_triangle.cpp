@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <utility>
 
-#include "scene/simd.h"
+#include "numeric/simd.h"
 
 namespace quorvel {
 namespace {

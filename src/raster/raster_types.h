@@ -2,9 +2,9 @@
 
 #include <cstdint>
 
-#include "scene/pixel_rect.h"
+#include "numeric/pixel_rect.h"
+#include "numeric/vector_types.h"
 #include "scene/scene.h"
-#include "scene/vector_types.h"
 
 namespace quorvel {
 

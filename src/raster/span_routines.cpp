@@ -1,8 +1,8 @@
 #include "raster/span_routines.h"
 
+#include "numeric/simd.h"
 #include "raster/draw_span_avx2.h"
 #include "raster/draw_span_reference.h"
-#include "scene/simd.h"
 
 namespace quorvel {
 

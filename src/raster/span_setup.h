@@ -1,7 +1,7 @@
 #pragma once
 
+#include "numeric/simd.h"
 #include "raster/raster_types.h"
-#include "scene/simd.h"
 
 namespace quorvel {
 

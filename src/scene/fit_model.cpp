@@ -1,4 +1,4 @@
-#include "scene/approx_math.h"
+#include "numeric/approx_math.h"
 #include "scene/preparation.h"
 
 namespace quorvel {

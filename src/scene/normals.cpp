@@ -1,5 +1,5 @@
+#include "numeric/vector_math.h"
 #include "scene/preparation.h"
-#include "scene/vector_math.h"
 
 namespace quorvel {
 

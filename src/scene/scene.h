@@ -4,8 +4,8 @@
 #include <span>
 #include <vector>
 
-#include "scene/approx_model.h"
-#include "scene/vector_types.h"
+#include "numeric/approx_model.h"
+#include "numeric/vector_types.h"
 
 namespace quorvel {
 

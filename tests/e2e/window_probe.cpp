@@ -21,7 +21,7 @@
 #include <thread>
 #include <vector>
 
-#include "pipeline/frame_driver.h"
+#include "frame/frame_driver.h"
 #include "scene/preparation.h"
 
 namespace {

@@ -10,7 +10,7 @@
 #include <cstring>
 #include <vector>
 
-#include "pipeline/bands.h"
+#include "frame/bands.h"
 #include "raster/draw_span_reference.h"
 #include "raster/draw_triangle.h"
 #include "raster/span_routines.h"

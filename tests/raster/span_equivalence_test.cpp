@@ -5,10 +5,10 @@
 #include <limits>
 #include <random>
 
+#include "numeric/simd.h"
 #include "raster/draw_span_avx2.h"
 #include "raster/draw_span_reference.h"
 #include "raster_canvas.h"
-#include "scene/simd.h"
 
 namespace quorvel {
 namespace {

@@ -5,7 +5,7 @@
 #include <cmath>
 #include <iterator>
 
-#include "scene/vector_math.h"
+#include "numeric/vector_math.h"
 
 namespace quorvel {
 namespace {

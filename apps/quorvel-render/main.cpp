@@ -1,0 +1,54 @@
+#include <cstdio>
+#include <exception>
+#include <new>
+#include <string>
+#include <vector>
+
+#include "frame/build_info.h"
+#include "platform/os/interrupts.h"
+#include "platform/os/process_info.h"
+#include "quorvel-render/render_options.h"
+#include "quorvel-render/render_run.h"
+
+namespace {
+
+// Text for standard output; status 1 with one line on stderr when it cannot be written.
+int printOrFail(const std::string& text) {
+    if (std::fputs(text.c_str(), stdout) < 0 || std::fflush(stdout) != 0) {
+        std::perror("quorvel-render: cannot write the output");
+        return 1;
+    }
+    return 0;
+}
+
+int run(const std::vector<std::string>& arguments) {
+    quorvel::RenderOptions options;
+    std::string error;
+    if (!quorvel::parseRenderOptions(arguments, options, error)) {
+        std::fprintf(stderr, "quorvel-render: %s\n", error.c_str());
+        return 2;
+    }
+    if (options.help) return printOrFail(quorvel::kRenderUsage);
+    if (options.version) {
+        return printOrFail(std::string("quorvel-render ") + quorvel::quorvelVersion() + "\n" +
+                           quorvel::describeBuild(*options.approx));
+    }
+    return quorvel::runRender(options);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    quorvel::cleanUpOnInterrupt();
+    quorvel::useBinaryOutput(stdout);
+    // Whatever runs out of memory, the file being written is removed on the way out here.
+    try {
+        return run(quorvel::commandLineArguments(argc, argv));
+    } catch (const std::bad_alloc&) {
+        std::fputs("quorvel-render: out of memory\n", stderr);
+        return 1;
+    } catch (const std::exception& failure) {
+        std::fprintf(stderr, "quorvel-render: %s\n", failure.what());
+        return 1;
+    }
+}

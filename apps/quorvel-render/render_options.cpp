@@ -1,0 +1,242 @@
+#include "quorvel-render/render_options.h"
+
+#include <algorithm>
+#include <charconv>
+#include <limits>
+
+#include "io/quoted_text.h"
+
+namespace quorvel {
+
+const char* const kRenderUsage =
+    "usage: quorvel-render [options]\n"
+    "Renders Quorvel frames without a window.\n"
+    "\n"
+    "  --size WxH          drawing area, both even, 2 to 16384 (default 1910x1070)\n"
+    "  --from K            start at frame K, skipping the frames before it (default 0)\n"
+    "  --frames N          render frames K to K+N-1 (default 1)\n"
+    "  --save LIST         frames to write: numbers and ranges such as 0-99,600,1200-1210,\n"
+    "                      'all' or 'none' (default: the last frame; all with --out -)\n"
+    "  --out DIR           folder for saved frames, created if missing (default frames);\n"
+    "                      '-' streams them to standard output\n"
+    "  --format FORMAT     png or ppm files (default png); on standard output ppm, one\n"
+    "                      binary PPM after another (exact), or y4m, a YUV4MPEG2 stream\n"
+    "                      for ffmpeg and mpv: 4:4:4, BT.601 limited range, 60 frames/s\n"
+    "  --hash              print 'frame K hash H' (64-bit FNV-1a of the colour buffer);\n"
+    "                      on standard error when frames go to standard output\n"
+    "  --bench             print timing and peak memory at the end (standard error when\n"
+    "                      frames go to standard output)\n"
+    "  --quiet             no progress line\n"
+    "  --reference         draw with the reference span routine on one thread\n"
+    "  --approx MODEL      approximate reciprocals: native (this processor's own; the\n"
+    "                      default on x86), intel or amd (measured tables: the same frames\n"
+    "                      as that maker's processors draw, on any processor)\n"
+    "  --texture-out FILE  write the decoded texture (.png or .ppm)\n"
+    "  --version           the version, the span routine and the approximations' fingerprint\n"
+    "  -h, --help          show this text\n"
+    "Options that take a value also take it as --option=value.\n"
+    "Exit status: 0 success, 1 output failed, 2 bad input, 130/143 interrupted.\n";
+
+namespace {
+
+bool parseNumber(const std::string& text, uint64_t& value) {
+    if (text.empty() || !std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; })) {
+        return false;
+    }
+    const auto [end, code] = std::from_chars(text.data(), text.data() + text.size(), value);
+    return code == std::errc() && end == text.data() + text.size();
+}
+
+bool parseSide(const std::string& text, int& side) {
+    uint64_t value = 0;
+    if (!parseNumber(text, value) || value < 2 || value > kMaxImageSide || value % 2 != 0) return false;
+    side = static_cast<int>(value);
+    return true;
+}
+
+bool parseSize(const std::string& text, RenderOptions& options) {
+    const size_t x = text.find('x');
+    return x != std::string::npos && parseSide(text.substr(0, x), options.width) &&
+           parseSide(text.substr(x + 1), options.height);
+}
+
+// "N" or "N-M" with N <= M.
+bool parseRange(const std::string& item, FrameRange& range) {
+    const size_t dash = item.find('-');
+    if (dash == std::string::npos) {
+        if (!parseNumber(item, range.first)) return false;
+        range.last = range.first;
+        return true;
+    }
+    return parseNumber(item.substr(0, dash), range.first) && parseNumber(item.substr(dash + 1), range.last) &&
+           range.first <= range.last;
+}
+
+bool parseSaveList(const std::string& text, RenderOptions& options, std::string& error) {
+    if (text == "all" || text == "none") {
+        options.save = text == "all" ? RenderOptions::Save::All : RenderOptions::Save::None;
+        return true;
+    }
+    options.save = RenderOptions::Save::List;
+    options.saveList.clear();
+    size_t start = 0;
+    for (;;) {
+        const size_t comma = text.find(',', start);
+        const std::string item =
+            text.substr(start, comma == std::string::npos ? std::string::npos : comma - start);
+        FrameRange range{};
+        if (!parseRange(item, range)) {
+            error = "--save wants frame numbers and ranges such as 0-99,600, 'all' or 'none'; " +
+                    quotedValue(item) + " is neither";
+            return false;
+        }
+        options.saveList.push_back(range);
+        if (comma == std::string::npos) break;
+        start = comma + 1;
+    }
+    std::sort(options.saveList.begin(), options.saveList.end(),
+              [](const FrameRange& a, const FrameRange& b) { return a.first < b.first; });
+    for (size_t i = 1; i < options.saveList.size(); ++i) {
+        if (options.saveList[i].first <= options.saveList[i - 1].last) {
+            error = "--save lists frame " + std::to_string(options.saveList[i].first) + " twice";
+            return false;
+        }
+    }
+    return true;
+}
+
+bool isFlag(const std::string& option) {
+    return option == "--hash" || option == "--bench" || option == "--reference" || option == "--quiet";
+}
+
+bool takesValue(const std::string& option) {
+    return option == "--size" || option == "--from" || option == "--frames" || option == "--save" ||
+           option == "--out" || option == "--format" || option == "--texture-out" || option == "--approx";
+}
+
+bool applyValue(const std::string& option, const std::string& value, RenderOptions& options,
+                bool& formatGiven, std::string& error) {
+    if (option == "--texture-out") {
+        if (!imageFormatOf(value)) {
+            error = "--texture-out wants a file ending in .png or .ppm, got " + quotedValue(value);
+            return false;
+        }
+        options.textureOut = value;
+    } else if (option == "--size") {
+        if (!parseSize(value, options)) {
+            error = "--size wants WxH, both even, from 2 to " + std::to_string(kMaxImageSide) + ", got " +
+                    quotedValue(value);
+            return false;
+        }
+    } else if (option == "--from") {
+        if (!parseNumber(value, options.from)) {
+            error = "--from wants a frame number, got " + quotedValue(value);
+            return false;
+        }
+    } else if (option == "--frames") {
+        if (!parseNumber(value, options.frames) || options.frames == 0) {
+            error = "--frames wants a whole number of at least 1, got " + quotedValue(value);
+            return false;
+        }
+    } else if (option == "--save") {
+        return parseSaveList(value, options, error);
+    } else if (option == "--approx") {
+        std::string why;
+        options.approx = approxModelNamed(value, why);
+        if (options.approx == nullptr) {
+            error = why.empty() ? "--approx wants native, intel or amd, got " + quotedValue(value)
+                                : "--approx " + value + ": " + why;
+            return false;
+        }
+    } else if (option == "--out") {
+        if (value.empty()) {
+            error = "--out needs a folder name, or - for standard output";
+            return false;
+        }
+        options.outDir = value;
+    } else {
+        const std::optional<ImageFormat> format = imageFormatNamed(value);
+        if (!format) {
+            error = "--format wants png, ppm or y4m, got " + quotedValue(value);
+            return false;
+        }
+        options.format = *format;
+        formatGiven = true;
+    }
+    return true;
+}
+
+// What only the whole command line can tell.
+bool checkTogether(RenderOptions& options, bool formatGiven, bool saveGiven, std::string& error) {
+    if (options.frames > std::numeric_limits<uint64_t>::max() - options.from) {
+        error = "--from and --frames reach past the last frame number";
+        return false;
+    }
+    if (options.streaming()) {
+        if (!formatGiven) options.format = ImageFormat::Ppm;
+        if (!saveGiven) options.save = RenderOptions::Save::All;
+        if (options.format == ImageFormat::Png) {
+            error = "--out - streams ppm or y4m, not png";
+            return false;
+        }
+    } else if (options.format == ImageFormat::Y4m) {
+        error = "--format y4m is a stream: use it with --out -";
+        return false;
+    }
+    if (options.save == RenderOptions::Save::List && (options.saveList.front().first < options.from ||
+                                                      options.saveList.back().last > options.lastFrame())) {
+        const uint64_t outside = options.saveList.front().first < options.from
+                                     ? options.saveList.front().first
+                                     : options.saveList.back().last;
+        error = "--save names frame " + std::to_string(outside) + ", but only frames " +
+                std::to_string(options.from) + " to " + std::to_string(options.lastFrame()) + " are rendered";
+        return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+bool parseRenderOptions(const std::vector<std::string>& arguments, RenderOptions& options,
+                        std::string& error) {
+    bool framesAsked = false, formatGiven = false, saveGiven = false;
+    for (size_t i = 0; i < arguments.size(); ++i) {
+        const std::string& argument = arguments[i];
+        if (argument == "--help" || argument == "-h") {
+            options.help = true;
+            return true;
+        }
+        if (argument == "--version") {
+            options.version = true;
+            return true;
+        }
+        const size_t equals = argument.rfind("--", 0) == 0 ? argument.find('=') : std::string::npos;
+        const std::string option = argument.substr(0, equals);
+        if (isFlag(option) && equals == std::string::npos) {
+            bool* flag = option == "--hash"    ? &options.hash
+                         : option == "--bench" ? &options.bench
+                         : option == "--quiet" ? &options.quiet
+                                               : &options.reference;
+            *flag = true;
+            framesAsked = framesAsked || option != "--quiet";
+            continue;
+        }
+        if (!takesValue(option)) {
+            error = "unknown option " + quotedValue(argument) + " (try --help)";
+            return false;
+        }
+        if (equals == std::string::npos && i + 1 >= arguments.size()) {
+            error = option + " needs a value";
+            return false;
+        }
+        const std::string value = equals == std::string::npos ? arguments[++i] : argument.substr(equals + 1);
+        if (!applyValue(option, value, options, formatGiven, error)) return false;
+        framesAsked = framesAsked || option != "--texture-out";
+        saveGiven = saveGiven || option == "--save";
+    }
+    if (!checkTogether(options, formatGiven, saveGiven, error)) return false;
+    options.renderFrames = framesAsked || options.textureOut.empty();
+    return true;
+}
+
+}  // namespace quorvel

@@ -1,0 +1,41 @@
+#pragma once
+
+#include "frame/frame_driver.h"
+#include "platform/window/window.h"
+
+namespace quorvel {
+
+inline constexpr char kCaption[] = "Quorvel, press space -> speed - full/idle ";
+
+// The windowed program's state: one instance for the whole run.
+struct Shell {
+    Scene scene;
+    Viewport viewport;
+    FrameState frames;
+    RenderPath renderPath;
+    bool fullSpeed = true;  // false: yield 1 ms after each frame
+    bool quitPosted = false;
+};
+
+// The drawing area for a screen: 10 pixels smaller each way, rounded down to even.
+// False for a screen too small to leave a drawing area.
+bool drawingAreaFor(const ScreenSize& screen, int& width, int& height);
+
+// Space toggles the pacing (every auto-repeat toggles again), Escape or closing the
+// window posts the quit request, everything else is ignored.
+void handleWindowEvent(Shell& shell, const WindowEvent& event);
+
+// One frame per iteration: render, present, pace, and handle every event queued by then.
+// Returns 0 once the quit has been requested, or 1 after saying on stderr that the window
+// or the display has gone.
+int runMainLoop(Shell& shell);
+
+// --help and --version print and end with 0, anything but them and --approx is one line on
+// stderr and 2. kOpenTheWindow, with the approximations to draw with, when the window is next.
+inline constexpr int kOpenTheWindow = -1;
+int handleCommandLine(int argc, char** argv, const ApproxModel*& approx);
+
+// Opens the window, prepares the scene, runs the loop; returns the process exit status.
+int startup(const ApproxModel& approx);
+
+}  // namespace quorvel

@@ -1,0 +1,59 @@
+# The renderer's layers, one library each, linking only the layers below it:
+# numeric <- scene <- raster <- frame, and io beside them. The README's layout table says
+# what each may include, and a unit test holds every #include to it.
+
+add_library(quorvel_numeric STATIC
+  src/numeric/approx_fingerprint.cpp
+  src/numeric/approx_model.cpp
+  src/numeric/frame_hash.cpp
+  src/numeric/vector_math.cpp
+  src/numeric/generated/approx_tables_amd.cpp
+  src/numeric/generated/approx_tables_intel.cpp
+)
+target_link_libraries(quorvel_numeric PUBLIC quorvel_platform_headers)
+
+add_library(quorvel_scene STATIC
+  src/scene/built_in_scene.cpp
+  src/scene/decode_texture.cpp
+  src/scene/fit_model.cpp
+  src/scene/normalize_lights.cpp
+  src/scene/normals.cpp
+  src/scene/preparation.cpp
+  src/scene/generated/built_in_image.cpp
+)
+target_link_libraries(quorvel_scene PUBLIC quorvel_numeric)
+
+add_library(quorvel_raster STATIC
+  src/raster/draw_span_reference.cpp
+  src/raster/draw_triangle.cpp
+  src/raster/span_routines.cpp
+)
+target_link_libraries(quorvel_raster PUBLIC quorvel_scene)
+# Chosen at run time, only on processors that have it; the file asks for AVX2 itself, after
+# its includes.
+if(QUORVEL_X86)
+  target_sources(quorvel_raster PRIVATE src/raster/draw_span_avx2.cpp)
+endif()
+
+add_library(quorvel_frame STATIC
+  src/frame/animation.cpp
+  src/frame/band_order.cpp
+  src/frame/build_info.cpp
+  src/frame/draw_faces.cpp
+  src/frame/drawn_area.cpp
+  src/frame/fill_buffer.cpp
+  src/frame/frame_driver.cpp
+)
+set_source_files_properties(src/frame/build_info.cpp PROPERTIES COMPILE_DEFINITIONS
+                            QUORVEL_VERSION="${PROJECT_VERSION}")
+target_link_libraries(quorvel_frame PUBLIC quorvel_raster quorvel_threads)
+
+# Image files and frame streams, files that appear whole, values quoted in error lines:
+# shared by both programs, the tests and the benchmarks.
+add_library(quorvel_io STATIC
+  src/io/frame_stream.cpp
+  src/io/image_file.cpp
+  src/io/quoted_text.cpp
+  src/io/whole_file.cpp
+)
+target_link_libraries(quorvel_io PUBLIC quorvel_os quorvel_png)

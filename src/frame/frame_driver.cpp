@@ -1,0 +1,141 @@
+#include "frame/frame_driver.h"
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+
+#include "frame/band_order.h"
+#include "frame/drawn_area.h"
+#include "platform/os/worker_thread.h"
+#include "raster/draw_span_reference.h"
+#include "raster/span_routines.h"
+
+namespace quorvel {
+namespace {
+
+// Zoom repeats every kZoomCycleFrames frames and the rotation every 512 from frame 0 on,
+// so the whole animation repeats after their least common multiple.
+constexpr uint64_t kAnimationPeriod = 57 * 512;
+static_assert(kAnimationPeriod % kZoomCycleFrames == 0 && kAnimationPeriod % kFramesPerRotationCycle == 0);
+
+// The frame's bands, handed out one at a time to whichever worker asks next.
+struct BandQueue {
+    BandJob job;                   // every band's job but its rect and record
+    const DrawnStrips* lastDrawn;  // where the last frame drew
+    int count;
+    int order[kMaxBands];
+    std::atomic<int> next;  // the place in `order` of the next band to hand out
+};
+
+struct Worker {
+    BandQueue* queue;
+    DrawnStrips drawn;  // where this worker's bands drew
+    double seconds;
+};
+
+// Takes bands until none is left: clears each one's rows where the last frame drew, then
+// draws it.
+void drawQueuedBands(Worker& worker) {
+    const auto start = std::chrono::steady_clock::now();
+    BandQueue& queue = *worker.queue;
+    const Viewport& viewport = *queue.job.viewport;
+    // Bands only change pixels of their own rows, and the workers are joined before the
+    // frame is used: handing out the next band orders nothing else.
+    for (int taken; (taken = queue.next.fetch_add(1, std::memory_order_relaxed)) < queue.count;) {
+        BandJob job = queue.job;
+        job.rect = bandRect(queue.order[taken], queue.count, viewport.width, viewport.height);
+        job.drawn = &worker.drawn;
+        clearDrawnRows(viewport, *queue.lastDrawn, job.rect.top, job.rect.bottom);
+        renderBand(job);
+    }
+    worker.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
+
+void bandWorker(void* worker) { drawQueuedBands(*static_cast<Worker*>(worker)); }
+
+void animate(const Scene& scene, FrameState& state) {
+    Animation& animation = state.animation;
+    updateRotation(animation);
+    transformPoints(animation, scene.vertices.data(), state.mesh.vertices.data(), scene.vertices.size());
+    transformPoints(animation, scene.vertexNormals.data(), state.mesh.normals.data(), scene.vertices.size());
+    advanceZoom(animation);
+}
+
+// Worker w runs pinned to processor w; a worker that cannot start has its share drawn here
+// instead, so the frame is always complete.
+void drawBandsInParallel(Worker (&jobs)[kWorkerCount]) {
+    WorkerThread workers[kWorkerCount];
+    for (int w = 0; w < kWorkerCount; ++w) {
+        createWorker(workers[w], bandWorker, &jobs[w]);
+        raiseWorkerPriority(workers[w]);
+    }
+    for (int w = 0; w < kWorkerCount; ++w) pinWorker(workers[w], w);
+    for (int w = 0; w < kWorkerCount; ++w) {
+        if (!startWorker(workers[w])) drawQueuedBands(jobs[w]);
+    }
+    waitForWorkers(workers, kWorkerCount);
+    for (WorkerThread& worker : workers) releaseWorker(worker);
+}
+
+}  // namespace
+
+RenderPath fastestRenderPath() { return {fastestSpanRoutine(), kMaxBands, true}; }
+
+RenderPath referenceRenderPath() { return {drawSpanReference, kReferenceBands, false}; }
+
+FrameState startFrames(const Scene& scene, const Viewport& viewport) {
+    FrameState state{};
+    state.animation = startAnimation(viewport.height);
+    state.mesh.vertices.resize(scene.vertices.size());
+    state.mesh.normals.resize(scene.vertices.size());
+    // What the buffers hold before the first frame is unknown: all of it gets cleared.
+    state.drawn = startDrawnStrips(viewport.width, viewport.height, true);
+    return state;
+}
+
+ChangedArea renderFrame(const Scene& scene, const Viewport& viewport, FrameState& state,
+                        const RenderPath& path) {
+    // Only where the last frame drew differs from the clear values: each band clears its rows
+    // of that before it is drawn.
+    const DrawnStrips lastDrawn = state.drawn;
+    animate(scene, state);
+
+    BandQueue queue;
+    queue.job = {{}, &scene, &state.mesh, state.animation.scale, &viewport, path.spanRoutine, nullptr};
+    queue.lastDrawn = &lastDrawn;
+    queue.count = std::clamp(std::min<int>(path.bands, viewport.height), 1, kMaxBands);
+    // The workers take the bands where the last frame drew most first; the reference keeps
+    // to the top half and then the bottom one.
+    if (path.bandWorkers) {
+        orderBandsByDrawnArea(lastDrawn, queue.count, queue.order);
+    } else {
+        for (int band = 0; band < queue.count; ++band) queue.order[band] = band;
+    }
+    queue.next.store(0, std::memory_order_relaxed);
+
+    Worker workers[kWorkerCount];
+    for (Worker& worker : workers) {
+        worker.queue = &queue;
+        worker.drawn = startDrawnStrips(viewport.width, viewport.height, false);
+        worker.seconds = 0.0;
+    }
+    if (path.bandWorkers) {
+        drawBandsInParallel(workers);
+    } else {
+        drawQueuedBands(workers[0]);
+    }
+    state.drawn = workers[0].drawn;
+    for (int w = 1; w < kWorkerCount; ++w) widenDrawnStrips(state.drawn, workers[w].drawn);
+    for (int w = 0; w < kWorkerCount; ++w) state.workerSeconds[w] = workers[w].seconds;
+    advanceFrameCounter(state.animation);
+    return changedBetween(lastDrawn, state.drawn);
+}
+
+void skipFrames(FrameState& state, uint64_t count) {
+    for (uint64_t i = 0; i < count % kAnimationPeriod; ++i) {
+        advanceZoom(state.animation);
+        advanceFrameCounter(state.animation);
+    }
+}
+
+}  // namespace quorvel

@@ -1,0 +1,49 @@
+#pragma once
+
+#include <cstdint>
+
+#include "frame/animation.h"
+#include "frame/bands.h"
+#include "frame/changed_area.h"
+#include "frame/draw_faces.h"
+#include "frame/viewport.h"
+#include "raster/raster_types.h"
+#include "scene/scene.h"
+
+namespace quorvel {
+
+// How a frame is drawn: which span routine, in how many bands, and whether by two band
+// workers (one per processor) or one band after another on the calling thread.
+struct RenderPath {
+    SpanRoutine spanRoutine;
+    int bands;  // at most kMaxBands; frames with fewer rows get one band a row
+    bool bandWorkers;
+};
+
+RenderPath fastestRenderPath();
+RenderPath referenceRenderPath();
+
+// What the frame driver carries from one frame to the next.
+struct FrameState {
+    Animation animation;
+    TransformedMesh mesh;                // written on the main thread before the bands start
+    DrawnStrips drawn;                   // where the last frame drew
+    double workerSeconds[kWorkerCount];  // how long each worker drew in the last frame
+};
+
+// The state before frame 0 for this scene and drawing area. Everything a frame needs is
+// allocated here; drawing allocates nothing.
+FrameState startFrames(const Scene& scene, const Viewport& viewport);
+
+// Draws the next frame: advances the animation, clears each band of both buffers where the
+// last frame drew and draws every face into it, and moves on to the next frame number.
+// Returns when the frame is in the buffers and no worker exists, with where it may differ
+// from the frame before.
+ChangedArea renderFrame(const Scene& scene, const Viewport& viewport, FrameState& state,
+                        const RenderPath& path);
+
+// Moves on `count` frames without drawing them, so that the next frame drawn is exactly
+// the one drawing them all would have given.
+void skipFrames(FrameState& state, uint64_t count);
+
+}  // namespace quorvel

@@ -1,0 +1,113 @@
+#pragma once
+
+// The fast approximate reciprocal and reciprocal square root (about 12 bits). Results
+// differ between processor makers, so every use in the renderer, scalar or vector, goes
+// through here with the model frames are drawn with: the processor's own instructions or a
+// maker's measured tables.
+
+#include "numeric/approx_model.h"
+#include "numeric/simd.h"
+
+namespace quorvel {
+
+inline float approxReciprocal(const ApproxModel& model, float value) {
+#if QUORVEL_X86
+    if (isNative(model)) return _mm_cvtss_f32(_mm_rcp_ss(_mm_set_ss(value)));
+#endif
+    return modelReciprocal(model, value);
+}
+
+inline float approxReciprocalSqrt(const ApproxModel& model, float value) {
+#if QUORVEL_X86
+    if (isNative(model)) return _mm_cvtss_f32(_mm_rsqrt_ss(_mm_set_ss(value)));
+#endif
+    return modelReciprocalSqrt(model, value);
+}
+
+// A maker's model on four lanes: the scalar model in each.
+template <float (*scalarModel)(const ApproxModel&, float)>
+inline __m128 modelLanes(const ApproxModel& model, __m128 value) {
+    alignas(16) float lanes[4];
+    _mm_store_ps(lanes, value);
+    for (float& lane : lanes) lane = scalarModel(model, lane);
+    return _mm_load_ps(lanes);
+}
+
+inline __m128 approxReciprocal4(const ApproxModel& model, __m128 value) {
+#if QUORVEL_X86
+    if (isNative(model)) return _mm_rcp_ps(value);
+#endif
+    return modelLanes<modelReciprocal>(model, value);
+}
+
+inline __m128 approxReciprocalSqrt4(const ApproxModel& model, __m128 value) {
+#if QUORVEL_X86
+    if (isNative(model)) return _mm_rsqrt_ps(value);
+#endif
+    return modelLanes<modelReciprocalSqrt>(model, value);
+}
+
+#if QUORVEL_X86
+// For code built for AVX2 and chosen at run time only where the processor has it.
+__attribute__((target("avx"))) inline __m256 nativeReciprocalSqrt8(__m256 value) {
+    return _mm256_rsqrt_ps(value);
+}
+
+// A maker's reciprocal square root on eight lanes, any inputs: the scalar model's steps,
+// lane for lane.
+__attribute__((target("avx2"))) inline __m256 modelReciprocalSqrt8AnyInput(const ApproxModel& model,
+                                                                           __m256 value) {
+    const __m256i bits = _mm256_castps_si256(value);
+    const __m256i byte = _mm256_set1_epi32(0xFF);
+    const __m256i exponent = _mm256_and_si256(_mm256_srli_epi32(bits, 23), byte);
+    const __m256i mantissa = _mm256_and_si256(bits, _mm256_set1_epi32(0x7FFFFF));
+    const __m256i e = _mm256_sub_epi32(exponent, _mm256_set1_epi32(127));
+    const __m256i odd = _mm256_and_si256(e, _mm256_set1_epi32(1));
+    const int indexBits = model.reciprocalSqrtIndexBits;
+    const __m256i index = _mm256_or_si256(_mm256_sll_epi32(odd, _mm_cvtsi32_si128(indexBits)),
+                                          _mm256_srl_epi32(mantissa, _mm_cvtsi32_si128(23 - indexBits)));
+    const __m256i entry =
+        _mm256_i32gather_epi32(reinterpret_cast<const int*>(model.reciprocalSqrt), index, 4);
+    const __m256i halfExponent = _mm256_srai_epi32(_mm256_sub_epi32(e, odd), 1);
+    const __m256i resultExponent =
+        _mm256_sub_epi32(_mm256_and_si256(_mm256_srli_epi32(entry, 23), byte), halfExponent);
+    __m256i result = _mm256_or_si256(_mm256_slli_epi32(resultExponent, 23),
+                                     _mm256_and_si256(entry, _mm256_set1_epi32(0x7FFFFF)));
+    // The special cases, least binding first so that the scalar model's order wins.
+    const __m256i zero = _mm256_setzero_si256();
+    const __m256i all = _mm256_cmpeq_epi32(exponent, byte);
+    const __m256i none = _mm256_cmpeq_epi32(exponent, zero);
+    const __m256i negative = _mm256_cmpgt_epi32(zero, bits);
+    const __m256i nan = _mm256_andnot_si256(_mm256_cmpeq_epi32(mantissa, zero), all);
+    result = _mm256_andnot_si256(all, result);  // +infinity -> +0
+    result = _mm256_blendv_epi8(result, _mm256_set1_epi32(int(0xFFC00000u)), negative);
+    result = _mm256_blendv_epi8(result,
+                                _mm256_or_si256(_mm256_and_si256(bits, _mm256_set1_epi32(int(0x80000000u))),
+                                                _mm256_set1_epi32(0x7F800000)),
+                                none);
+    result = _mm256_blendv_epi8(result, _mm256_or_si256(bits, _mm256_set1_epi32(0x400000)), nan);
+    return _mm256_castsi256_ps(result);
+}
+
+// The same for the renderer's usual inputs, positive normal numbers, with fewer steps: the
+// exponent field is 1..254, and the result's exponent stays inside its field, so halving the
+// exponent is one subtraction from the table entry. Any other input takes the full form.
+__attribute__((target("avx2"))) inline __m256 modelReciprocalSqrt8(const ApproxModel& model, __m256 value) {
+    const __m256i bits = _mm256_castps_si256(value);
+    const __m256i normal = _mm256_and_si256(_mm256_cmpgt_epi32(bits, _mm256_set1_epi32(0x007FFFFF)),
+                                            _mm256_cmpgt_epi32(_mm256_set1_epi32(0x7F800000), bits));
+    if (_mm256_movemask_epi8(normal) != -1) return modelReciprocalSqrt8AnyInput(model, value);
+    const __m256i e = _mm256_sub_epi32(_mm256_srli_epi32(bits, 23), _mm256_set1_epi32(127));
+    const __m256i odd = _mm256_and_si256(e, _mm256_set1_epi32(1));
+    const int indexBits = model.reciprocalSqrtIndexBits;
+    const __m256i top = _mm256_and_si256(_mm256_srl_epi32(bits, _mm_cvtsi32_si128(23 - indexBits)),
+                                         _mm256_set1_epi32((1 << indexBits) - 1));
+    const __m256i index = _mm256_or_si256(_mm256_sll_epi32(odd, _mm_cvtsi32_si128(indexBits)), top);
+    const __m256i entry =
+        _mm256_i32gather_epi32(reinterpret_cast<const int*>(model.reciprocalSqrt), index, 4);
+    const __m256i halfExponent = _mm256_srai_epi32(_mm256_sub_epi32(e, odd), 1);
+    return _mm256_castsi256_ps(_mm256_sub_epi32(entry, _mm256_slli_epi32(halfExponent, 23)));
+}
+#endif
+
+}  // namespace quorvel

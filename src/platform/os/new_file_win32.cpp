@@ -1,0 +1,80 @@
+#include <windows.h>
+// windows.h first: the CRT's descriptor calls take its handles.
+#include <fcntl.h>
+#include <io.h>
+
+#include "platform/os/interrupts.h"
+#include "platform/os/new_file.h"
+#include "platform/os/utf16_win32.h"
+
+namespace quorvel {
+namespace {
+
+// The system's own words for the last error, on one line.
+std::string lastErrorText() {
+    const DWORD code = GetLastError();
+    wchar_t text[512] = {};
+    const DWORD length = FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
+                                        code, 0, text, sizeof text / sizeof text[0], nullptr);
+    std::string described = narrowed(text);
+    described.resize(std::min<size_t>(described.size(), length));
+    while (!described.empty() &&
+           (described.back() == '\n' || described.back() == '\r' || described.back() == '.'))
+        described.pop_back();
+    return described.empty() ? "error " + std::to_string(code) : described;
+}
+
+}  // namespace
+
+// Shared for deletion, so that an interrupt can remove the file while it is still open.
+NewFile createNewFile(const std::string& path, std::FILE*& stream, std::string& error) {
+    const std::wstring wide = widened(path);
+    holdInterrupts();
+    const HANDLE handle =
+        CreateFileW(wide.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr, CREATE_NEW,
+                    FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+    const DWORD createError = GetLastError();
+    if (handle != INVALID_HANDLE_VALUE) removeOnInterrupt(path.c_str());
+    releaseInterrupts();
+    if (handle == INVALID_HANDLE_VALUE) {
+        if (createError == ERROR_FILE_EXISTS || createError == ERROR_ALREADY_EXISTS)
+            return NewFile::NameTaken;
+        SetLastError(createError);
+        error = lastErrorText();
+        return NewFile::Failed;
+    }
+    const int descriptor = _open_osfhandle(reinterpret_cast<intptr_t>(handle), _O_WRONLY | _O_BINARY);
+    stream = descriptor >= 0 ? _fdopen(descriptor, "wb") : nullptr;
+    if (stream == nullptr) {
+        error = "cannot open a stream on the file";
+        if (descriptor >= 0) {
+            _close(descriptor);
+        } else {
+            CloseHandle(handle);
+        }
+        discardNewFile(path);
+        return NewFile::Failed;
+    }
+    return NewFile::Created;
+}
+
+bool publishNewFile(const std::string& path, const std::string& target, std::string& error) {
+    const std::wstring from = widened(path), to = widened(target);
+    holdInterrupts();
+    const bool renamed = MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING) != 0;
+    if (!renamed) error = lastErrorText();
+    if (!renamed) DeleteFileW(from.c_str());
+    removeOnInterrupt(nullptr);
+    releaseInterrupts();
+    return renamed;
+}
+
+void discardNewFile(const std::string& path) {
+    const std::wstring wide = widened(path);
+    holdInterrupts();
+    DeleteFileW(wide.c_str());
+    removeOnInterrupt(nullptr);
+    releaseInterrupts();
+}
+
+}  // namespace quorvel

@@ -1,0 +1,41 @@
+#include <sys/ioctl.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+
+#include "platform/os/process_info.h"
+
+namespace quorvel {
+
+std::vector<std::string> commandLineArguments(int argc, char** argv) {
+    return argc > 1 ? std::vector<std::string>(argv + 1, argv + argc) : std::vector<std::string>();
+}
+
+void useBinaryOutput(std::FILE*) {}
+
+bool writeFailedOnClosedPipe() { return errno == EPIPE; }
+
+void attachToParentConsole() {}
+
+bool isTerminal(std::FILE* stream) { return isatty(fileno(stream)) == 1; }
+
+bool sameTerminal(std::FILE* a, std::FILE* b) {
+    struct stat first {
+    }, second{};
+    return isTerminal(a) && isTerminal(b) && fstat(fileno(a), &first) == 0 &&
+           fstat(fileno(b), &second) == 0 && first.st_rdev == second.st_rdev;
+}
+
+int terminalColumns(std::FILE* stream) {
+    winsize size{};
+    return ioctl(fileno(stream), TIOCGWINSZ, &size) == 0 && size.ws_col > 0 ? size.ws_col : 80;
+}
+
+long peakResidentKilobytes() {
+    rusage usage{};
+    return getrusage(RUSAGE_SELF, &usage) == 0 ? usage.ru_maxrss : 0;
+}
+
+}  // namespace quorvel

@@ -1,0 +1,59 @@
+#include <windows.h>
+// windows.h first: psapi.h relies on its types.
+#include <fcntl.h>
+#include <io.h>
+#include <psapi.h>
+#include <shellapi.h>
+
+#include <cerrno>
+
+#include "platform/os/process_info.h"
+#include "platform/os/utf16_win32.h"
+
+namespace quorvel {
+
+std::vector<std::string> commandLineArguments(int, char**) {
+    int count = 0;
+    wchar_t** wide = CommandLineToArgvW(GetCommandLineW(), &count);
+    std::vector<std::string> arguments;
+    for (int i = 1; wide != nullptr && i < count; ++i) arguments.push_back(narrowed(wide[i]));
+    LocalFree(wide);
+    return arguments;
+}
+
+void useBinaryOutput(std::FILE* stream) { _setmode(_fileno(stream), _O_BINARY); }
+
+// The C runtime reports a closed pipe as EINVAL; the system's own code, which it keeps in
+// _doserrno, tells.
+bool writeFailedOnClosedPipe() {
+    const unsigned long code = _doserrno;
+    return errno == EPIPE || code == ERROR_NO_DATA || code == ERROR_BROKEN_PIPE ||
+           code == ERROR_PIPE_NOT_CONNECTED;
+}
+
+// Streams that already lead somewhere (a pipe, a file) are left as they are.
+void attachToParentConsole() {
+    if (GetConsoleWindow() != nullptr || !AttachConsole(ATTACH_PARENT_PROCESS)) return;
+    if (_fileno(stdout) < 0 || _get_osfhandle(_fileno(stdout)) < 0) std::freopen("CONOUT$", "w", stdout);
+    if (_fileno(stderr) < 0 || _get_osfhandle(_fileno(stderr)) < 0) std::freopen("CONOUT$", "w", stderr);
+}
+
+bool isTerminal(std::FILE* stream) { return _isatty(_fileno(stream)) != 0; }
+
+// A console has one screen: two streams on consoles share it.
+bool sameTerminal(std::FILE* a, std::FILE* b) { return isTerminal(a) && isTerminal(b); }
+
+int terminalColumns(std::FILE* stream) {
+    CONSOLE_SCREEN_BUFFER_INFO info{};
+    const auto handle = reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(stream)));
+    if (!GetConsoleScreenBufferInfo(handle, &info)) return 80;
+    return info.srWindow.Right - info.srWindow.Left + 1;
+}
+
+long peakResidentKilobytes() {
+    PROCESS_MEMORY_COUNTERS counters{};
+    if (!GetProcessMemoryInfo(GetCurrentProcess(), &counters, sizeof counters)) return 0;
+    return static_cast<long>(counters.PeakWorkingSetSize / 1024);
+}
+
+}  // namespace quorvel

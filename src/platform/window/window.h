@@ -1,0 +1,53 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "frame/changed_area.h"
+
+namespace quorvel {
+
+// Key codes as the shell sees them.
+inline constexpr int kKeySpace = 0x20;
+inline constexpr int kKeyEscape = 0x1B;
+
+enum class WindowEventKind {
+    KeyDown,    // including auto-repeats of a held key
+    Destroyed,  // the window was closed
+    Other,      // anything else; default handling ignores it
+};
+
+struct WindowEvent {
+    WindowEventKind kind;
+    int key;  // with KeyDown
+};
+
+struct ScreenSize {
+    int width;
+    int height;
+};
+
+// Starts the window system and measures the desktop. False with `error`, naming every
+// display tried, when there is none to use.
+bool openDisplay(ScreenSize& screen, std::string& error);
+// A window at the top-left with a client area of exactly width x height; not resizable by
+// the user. False with `error` when it cannot be opened or cannot show our pixels.
+bool openWindow(int width, int height, const char* caption, std::string& error);
+// Memory for width x height pixels that present() shows without copying, zero-filled and
+// page-aligned, valid until closeWindow(); null when the window system offers none.
+uint32_t* windowFrameBuffer();
+// Shows a top-down bitmap of 32-bit pixels (bytes blue, green, red, 0) one-to-one in the
+// client area, from its top-left corner: clipped where the window has been made smaller,
+// black where it has been made larger. Only `changed` may differ from the frame shown
+// before: the rest is sent again only when the window may have lost it (its first frame,
+// an exposure, a resize). False with `error` once the window or the display has gone.
+bool present(const uint32_t* pixels, int width, int height, const ChangedArea& changed, std::string& error);
+// Takes in the events the window system has sent so far, for nextEvent to hand out.
+void gatherEvents();
+// Takes one gathered event; false when none is left.
+bool nextEvent(WindowEvent& event);
+void sleepMilliseconds(int milliseconds);
+void showError(const char* text);
+void closeWindow();
+
+}  // namespace quorvel

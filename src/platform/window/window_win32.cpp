@@ -1,0 +1,175 @@
+#include <windows.h>
+
+#include "platform/window/window.h"
+
+namespace quorvel {
+namespace {
+
+constexpr char kClassName[] = "plinth";
+// Under Wine another X client can destroy the X window behind ours without any message
+// reaching us; Wine then removes this property, which names that X window. Windows never sets it.
+constexpr char kWineXWindowProperty[] = "__wine_x11_whole_window";
+constexpr ULONGLONG kXWindowCheckMilliseconds = 100;
+
+// The one window of the process and what its procedure last saw.
+struct Win32Window {
+    HWND window = nullptr;
+    HDC context = nullptr;
+    BITMAPINFOHEADER bitmap{};
+    SIZE outer{};  // the whole window, frame and caption included
+    WindowEvent dispatched{WindowEventKind::Other, 0};
+    bool closed = false;  // destroyed through our own procedure: the quit comes next
+    bool onWineX11 = false;
+    ULONGLONG xWindowCheckedAt = 0;
+};
+Win32Window state;
+
+LRESULT CALLBACK windowProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+        case WM_KEYDOWN:
+            state.dispatched = {WindowEventKind::KeyDown, wParam == VK_SPACE    ? kKeySpace
+                                                          : wParam == VK_ESCAPE ? kKeyEscape
+                                                                                : -1};
+            return 0;
+        case WM_DESTROY:
+            state.dispatched = {WindowEventKind::Destroyed, 0};
+            state.closed = true;
+            return 0;
+        case WM_GETMINMAXINFO: {
+            // By default a window may be no taller than the screen plus its frame, which
+            // would cut the caption's height off a client area of screen height - 10.
+            const LRESULT result = DefWindowProcA(window, message, wParam, lParam);
+            auto& limits = *reinterpret_cast<MINMAXINFO*>(lParam);
+            if (limits.ptMaxTrackSize.x < state.outer.cx) limits.ptMaxTrackSize.x = state.outer.cx;
+            if (limits.ptMaxTrackSize.y < state.outer.cy) limits.ptMaxTrackSize.y = state.outer.cy;
+            return result;
+        }
+        default:
+            return DefWindowProcA(window, message, wParam, lParam);
+    }
+}
+
+// The system's own words for an error code, on one line.
+std::string describeError(DWORD code) {
+    if (code == 0) return "no reason given; is there a desktop to open a window on?";
+    char text[512] = {};
+    const DWORD length = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
+                                        code, 0, text, sizeof text, nullptr);
+    std::string described(text, length);
+    while (!described.empty() &&
+           (described.back() == '\n' || described.back() == '\r' || described.back() == '.'))
+        described.pop_back();
+    if (described.empty()) described = "error " + std::to_string(code);
+    return described;
+}
+
+bool windowStillExists() {
+    if (!IsWindow(state.window)) return false;
+    if (!state.onWineX11) return true;
+    const ULONGLONG now = GetTickCount64();
+    if (now - state.xWindowCheckedAt < kXWindowCheckMilliseconds) return true;
+    state.xWindowCheckedAt = now;
+    return GetPropA(state.window, kWineXWindowProperty) != nullptr;
+}
+
+}  // namespace
+
+bool openDisplay(ScreenSize& screen, std::string&) {
+    screen = {GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+    return true;
+}
+
+bool openWindow(int width, int height, const char* caption, std::string& error) {
+    const HINSTANCE module = GetModuleHandleA(nullptr);
+    RECT outer = {0, 0, width, height};
+    AdjustWindowRect(&outer, WS_POPUP | WS_CAPTION | WS_SYSMENU, FALSE);
+    state.outer = {outer.right - outer.left, outer.bottom - outer.top};
+
+    WNDCLASSA windowClass{};
+    windowClass.lpfnWndProc = windowProcedure;
+    windowClass.hInstance = module;
+    windowClass.hIcon = LoadIconA(nullptr, IDI_APPLICATION);
+    windowClass.hCursor = LoadCursorA(nullptr, IDC_ARROW);
+    windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_SCROLLBAR + 1);
+    windowClass.lpszClassName = kClassName;
+    RegisterClassA(&windowClass);
+
+    state.window = CreateWindowExA(0, kClassName, caption, WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX, 0, 0,
+                                   state.outer.cx, state.outer.cy, nullptr, nullptr, nullptr, nullptr);
+    if (state.window == nullptr) {
+        error = "CreateWindowExA failed: " + describeError(GetLastError());
+        return false;
+    }
+    state.context = GetDC(state.window);
+    ShowWindow(state.window, SW_SHOW);
+    state.onWineX11 = GetPropA(state.window, kWineXWindowProperty) != nullptr;
+
+    // A top-down 32-bit bitmap: bytes blue, green, red, 0, first row on top.
+    state.bitmap.biSize = sizeof(BITMAPINFOHEADER);
+    state.bitmap.biWidth = width;
+    state.bitmap.biHeight = -height;
+    state.bitmap.biPlanes = 1;
+    state.bitmap.biBitCount = 32;
+    state.bitmap.biCompression = BI_RGB;
+    return true;
+}
+
+uint32_t* windowFrameBuffer() { return nullptr; }
+
+// The whole frame every time, in one call; `changed` is not needed here. Windows clips it
+// to a smaller window; the rest of a larger one is painted black.
+bool present(const uint32_t* pixels, int width, int height, const ChangedArea&, std::string& error) {
+    if (state.closed) return true;
+    if (!windowStillExists()) {
+        error = "the window was destroyed by another program";
+        return false;
+    }
+    RECT client{};
+    GetClientRect(state.window, &client);
+    const auto black = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
+    if (client.right > width) {
+        const RECT right = {width, 0, client.right, client.bottom};
+        FillRect(state.context, &right, black);
+    }
+    if (client.bottom > height) {
+        const RECT below = {0, height, width, client.bottom};
+        FillRect(state.context, &below, black);
+    }
+    if (StretchDIBits(state.context, 0, 0, width, height, 0, 0, width, height, pixels,
+                      reinterpret_cast<const BITMAPINFO*>(&state.bitmap), DIB_RGB_COLORS, SRCCOPY) == 0) {
+        error = "cannot draw into the window: " + describeError(GetLastError());
+        return false;
+    }
+    return true;
+}
+
+// Messages are taken straight from the queue, one at a time.
+void gatherEvents() {}
+
+// One message: translated and dispatched to the window procedure, which reports what it was.
+bool nextEvent(WindowEvent& event) {
+    MSG message;
+    if (!PeekMessageA(&message, nullptr, 0, 0, PM_NOREMOVE)) return false;
+    if (GetMessageA(&message, nullptr, 0, 0) <= 0) {
+        event = {WindowEventKind::Destroyed, 0};
+        return true;
+    }
+    state.dispatched = {WindowEventKind::Other, 0};
+    TranslateMessage(&message);
+    DispatchMessageA(&message);
+    event = state.dispatched;
+    return true;
+}
+
+void sleepMilliseconds(int milliseconds) { Sleep(static_cast<DWORD>(milliseconds)); }
+
+void showError(const char* text) { MessageBoxA(nullptr, text, nullptr, MB_OK | MB_ICONERROR); }
+
+void closeWindow() {
+    if (state.window == nullptr) return;
+    ReleaseDC(state.window, state.context);
+    DestroyWindow(state.window);
+    state = Win32Window{};
+}
+
+}  // namespace quorvel

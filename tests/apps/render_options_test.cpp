@@ -1,0 +1,135 @@
+#include "quorvel-render/render_options.h"
+
+#include <gtest/gtest.h>
+
+namespace quorvel {
+namespace {
+
+struct Parsed {
+    bool ok;
+    RenderOptions options;
+    std::string error;
+};
+
+Parsed parse(std::vector<std::string> arguments) {
+    Parsed parsed{};
+    parsed.ok = parseRenderOptions(arguments, parsed.options, parsed.error);
+    return parsed;
+}
+
+TEST(RenderOptions, DefaultsRenderOneFrameAndSaveIt) {
+    const Parsed parsed = parse({});
+    ASSERT_TRUE(parsed.ok);
+    EXPECT_EQ(parsed.options.width, 1910);
+    EXPECT_EQ(parsed.options.height, 1070);
+    EXPECT_EQ(parsed.options.frames, 1u);
+    EXPECT_EQ(parsed.options.save, RenderOptions::Save::Last);
+    EXPECT_TRUE(parsed.options.renderFrames);
+}
+
+TEST(RenderOptions, TextureAloneRendersNoFrames) {
+    const Parsed parsed = parse({"--texture-out", "t.ppm"});
+    ASSERT_TRUE(parsed.ok);
+    EXPECT_FALSE(parsed.options.renderFrames);
+    EXPECT_TRUE(parse({"--texture-out", "t.png", "--hash"}).options.renderFrames);
+}
+
+TEST(RenderOptions, SaveListTakesRangesSortedAndChecked) {
+    const Parsed parsed = parse({"--frames", "1824", "--save", "1200-1210,0-99,600"});
+    ASSERT_TRUE(parsed.ok) << parsed.error;
+    const std::vector<FrameRange> expected = {{0, 99}, {600, 600}, {1200, 1210}};
+    EXPECT_EQ(parsed.options.saveList, expected);
+    EXPECT_EQ(parse({"--save", "all"}).options.save, RenderOptions::Save::All);
+    EXPECT_EQ(parse({"--save", "none"}).options.save, RenderOptions::Save::None);
+}
+
+// Every value-taking option also takes --option=value; frames count from --from.
+TEST(RenderOptions, ValuesJoinedWithEqualsAndFramesFromK) {
+    const Parsed parsed =
+        parse({"--size=640x480", "--from=1200", "--frames=11", "--save=1205-1210", "--quiet"});
+    ASSERT_TRUE(parsed.ok) << parsed.error;
+    EXPECT_EQ(parsed.options.width, 640);
+    EXPECT_EQ(parsed.options.height, 480);
+    EXPECT_EQ(parsed.options.from, 1200u);
+    EXPECT_EQ(parsed.options.lastFrame(), 1210u);
+    EXPECT_TRUE(parsed.options.quiet);
+    EXPECT_FALSE(parse({"--from", "5", "--save", "4"}).ok);  // before the first frame drawn
+}
+
+TEST(RenderOptions, StandardOutputTakesEveryFrameAsPpmUnlessTold) {
+    const Parsed stream = parse({"--out", "-", "--frames", "3"});
+    ASSERT_TRUE(stream.ok) << stream.error;
+    EXPECT_EQ(stream.options.format, ImageFormat::Ppm);
+    EXPECT_EQ(stream.options.save, RenderOptions::Save::All);
+    const Parsed y4m = parse({"--out=-", "--format=y4m", "--save", "0"});
+    ASSERT_TRUE(y4m.ok) << y4m.error;
+    EXPECT_EQ(y4m.options.save, RenderOptions::Save::List);
+    EXPECT_FALSE(parse({"--out", "-", "--format", "png"}).ok);
+    EXPECT_FALSE(parse({"--format", "y4m"}).ok);  // files are png or ppm
+}
+
+TEST(RenderOptions, BadInputIsRefusedWithOneLine) {
+    const std::vector<std::vector<std::string>> bad = {
+        {"--size", "1911x1070"},
+        {"--size", "0x0"},
+        {"--size", "-2x4"},
+        {"--size", "16386x2"},
+        {"--size", "axb"},
+        {"--size", "99999999999999999999x2"},
+        {"--size", "4x"},
+        {"--size", "x4"},
+        {"--size", "4X4"},
+        {"--size", " 4x4"},
+        {"--size", "+4x4"},
+        {"--size", "1e3x2"},
+        {"--size", "4294967298x2"},
+        {"--size", "4x4x4"},
+        {"--frames", "0"},
+        {"--frames", "-1"},
+        {"--frames", "1e3"},
+        {"--frames", "99999999999999999999999"},
+        {"--frames", " 3"},
+        {"--frames", "0x10"},
+        {"--frames", "3", "--save", "3"},
+        {"--save", "1,1"},
+        {"--save", ""},
+        {"--save", "1,,2"},
+        {"--save", "x"},
+        {"--save", "-1"},
+        {"--save", "1 2"},
+        {"--save", "all,1"},
+        {"--save", "5-3"},
+        {"--save", "1-"},
+        {"--save", "0-10,10"},
+        {"--from", "x"},
+        {"--from", "18446744073709551615", "--frames", "2"},
+        {"--frames=0"},
+        {"--size="},
+        {"--hash=yes"},
+        {"--format", "jpg"},
+        {"--texture-out", "t.bmp"},
+        {"--texture-out"},
+        {"--out", ""},
+        {"--size"},
+        {"--bogus"},
+        {"frames"},
+    };
+    for (const auto& arguments : bad) {
+        const Parsed parsed = parse(arguments);
+        std::string joined;
+        for (const auto& a : arguments) joined += a + " ";
+        EXPECT_FALSE(parsed.ok) << joined;
+        EXPECT_FALSE(parsed.error.empty()) << joined;
+        EXPECT_EQ(parsed.error.find('\n'), std::string::npos) << joined;
+    }
+    // A huge value is quoted in part, not in full.
+    std::string list;
+    for (int frame = 0; frame < 20000; ++frame) list += std::to_string(frame) + ",";
+    const Parsed huge = parse({"--save", list + "x"});
+    EXPECT_FALSE(huge.ok);
+    EXPECT_LT(huge.error.size(), 160u) << huge.error;
+    EXPECT_LT(parse({"--size", std::string(5000, '9')}).error.size(), 160u);
+}
+
+}  // namespace
+}  // namespace quorvel

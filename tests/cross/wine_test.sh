@@ -1,0 +1,83 @@
+#!/usr/bin/env bash
+# The Windows build under Wine: the same frames to the bit as the Linux build, and the
+# window's caption, client area and ways out. Every wait is bounded.
+#   wine_test.sh WINDOWS_BUILD_DIR LINUX_QUORVEL_RENDER WINDOW_PROBE
+set -u
+windows=$(realpath "$1")
+linux_render=$(realpath "$2")
+probe=$(realpath "$3")
+if [[ ! -x $windows/quorvel.exe || ! -x $windows/quorvel-render.exe ]] || ! command -v wine >/dev/null; then
+    echo "skipped: no Windows build in $windows, or no wine (make windows builds it)"
+    exit 77
+fi
+caption="Quorvel, press space -> speed - full/idle "
+source "$(dirname "$0")/../e2e/session.sh"
+export WINEPREFIX=$windows/wineprefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+before_cleanup() { timeout 20 wineserver -k 2>/dev/null; }
+
+start_xvfb
+
+for size in 640x480 1910x1070; do
+    timeout 600 wine "$windows/quorvel-render.exe" --size "$size" --frames 1824 --hash --save none --bench \
+        2>/dev/null | tr -d '\r' >"$work/windows.txt"
+    "$linux_render" --size "$size" --frames 1824 --hash --save none >"$work/linux.txt"
+    check "1824 frames at $size hash as on Linux" cmp -s <(grep '^frame' "$work/windows.txt") "$work/linux.txt"
+    grep '^bench' "$work/windows.txt"
+done
+
+# Streams are bytes, never text: the same on Windows as on Linux.
+for format in ppm y4m; do
+    timeout 120 wine "$windows/quorvel-render.exe" --size 64x48 --frames 3 --out - --format "$format" \
+        >"$work/windows.$format" 2>/dev/null
+    "$linux_render" --size 64x48 --frames 3 --out - --format "$format" >"$work/linux.$format"
+    check "--out - as $format: the Linux stream to the byte" cmp -s "$work/windows.$format" "$work/linux.$format"
+done
+# A reader that goes away ends the program quietly, as on Linux.
+timeout 120 wine "$windows/quorvel-render.exe" --size 64x48 --frames 500 --out - 2>"$work/pipe.err" | head -c 100 >/dev/null
+check "closed pipe: quiet" test ! -s "$work/pipe.err"
+# Paths beyond the code page: folders and files named in any script.
+for folder in café 日本; do
+    (cd "$work" && timeout 120 wine "$windows/quorvel-render.exe" --size 16x16 --out "$folder" 2>/dev/null)
+    check "--out $folder" test -f "$work/$folder/frame-00000.png"
+done
+
+start_app() {
+    wine "$windows/quorvel.exe" 2>"$work/app.err" &
+    app_pid=$!
+    window=$(timeout 60 xdotool search --sync --name "^Quorvel" 2>/dev/null | head -n 1)
+}
+
+start_app
+check "window appears" test -n "$window"
+check "exact caption" test "$(xdotool getwindowname "$window" 2>/dev/null)" = "$caption"
+check "client area 1910x1070" grep -q "Geometry: 1910x1070" <<<"$(xdotool getwindowgeometry "$window" 2>/dev/null)"
+xdotool windowfocus --sync "$window" 2>/dev/null
+xdotool key space
+sleep 0.3
+xdotool key space Escape
+wait_for_exit 20
+check "Escape exits 0" test "$app_status" = 0
+
+start_app
+sleep 1
+"$probe" close "$window"
+wait_for_exit 20
+check "closing the window exits 0" test "$app_status" = 0
+
+# Another X client destroys the X window behind ours: no Win32 message tells of it.
+start_app
+sleep 1
+xdotool windowclose "$window"
+wait_for_exit 1
+check "X window destroyed from outside: exit 1 within a second" test "$app_status" = 1
+check "X window destroyed from outside: one line" \
+    test "$(tr -d '\r' <"$work/app.err")" = "quorvel: the window was destroyed by another program"
+
+# Another X client ends our connection to the display.
+start_app
+sleep 1
+xdotool windowkill "$window"
+wait_for_exit 5
+check "connection killed from outside: the process ends" test "$app_status" != running -a "$app_status" != 0
+
+finish

@@ -1,0 +1,17 @@
+// Thread services that can never start a thread, linked in place of the real ones to show
+// that a frame still comes out whole when no band worker can be created.
+
+#include "platform/os/worker_thread.h"
+
+namespace quorvel {
+
+void createWorker(WorkerThread& worker, WorkerEntry entry, void* argument) {
+    worker = {entry, argument, false, -1, 0, false};
+}
+void raiseWorkerPriority(WorkerThread&) {}
+void pinWorker(WorkerThread&, int) {}
+bool startWorker(WorkerThread&) { return false; }
+void waitForWorkers(WorkerThread*, int) {}
+void releaseWorker(WorkerThread&) {}
+
+}  // namespace quorvel

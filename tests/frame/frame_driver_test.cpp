@@ -1,0 +1,179 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <iterator>
+
+#include "frame/band_order.h"
+#include "frame/draw_faces.h"
+#include "frame/fill_buffer.h"
+#include "numeric/simd.h"
+#include "raster/draw_span_reference.h"
+#include "test_frame.h"
+
+namespace quorvel {
+namespace {
+
+using Fill = void (*)(uint32_t*, size_t, uint32_t);
+
+void expectExactlyCountWordsFromAnyAlignment(Fill fill) {
+    for (size_t offset = 0; offset < 8; ++offset) {
+        for (size_t count : {0u, 1u, 3u, 15u, 16u, 17u, 35u, 64u, 100u}) {
+            alignas(32) uint32_t words[140];
+            std::fill(std::begin(words), std::end(words), 7u);
+            fill(words + 1 + offset, count, 0xABCDu);
+            for (size_t i = 0; i < std::size(words); ++i) {
+                const bool inside = i >= 1 + offset && i < 1 + offset + count;
+                ASSERT_EQ(words[i], inside ? 0xABCDu : 7u) << offset << " " << count << " " << i;
+            }
+        }
+    }
+}
+
+TEST(FillBuffer, WritesExactlyCountWordsFromAnyAlignment) {
+    expectExactlyCountWordsFromAnyAlignment(fillBuffer);
+    expectExactlyCountWordsFromAnyAlignment(fillBufferSse2);
+}
+
+#if QUORVEL_X86
+TEST(FillBuffer, AvxStoresWriteExactlyCountWordsFromAnyAlignment) {
+    if (!processorHasAvx()) GTEST_SKIP() << "no AVX on this processor";
+    expectExactlyCountWordsFromAnyAlignment(fillBufferAvx);
+}
+#endif
+
+TEST(RenderFrame, TwoBandsMeetWithoutASeam) {
+    TestFrame frame(320, 240);
+    skipFrames(frame.frames, 140);
+    frame.render(fastestRenderPath());
+    const auto colour = frame.colour;
+    const auto depth = frame.depth;
+    ASSERT_GT(std::count(colour.begin(), colour.end(), 0u), 0);
+    ASSERT_LT(std::count(colour.begin(), colour.end(), 0u), long(colour.size()));
+
+    fillBuffer(frame.viewport.colorBuffer, frame.colour.size(), 0);
+    fillBuffer(reinterpret_cast<uint32_t*>(frame.viewport.depthBuffer), frame.depth.size(), kClearDepthBits);
+    // The frame just drawn again as one band: the scale and mesh are still the frame's.
+    renderBand({{0, 240, 0, 320},
+                &frame.scene,
+                &frame.frames.mesh,
+                frame.frames.animation.scale,
+                &frame.viewport,
+                drawSpanReference,
+                nullptr});
+    EXPECT_EQ(frame.colour, colour);
+    EXPECT_EQ(frame.depth, depth);
+}
+
+TEST(RenderFrame, LeavesTheFourthByteZeroAndRepeatsExactly) {
+    TestFrame first(256, 160), second(256, 160);
+    for (int i = 0; i < 40; ++i) {
+        first.render(fastestRenderPath());
+        second.render(referenceRenderPath());
+        ASSERT_TRUE(
+            std::all_of(first.colour.begin(), first.colour.end(), [](uint32_t p) { return p >> 24 == 0; }));
+        ASSERT_EQ(first.colour, second.colour) << "frame " << i;
+        ASSERT_EQ(first.depth, second.depth) << "frame " << i;
+    }
+}
+
+// The fast path draws every frame of the zoom cycle exactly as the reference does. The
+// fast frames follow one another, so each clears only what the one before drew; the
+// reference frames are drawn over scribbled buffers that must be cleared whole.
+TEST(RenderFrame, WholeCycleMatchesTheReferenceAtTwoSizes) {
+    for (const auto& [width, height] : {std::pair{322, 182}, std::pair{640, 360}}) {
+        TestFrame fast(width, height), reference(width, height);
+        for (int frame = 0; frame < kZoomCycleFrames; ++frame) {
+            std::fill(reference.colour.begin(), reference.colour.end(), 0xDEADBEEFu);
+            std::fill(reference.depth.begin(), reference.depth.end(), 0.0f);
+            reference.frames.drawn = startDrawnStrips(width, height, true);
+            fast.render(fastestRenderPath());
+            reference.render(referenceRenderPath());
+            ASSERT_EQ(fast.colour, reference.colour) << width << "x" << height << " frame " << frame;
+            ASSERT_EQ(fast.depth, reference.depth) << width << "x" << height << " frame " << frame;
+        }
+    }
+}
+
+TEST(RenderFrame, AMeshInTheTopHalfLeavesTheBottomHalfClear) {
+    const Vec3 vertices[] = {{0.0f, -1.5f, -1.0f}, {0.0f, -0.5f, 1.0f}, {0.0f, -1.5f, 1.0f}};
+    const Face faces[] = {{{0, 1, 2}}};
+    TestFrame frame(64, 48);
+    setMesh(frame.scene, vertices, faces);
+    frame.scene.vertexNormals.assign(3, {1, 0, 0});
+    frame.frames = startFrames(frame.scene, frame.viewport);
+    frame.render(fastestRenderPath());
+
+    const auto middle = std::next(frame.colour.begin(), 64 * 24);
+    EXPECT_TRUE(std::any_of(frame.colour.begin(), middle, [](uint32_t p) { return p != 0; }));
+    EXPECT_TRUE(std::all_of(middle, frame.colour.end(), [](uint32_t p) { return p == 0; }));
+    EXPECT_TRUE(std::all_of(std::next(frame.depth.begin(), 64 * 24), frame.depth.end(),
+                            [](float d) { return d == kClearDepth; }));
+}
+
+// However the frame is cut into bands and in whatever order they are drawn, every row comes
+// out the same: a triangle's rows are stepped from its top vertex whichever band draws them.
+TEST(RenderFrame, AnyCutIntoBandsDrawsTheReferenceFrame) {
+    TestFrame reference(130, 98);
+    std::vector<TestFrame> cut;
+    const int counts[] = {1, 3, 7, kMaxBands};
+    cut.reserve(std::size(counts));
+    for (size_t i = 0; i < std::size(counts); ++i) cut.emplace_back(130, 98);
+    for (int frame = 0; frame < kZoomCycleFrames; ++frame) {
+        reference.render(referenceRenderPath());
+        for (size_t i = 0; i < std::size(counts); ++i) {
+            // Odd counts drawn here top to bottom, the rest by the workers in their order.
+            cut[i].render({fastestRenderPath().spanRoutine, counts[i], counts[i] % 2 == 0});
+            ASSERT_EQ(cut[i].colour, reference.colour) << counts[i] << " bands, frame " << frame;
+            ASSERT_EQ(cut[i].depth, reference.depth) << counts[i] << " bands, frame " << frame;
+        }
+    }
+}
+
+// 200 rows in 1-row strips cut into 4 bands of 50: the bands where most was drawn go first.
+TEST(OrderBandsByDrawnArea, PutsTheMostDrawnFirstAndKeepsTiesInOrder) {
+    DrawnStrips drawn = startDrawnStrips(64, 200, false);
+    int order[kMaxBands];
+    orderBandsByDrawnArea(drawn, 4, order);
+    EXPECT_EQ(std::vector<int>(order, order + 4), (std::vector<int>{0, 1, 2, 3}));
+    for (int row = 160; row < 170; ++row) drawn.columns[row] = {0, 64};  // band 3
+    drawn.columns[60] = drawn.columns[61] = {0, 64};                     // band 1
+    drawn.columns[10] = {0, 1};                                          // band 0, least
+    orderBandsByDrawnArea(drawn, 4, order);
+    EXPECT_EQ(std::vector<int>(order, order + 4), (std::vector<int>{3, 1, 0, 2}));
+}
+
+// A strip of 4 rows across the boundary of two bands counts in each by the rows it has there.
+TEST(OrderBandsByDrawnArea, SharesAStripBetweenTheBandsItCrosses) {
+    DrawnStrips drawn = startDrawnStrips(64, 1000, false);
+    ASSERT_EQ(drawn.stripRows, 4);
+    drawn.columns[83] = {0, 10};  // rows 332..335: one in band 0, three in band 1
+    int order[kMaxBands];
+    orderBandsByDrawnArea(drawn, 3, order);
+    EXPECT_EQ(std::vector<int>(order, order + 3), (std::vector<int>{1, 0, 2}));
+}
+
+// Skipping frames leaves the animation exactly where drawing them would: frame 1, the
+// frame of the largest zoom, and one a whole animation period later.
+TEST(SkipFrames, GivesTheFrameThatDrawingEveryFrameBeforeItGives) {
+    constexpr uint64_t kLargestZoom = 1261, kAnimationPeriod = 1824 * 16;
+    TestFrame drawn(160, 90);
+    std::vector<uint32_t> frameOne, frameOfLargestZoom;
+    for (uint64_t number = 0; number <= kLargestZoom; ++number) {
+        drawn.render(referenceRenderPath());
+        if (number == 1) frameOne = drawn.colour;
+    }
+    frameOfLargestZoom = drawn.colour;
+    const std::pair<uint64_t, const std::vector<uint32_t>*> cases[] = {
+        {1, &frameOne},
+        {kLargestZoom, &frameOfLargestZoom},
+        {kLargestZoom + kAnimationPeriod, &frameOfLargestZoom}};
+    for (const auto& [skipped, expected] : cases) {
+        TestFrame frame(160, 90);
+        skipFrames(frame.frames, skipped);
+        frame.render(referenceRenderPath());
+        EXPECT_EQ(frame.colour, *expected) << "skipped " << skipped;
+    }
+}
+
+}  // namespace
+}  // namespace quorvel

@@ -1,0 +1,159 @@
+// The makers' models against what they model: exactly, over every float, on a processor of a
+// modelled maker; and the special cases every model shares, on any processor.
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cinttypes>
+#include <cmath>
+#include <thread>
+
+#include "numeric/approx_fingerprint.h"
+#include "numeric/approx_math.h"
+
+namespace quorvel {
+namespace {
+
+TEST(ApproxModel, SpecialCasesFollowTheInstructions) {
+    for (const ApproxModel* model : {&kIntelApprox, &kAmdApprox}) {
+        SCOPED_TRACE(model->name);
+        EXPECT_EQ(modelReciprocalBits(*model, 0x00000000u), 0x7F800000u);      // +0 -> +infinity
+        EXPECT_EQ(modelReciprocalBits(*model, 0x80000001u), 0xFF800000u);      // -denormal -> -infinity
+        EXPECT_EQ(modelReciprocalBits(*model, 0xFF800000u), 0x80000000u);      // -infinity -> -0
+        EXPECT_EQ(modelReciprocalBits(*model, 0x7F800001u), 0x7FC00001u);      // NaN quieted
+        EXPECT_EQ(modelReciprocalBits(*model, 0x7F000000u), 0x00000000u);      // 2^127: flushed
+        EXPECT_EQ(modelReciprocalSqrtBits(*model, 0x80000000u), 0xFF800000u);  // -0 -> -infinity
+        EXPECT_EQ(modelReciprocalSqrtBits(*model, 0xBF800000u), 0xFFC00000u);  // -1 -> default NaN
+        EXPECT_EQ(modelReciprocalSqrtBits(*model, 0x7F800000u), 0x00000000u);  // +infinity -> +0
+        EXPECT_EQ(modelReciprocalSqrtBits(*model, 0xFFC00123u), 0xFFC00123u);  // NaN kept
+        // About 12 bits everywhere in the normal range, both exponent parities.
+        for (const float x : {1.0f, 2.0f, 3.0f, 0.7f, 1e-30f, 5e30f}) {
+            EXPECT_NEAR(modelReciprocal(*model, x) * x, 1.0f, 1.0f / 2048);
+            EXPECT_NEAR(modelReciprocalSqrt(*model, x) * std::sqrt(x), 1.0f, 1.0f / 2048);
+        }
+    }
+}
+
+#if QUORVEL_X86
+
+// The maker whose instructions this processor has, if it is a modelled one.
+const ApproxModel* modelOfThisProcessor() {
+    const uint64_t native = approxFingerprint(kNativeApprox);
+    for (const ApproxModel* model : {&kIntelApprox, &kAmdApprox}) {
+        if (approxFingerprint(*model) == native) return model;
+    }
+    return nullptr;
+}
+
+struct Wrong {
+    uint64_t count = 0;
+    uint32_t first = 0;  // the first input found wrong
+};
+
+void note(Wrong& wrong, uint32_t input) {
+    if (wrong.count++ == 0) wrong.first = input;
+}
+
+// Whether all eight lanes hold `bits`.
+__attribute__((target("avx2"))) bool allEqual(__m256 lanes, uint32_t bits) {
+    const __m256i equal = _mm256_cmpeq_epi32(_mm256_castps_si256(lanes), _mm256_set1_epi32(int(bits)));
+    return _mm256_movemask_epi8(equal) == -1;
+}
+
+__attribute__((target("avx2"))) __m256 eightFrom(uint32_t first) {
+    return _mm256_castsi256_ps(
+        _mm256_add_epi32(_mm256_set1_epi32(int(first)), _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7)));
+}
+
+// Eight inputs from `first`: every form of the instruction against the model's `reciprocal`
+// and `reciprocalSqrt` results, and the eight-lane model against the latter.
+__attribute__((target("avx2"))) bool blockMatches(const ApproxModel& model, uint32_t first,
+                                                  uint32_t reciprocal, uint32_t reciprocalSqrt) {
+    const __m256 x = eightFrom(first);
+    const __m128 low = _mm256_castps256_ps128(x), high = _mm256_extractf128_ps(x, 1);
+    bool matches = allEqual(_mm256_rcp_ps(x), reciprocal) && allEqual(_mm256_rsqrt_ps(x), reciprocalSqrt) &&
+                   allEqual(_mm256_set_m128(_mm_rcp_ps(high), _mm_rcp_ps(low)), reciprocal) &&
+                   allEqual(_mm256_set_m128(_mm_rsqrt_ps(high), _mm_rsqrt_ps(low)), reciprocalSqrt) &&
+                   allEqual(modelReciprocalSqrt8(model, x), reciprocalSqrt);
+    for (uint32_t lane = 0; lane < 8 && matches; lane += 7) {  // the scalar instructions at both ends
+        const float one = floatFromBits(first + lane);
+        matches = bitsOfFloat(approxReciprocal(kNativeApprox, one)) == reciprocal &&
+                  bitsOfFloat(approxReciprocalSqrt(kNativeApprox, one)) == reciprocalSqrt;
+    }
+    return matches;
+}
+
+// One input in every lane of every form, against the scalar model.
+__attribute__((target("avx2"))) bool inputMatches(const ApproxModel& model, uint32_t input) {
+    const uint32_t reciprocal = modelReciprocalBits(model, input);
+    const uint32_t reciprocalSqrt = modelReciprocalSqrtBits(model, input);
+    const __m256 x = _mm256_castsi256_ps(_mm256_set1_epi32(int(input)));
+    const __m128 x4 = _mm256_castps256_ps128(x);
+    return allEqual(_mm256_rcp_ps(x), reciprocal) && allEqual(_mm256_rsqrt_ps(x), reciprocalSqrt) &&
+           allEqual(_mm256_set_m128(_mm_rcp_ps(x4), _mm_rcp_ps(x4)), reciprocal) &&
+           allEqual(_mm256_set_m128(_mm_rsqrt_ps(x4), _mm_rsqrt_ps(x4)), reciprocalSqrt) &&
+           allEqual(modelReciprocalSqrt8(model, x), reciprocalSqrt) &&
+           allEqual(_mm256_set_m128(approxReciprocal4(model, x4), approxReciprocal4(model, x4)),
+                    reciprocal) &&
+           allEqual(_mm256_set_m128(approxReciprocalSqrt4(model, x4), approxReciprocalSqrt4(model, x4)),
+                    reciprocalSqrt) &&
+           bitsOfFloat(approxReciprocal(kNativeApprox, floatFromBits(input))) == reciprocal &&
+           bitsOfFloat(approxReciprocalSqrt(kNativeApprox, floatFromBits(input))) == reciprocalSqrt;
+}
+
+// Inputs [begin, end). A model's result is the same for every input that shares sign,
+// exponent and the top mantissa bits its tables are indexed by, NaNs aside (they keep their
+// payload): so each such bucket takes the scalar and four-lane models once, and every input
+// in it is checked against that with the eight- and four-lane instructions and the
+// eight-lane model, the scalar instructions at both ends of each block of eight. NaNs are
+// checked one by one, scalar model included.
+__attribute__((target("avx2"))) Wrong checkRange(const ApproxModel& model, uint64_t begin, uint64_t end) {
+    const int indexBits = std::max(model.reciprocalIndexBits, model.reciprocalSqrtIndexBits);
+    const uint64_t bucket = uint64_t(1) << (23 - indexBits);
+    Wrong wrong;
+    for (uint64_t first = begin; first < end; first += bucket) {
+        const auto input = uint32_t(first);
+        if (((input >> 23) & 0xFF) == 0xFF) {
+            for (uint64_t i = first; i < first + bucket; ++i) {
+                if (!inputMatches(model, uint32_t(i))) note(wrong, uint32_t(i));
+            }
+            continue;
+        }
+        const uint32_t reciprocal = modelReciprocalBits(model, input);
+        const uint32_t reciprocalSqrt = modelReciprocalSqrtBits(model, input);
+        alignas(16) float four[4];
+        _mm_store_ps(four, approxReciprocal4(model, _mm256_castps256_ps128(eightFrom(input))));
+        for (float lane : four) {
+            if (bitsOfFloat(lane) != reciprocal) note(wrong, input);
+        }
+        _mm_store_ps(four, approxReciprocalSqrt4(model, _mm256_castps256_ps128(eightFrom(input))));
+        for (float lane : four) {
+            if (bitsOfFloat(lane) != reciprocalSqrt) note(wrong, input);
+        }
+        for (uint64_t i = first; i < first + bucket; i += 8) {
+            if (!blockMatches(model, uint32_t(i), reciprocal, reciprocalSqrt)) note(wrong, uint32_t(i));
+        }
+    }
+    return wrong;
+}
+
+// A few seconds on two processors: not repeated in the sanitizer builds.
+TEST(ApproxModelExhaustive, EqualsThisProcessorForEveryInput) {
+    if (!processorHasAvx2()) GTEST_SKIP() << "the eight-lane forms need AVX2";
+    const ApproxModel* model = modelOfThisProcessor();
+    if (model == nullptr) GTEST_SKIP() << "this processor's approximate reciprocals are no measured maker's";
+    constexpr uint64_t kAll = uint64_t(1) << 32;
+    Wrong halves[2];
+    std::thread second([&] { halves[1] = checkRange(*model, kAll / 2, kAll); });
+    halves[0] = checkRange(*model, 0, kAll / 2);
+    second.join();
+    for (const Wrong& wrong : halves) {
+        EXPECT_EQ(wrong.count, 0u) << model->name << " model: " << wrong.count << " wrong; first input "
+                                   << std::hex << wrong.first;
+    }
+}
+
+#endif
+
+}  // namespace
+}  // namespace quorvel
