@@ -17,7 +17,7 @@ namespace {
 constexpr int kWidth = 1910, kHeight = 1070;
 
 struct Canvas {
-    std::vector<uint32_t> colour = std::vector<uint32_t>(size_t(kWidth) * kHeight);
+    std::vector<uint32_t> color = std::vector<uint32_t>(size_t(kWidth) * kHeight);
     std::vector<float> depth = std::vector<float>(size_t(kWidth) * kHeight, kClearDepth);
     Scene scene{};
     Canvas() {
@@ -27,7 +27,7 @@ struct Canvas {
     RasterTarget target(SpanRoutine routine) {
         return {{0, kHeight, 0, kWidth},
                 kWidth,
-                colour.data(),
+                color.data(),
                 depth.data(),
                 &scene.texture,
                 scene.lights,

@@ -4,6 +4,7 @@
 #include <charconv>
 #include <limits>
 
+#include "io/frame_size.h"
 #include "io/quoted_text.h"
 
 namespace quorvel {
@@ -45,19 +46,6 @@ bool parseNumber(const std::string& text, uint64_t& value) {
     }
     const auto [end, code] = std::from_chars(text.data(), text.data() + text.size(), value);
     return code == std::errc() && end == text.data() + text.size();
-}
-
-bool parseSide(const std::string& text, int& side) {
-    uint64_t value = 0;
-    if (!parseNumber(text, value) || value < 2 || value > kMaxImageSide || value % 2 != 0) return false;
-    side = static_cast<int>(value);
-    return true;
-}
-
-bool parseSize(const std::string& text, RenderOptions& options) {
-    const size_t x = text.find('x');
-    return x != std::string::npos && parseSide(text.substr(0, x), options.width) &&
-           parseSide(text.substr(x + 1), options.height);
 }
 
 // "N" or "N-M" with N <= M.
@@ -123,8 +111,8 @@ bool applyValue(const std::string& option, const std::string& value, RenderOptio
         }
         options.textureOut = value;
     } else if (option == "--size") {
-        if (!parseSize(value, options)) {
-            error = "--size wants WxH, both even, from 2 to " + std::to_string(kMaxImageSide) + ", got " +
+        if (!parseFrameSize(value, options.width, options.height)) {
+            error = "--size wants WxH, both even, from 2 to " + std::to_string(kMaxFrameSide) + ", got " +
                     quotedValue(value);
             return false;
         }

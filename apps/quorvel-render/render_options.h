@@ -10,8 +10,6 @@
 
 namespace quorvel {
 
-inline constexpr int kMaxImageSide = 16384;
-
 // Frames first..last, both included.
 struct FrameRange {
     uint64_t first, last;

@@ -130,18 +130,18 @@ void printBench(const RenderOptions& options, const FrameTimes& times, double to
 }
 
 // Everything but the frames' own drawing: saving, streaming, hashing.
-int keepFrame(const RenderOptions& options, uint64_t frame, const uint32_t* colour, FrameStream& stream,
+int keepFrame(const RenderOptions& options, uint64_t frame, const uint32_t* color, FrameStream& stream,
               size_t& nextRange) {
     const size_t pixels = static_cast<size_t>(options.width) * static_cast<size_t>(options.height);
     if (options.hash) {
         std::fprintf(reportStream(options), "frame %" PRIu64 " hash %016" PRIx64 "\n", frame,
-                     frameHash(colour, pixels));
+                     frameHash(color, pixels));
         if (!flushed(reportStream(options))) return failOutput();
     }
     if (!isSaved(options, frame, nextRange)) return 0;
-    if (options.streaming()) return writeStreamFrame(stream, colour) ? 0 : failOutput();
+    if (options.streaming()) return writeStreamFrame(stream, color) ? 0 : failOutput();
     std::string error;
-    if (!writeImage(framePath(options, frame), options.format, colour, options.width, options.height,
+    if (!writeImage(framePath(options, frame), options.format, color, options.width, options.height,
                     options.width, error)) {
         return fail(error);
     }
@@ -156,17 +156,17 @@ int renderFrames(const RenderOptions& options, const Scene& scene) {
 
     const size_t bytes =
         sizeof(uint32_t) * static_cast<size_t>(options.width) * static_cast<size_t>(options.height);
-    auto* colour = static_cast<uint32_t*>(allocatePages(bytes));
+    auto* color = static_cast<uint32_t*>(allocatePages(bytes));
     auto* depth = static_cast<float*>(allocatePages(bytes));
-    if (colour == nullptr || depth == nullptr) {
-        releasePages(colour, bytes);
+    if (color == nullptr || depth == nullptr) {
+        releasePages(color, bytes);
         releasePages(depth, bytes);
         std::fprintf(stderr, "quorvel-render: out of memory for frame buffers of %dx%d\n", options.width,
                      options.height);
         return 1;
     }
     const Viewport viewport = makeViewport(static_cast<uint16_t>(options.width),
-                                           static_cast<uint16_t>(options.height), colour, depth);
+                                           static_cast<uint16_t>(options.height), color, depth);
     FrameState frames = startFrames(scene, viewport);
     skipFrames(frames, options.from);
     const RenderPath path = options.reference ? referenceRenderPath() : fastestRenderPath();
@@ -180,7 +180,7 @@ int renderFrames(const RenderOptions& options, const Scene& scene) {
         const Clock::time_point frameStart = Clock::now();
         renderFrame(scene, viewport, frames, path);
         recordFrameTime(times, secondsSince(frameStart));
-        status = keepFrame(options, options.from + done, colour, stream, nextRange);
+        status = keepFrame(options, options.from + done, color, stream, nextRange);
         showProgress(progress, done + 1, options.frames);
     }
     clearProgress(progress);
@@ -188,7 +188,7 @@ int renderFrames(const RenderOptions& options, const Scene& scene) {
         printBench(options, times, secondsSince(progress.start));
         if (!flushed(reportStream(options))) status = failOutput();
     }
-    releasePages(colour, bytes);
+    releasePages(color, bytes);
     releasePages(depth, bytes);
     return status;
 }

@@ -4,8 +4,10 @@
 
 namespace quorvel {
 
-// Renders and writes what `options` asks for; returns the process exit status
-// (0, or 2 after one line on stderr naming the problem).
+// Renders and writes what `options` asks for; returns the process exit status: 0; 1 after
+// one line on stderr when standard output refused what was written or memory ran out; 2
+// after one line naming the file or folder that could not be written; 141, quietly, when
+// the reader of standard output went away.
 int runRender(const RenderOptions& options);
 
 }  // namespace quorvel

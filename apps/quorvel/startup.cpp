@@ -46,13 +46,13 @@ int startup(const ApproxModel& approx) {
     }
     const size_t bytes = sizeof(uint32_t) * static_cast<size_t>(width) * height;
     // The window's own shared frame, where there is one, spares a copy per frame.
-    uint32_t* colour = windowFrameBuffer();
-    if (colour == nullptr) colour = static_cast<uint32_t*>(allocatePages(bytes));
+    uint32_t* color = windowFrameBuffer();
+    if (color == nullptr) color = static_cast<uint32_t*>(allocatePages(bytes));
     auto* depth = static_cast<float*>(allocatePages(bytes));
-    if (colour == nullptr || depth == nullptr)
+    if (color == nullptr || depth == nullptr)
         return failStartup("out of memory for frame buffers of " + sizeText(width, height));
 
-    shell.viewport = makeViewport(static_cast<uint16_t>(width), static_cast<uint16_t>(height), colour, depth);
+    shell.viewport = makeViewport(static_cast<uint16_t>(width), static_cast<uint16_t>(height), color, depth);
     shell.renderPath = fastestRenderPath();
     loadBuiltInScene(shell.scene);
     prepareScene(shell.scene, approx);

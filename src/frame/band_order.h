@@ -1,6 +1,7 @@
 #pragma once
 
 #include "frame/bands.h"
+#include "raster/drawn_strips.h"
 
 namespace quorvel {
 

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <atomic>
 #include <chrono>
+#include <numeric>
 
 #include "frame/band_order.h"
 #include "frame/drawn_area.h"
@@ -15,8 +16,7 @@ namespace {
 
 // Zoom repeats every kZoomCycleFrames frames and the rotation every 512 from frame 0 on,
 // so the whole animation repeats after their least common multiple.
-constexpr uint64_t kAnimationPeriod = 57 * 512;
-static_assert(kAnimationPeriod % kZoomCycleFrames == 0 && kAnimationPeriod % kFramesPerRotationCycle == 0);
+constexpr uint64_t kAnimationPeriod = std::lcm(uint64_t(kZoomCycleFrames), uint64_t(kFramesPerRotationCycle));
 
 // The frame's bands, handed out one at a time to whichever worker asks next.
 struct BandQueue {

@@ -2,6 +2,8 @@
 
 #include <string>
 
+#include "io/rgb_bytes.h"
+
 namespace quorvel {
 namespace {
 
@@ -10,14 +12,8 @@ void appendText(std::vector<uint8_t>& bytes, const std::string& text) {
 }
 
 void appendPpm(FrameStream& stream, const uint32_t* pixels) {
-    appendText(stream.bytes,
-               "P6\n" + std::to_string(stream.width) + " " + std::to_string(stream.height) + "\n255\n");
-    const size_t count = size_t(stream.width) * size_t(stream.height);
-    for (size_t i = 0; i < count; ++i) {
-        stream.bytes.push_back(static_cast<uint8_t>(pixels[i] >> 16));
-        stream.bytes.push_back(static_cast<uint8_t>(pixels[i] >> 8));
-        stream.bytes.push_back(static_cast<uint8_t>(pixels[i]));
-    }
+    appendText(stream.bytes, ppmHeader(stream.width, stream.height));
+    appendRgb(stream.bytes, pixels, stream.width, stream.height, stream.width);
 }
 
 // BT.601 with 8-bit integer weights, luma 16..235 and chroma 16..240.

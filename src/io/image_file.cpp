@@ -7,25 +7,12 @@
 #include <new>
 #include <vector>
 
+#include "io/rgb_bytes.h"
 #include "io/utf8_path.h"
 #include "io/whole_file.h"
 
 namespace quorvel {
 namespace {
-
-std::vector<uint8_t> toRgb(const uint32_t* pixels, int width, int height, int pitch) {
-    std::vector<uint8_t> rgb(static_cast<size_t>(width) * height * 3);
-    size_t out = 0;
-    for (int y = 0; y < height; ++y) {
-        for (int x = 0; x < width; ++x) {
-            const uint32_t pixel = pixels[static_cast<size_t>(y) * pitch + x];
-            rgb[out++] = static_cast<uint8_t>(pixel >> 16);
-            rgb[out++] = static_cast<uint8_t>(pixel >> 8);
-            rgb[out++] = static_cast<uint8_t>(pixel);
-        }
-    }
-    return rgb;
-}
 
 struct FileSink {
     std::FILE* file;
@@ -45,7 +32,7 @@ bool encode(FileSink& sink, ImageFormat format, const std::vector<uint8_t>& rgb,
     if (format == ImageFormat::Png) {
         return stbi_write_png_to_func(writeToSink, &sink, width, height, 3, rgb.data(), width * 3) != 0;
     }
-    const std::string header = "P6\n" + std::to_string(width) + " " + std::to_string(height) + "\n255\n";
+    const std::string header = ppmHeader(width, height);
     writeToSink(&sink, const_cast<char*>(header.data()), static_cast<int>(header.size()));
     writeToSink(&sink, const_cast<uint8_t*>(rgb.data()), static_cast<int>(rgb.size()));
     return true;
@@ -72,7 +59,8 @@ const char* extensionOf(ImageFormat format) { return format == ImageFormat::Png 
 bool writeImage(const std::string& path, ImageFormat format, const uint32_t* pixels, int width, int height,
                 int pitch, std::string& error) {
     // Converted before the file exists, so that running out of memory here leaves nothing.
-    const std::vector<uint8_t> rgb = toRgb(pixels, width, height, pitch);
+    std::vector<uint8_t> rgb;
+    appendRgb(rgb, pixels, width, height, pitch);
     WholeFile file;
     if (!file.open(path, error)) return false;
     FileSink sink{file.stream(), 0};

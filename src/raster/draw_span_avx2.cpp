@@ -304,8 +304,8 @@ bool staysWithin(const SpanSetup& span, int lane, float bound) {
 }
 
 // Blue, green and red finite and not negative; the fourth lane is never shaded.
-bool isFiniteAndNotNegative(const Vec4& colour) {
-    const __m128 c = _mm_load_ps(colour.lane);
+bool isFiniteAndNotNegative(const Vec4& color) {
+    const __m128 c = _mm_load_ps(color.lane);
     const __m128 inRange =
         _mm_and_ps(_mm_cmpge_ps(c, _mm_setzero_ps()), _mm_cmplt_ps(c, _mm_set1_ps(INFINITY)));
     return (_mm_movemask_ps(inRange) & 0x7) == 0x7;
@@ -396,7 +396,7 @@ inline bool findVisibleBlock(SpanWalk& walk, VisibleBlock& block) {
 // Lights and textures N blocks' nearer pixels and stores them with their depths.
 template <bool general, bool modelled, int N>
 inline void shadeBlocks(const VisibleBlock (&visible)[kMaxBlocks], const int (&at)[kMaxBlocks],
-                        uint32_t* colour, float* depth, const LightLanes (&lights)[kLightCount],
+                        uint32_t* color, float* depth, const LightLanes (&lights)[kLightCount],
                         const RasterTarget& target) {
     PixelBlock blocks[N];
 #pragma GCC unroll kMaxBlocks
@@ -414,15 +414,15 @@ inline void shadeBlocks(const VisibleBlock (&visible)[kMaxBlocks], const int (&a
 #pragma GCC unroll kMaxBlocks
     for (int n = 0; n < N; ++n) {
         // Masked stores are slow; a whole block is blended and stored instead.
-        auto* colourBlock = reinterpret_cast<__m256i*>(colour + at[n]);
+        auto* colorBlock = reinterpret_cast<__m256i*>(color + at[n]);
         const __m256 nearer = visible[n].nearer;
         if (visible[n].remaining >= kLanes) {
             _mm256_storeu_ps(depth + at[n], _mm256_blendv_ps(visible[n].stored, visible[n].z, nearer));
-            _mm256_storeu_si256(colourBlock, _mm256_blendv_epi8(_mm256_loadu_si256(colourBlock), shaded[n],
-                                                                _mm256_castps_si256(nearer)));
+            _mm256_storeu_si256(colorBlock, _mm256_blendv_epi8(_mm256_loadu_si256(colorBlock), shaded[n],
+                                                               _mm256_castps_si256(nearer)));
         } else {
             _mm256_maskstore_ps(depth + at[n], _mm256_castps_si256(nearer), visible[n].z);
-            _mm256_maskstore_epi32(reinterpret_cast<int*>(colourBlock), _mm256_castps_si256(nearer),
+            _mm256_maskstore_epi32(reinterpret_cast<int*>(colorBlock), _mm256_castps_si256(nearer),
                                    shaded[n]);
         }
     }
@@ -433,7 +433,7 @@ void shadeSpan(const SpanSetup& span, const RasterTarget& target) {
     // Broadcast once the first pixel is visible: hidden spans never need them.
     LightLanes lights[kLightCount];
     bool lightsReady = false;
-    uint32_t* colour = target.colorBuffer + span.first;
+    uint32_t* color = target.colorBuffer + span.first;
     float* depth = target.depthBuffer + span.first;
     SpanWalk walk;
     walk.current = _mm256_set_m128(span.normal, span.attributes);
@@ -464,9 +464,9 @@ void shadeSpan(const SpanSetup& span, const RasterTarget& target) {
             lightsReady = true;
         }
         if (pair) {
-            shadeBlocks<general, modelled, 2>(visible, at, colour, depth, lights, target);
+            shadeBlocks<general, modelled, 2>(visible, at, color, depth, lights, target);
         } else {
-            shadeBlocks<general, modelled, 1>(visible, at, colour, depth, lights, target);
+            shadeBlocks<general, modelled, 1>(visible, at, color, depth, lights, target);
         }
     }
 }

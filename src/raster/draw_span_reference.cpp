@@ -36,9 +36,9 @@ inline __m128 lightPixel(__m128 normal, const Light* lights, const ApproxModel& 
         highlight = _mm_mul_ps(highlight, highlight);
         highlight = _mm_mul_ps(highlight, highlight);
         highlight = _mm_mul_ps(highlight, highlight);
-        const __m128 colour = _mm_add_ps(_mm_mul_ps(d, _mm_load_ps(light.diffuse.lane)),
-                                         _mm_mul_ps(highlight, _mm_load_ps(light.specular.lane)));
-        accumulated = _mm_max_ps(accumulated, colour);
+        const __m128 color = _mm_add_ps(_mm_mul_ps(d, _mm_load_ps(light.diffuse.lane)),
+                                        _mm_mul_ps(highlight, _mm_load_ps(light.specular.lane)));
+        accumulated = _mm_max_ps(accumulated, color);
     }
     return _mm_min_ps(accumulated, _mm_set1_ps(255.0f));
 }
@@ -66,7 +66,7 @@ inline __m128 sampleTexture(__m128 attributes, const Texture& texture) {
 }
 
 // Round to nearest even, shift right by 8 as unsigned, saturate through 16 then 8 bits.
-inline uint32_t packColour(__m128 light, __m128 texel) {
+inline uint32_t packColor(__m128 light, __m128 texel) {
     const __m128i scaled = _mm_srli_epi32(_mm_cvtps_epi32(_mm_mul_ps(light, texel)), 8);
     const __m128i words = _mm_packs_epi32(scaled, scaled);
     return static_cast<uint32_t>(_mm_cvtsi128_si32(_mm_packus_epi16(words, words)));
@@ -77,7 +77,7 @@ inline uint32_t packColour(__m128 light, __m128 texel) {
 void drawSpanReference(int row, const SpanEnd& endA, const SpanEnd& endB, const RasterTarget& target) {
     SpanSetup span;
     if (!setUpSpan(row, endA, endB, target.band, target.rowPitch, span)) return;
-    uint32_t* colour = target.colorBuffer + span.first;
+    uint32_t* color = target.colorBuffer + span.first;
     float* depth = target.depthBuffer + span.first;
     __m128 attributes = span.attributes;
     __m128 normal = span.normal;
@@ -85,8 +85,8 @@ void drawSpanReference(int row, const SpanEnd& endA, const SpanEnd& endB, const 
         const float z = _mm_cvtss_f32(_mm_shuffle_ps(attributes, attributes, _MM_SHUFFLE(2, 2, 2, 2)));
         if (z < depth[i]) {  // NaN on either side fails
             depth[i] = z;
-            colour[i] = packColour(lightPixel(normal, target.lights, *target.approx),
-                                   sampleTexture(attributes, *target.texture));
+            color[i] = packColor(lightPixel(normal, target.lights, *target.approx),
+                                 sampleTexture(attributes, *target.texture));
         }
         attributes = _mm_add_ps(attributes, span.attributeStep);
         normal = _mm_add_ps(normal, span.normalStep);

@@ -61,10 +61,7 @@ void noteSpan(int row, int x0, int x1, const RasterTarget& target) {
     const int left = std::max<int>(std::min(x0, x1), band.left);
     const int right = std::min<int>(std::max(x0, x1), band.right);
     if (row < band.top || left >= right) return;
-    const int index = std::min(row / target.drawn->stripRows, kMaxStrips - 1);
-    ColumnSpan& strip = target.drawn->columns[index];
-    strip.left = static_cast<int16_t>(std::min<int>(strip.left, left));
-    strip.right = static_cast<int16_t>(std::max<int>(strip.right, right));
+    widenStrip(*target.drawn, row, left, right);
 }
 
 // Walks rows [first, last) between the long and the short edge. Rows above the band only

@@ -4,6 +4,7 @@
 
 #include "numeric/pixel_rect.h"
 #include "numeric/vector_types.h"
+#include "raster/drawn_strips.h"
 #include "scene/scene.h"
 
 namespace quorvel {
@@ -31,27 +32,6 @@ struct SpanEnd {
     int x;
     SpanAttributes attributes;
     Vec4 normal;
-};
-
-// Columns left..right-1; empty when left >= right.
-struct ColumnSpan {
-    int16_t left, right;
-};
-
-inline constexpr int kMaxStrips = 256;
-
-// Rows a strip holds when a frame `height` rows tall is cut into at most kMaxStrips strips.
-inline int stripRowsFor(int height) {
-    return height > kMaxStrips ? (height + kMaxStrips - 1) / kMaxStrips : 1;
-}
-
-// Where spans fell: for each strip of `stripRows` rows from the frame's top, the columns its
-// spans covered. Each band worker widens a record of its own, on cache lines of its own, so
-// the two never write to the same line.
-struct alignas(64) DrawnStrips {
-    int rows;  // the frame's height
-    int stripRows;
-    ColumnSpan columns[kMaxStrips];
 };
 
 struct RasterTarget;

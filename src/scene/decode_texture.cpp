@@ -8,8 +8,8 @@ void decodeTexture(Scene& scene) {
         const int p = kTexelCount - 1 - t;
         const uint8_t byte = scene.image[p / 2];
         const int index = (p % 2 == 0) ? (byte >> 4) : (byte & 0x0F);
-        const PaletteEntry& colour = scene.palette[index];
-        scene.texture.texels[t] = uint32_t{colour[0]} | uint32_t{colour[1]} << 8 | uint32_t{colour[2]} << 16;
+        const PaletteEntry& color = scene.palette[index];
+        scene.texture.texels[t] = uint32_t{color[0]} | uint32_t{color[1]} << 8 | uint32_t{color[2]} << 16;
     }
 }
 

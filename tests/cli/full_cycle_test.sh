@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
-# The whole zoom cycle drawn by the fast path, whose band boundary follows the work, hashes
-# exactly as the reference path on the literal halves, at sizes where the boundary moves far:
-# portrait, a band height that is odd, and tiny.
+# The whole zoom cycle drawn by the fast path, by two workers taking 32 bands in turn, hashes
+# exactly as the reference path on the literal halves, at sizes where the bands' rows fall
+# differently: portrait, a height that leaves bands of unequal rows, and tiny.
 #   full_cycle_test.sh QUORVEL_RENDER
 set -u
 source "$(dirname "$0")/../checks.sh"

@@ -79,10 +79,10 @@ int findFrame(const std::vector<uint32_t>& shot, int width, int height,
     static Scene scene;
     quorvel::loadBuiltInScene(scene);
     quorvel::prepareScene(scene, approx);
-    std::vector<uint32_t> colour(shot.size()), previous(shot.size(), 0);
+    std::vector<uint32_t> color(shot.size()), previous(shot.size(), 0);
     std::vector<float> depth(shot.size());
     const quorvel::Viewport viewport =
-        quorvel::makeViewport(uint16_t(width), uint16_t(height), colour.data(), depth.data());
+        quorvel::makeViewport(uint16_t(width), uint16_t(height), color.data(), depth.data());
     quorvel::FrameState frames = quorvel::startFrames(scene, viewport);
     long fewest = long(shot.size());
     int closest = -1;
@@ -92,7 +92,7 @@ int findFrame(const std::vector<uint32_t>& shot, int width, int height,
         long differing = 0;
         bool rowsOfTheFrameBefore = false;
         for (size_t row = 0; row < size_t(height); ++row) {
-            const long difference = rowDifference(shot, colour, row, width);
+            const long difference = rowDifference(shot, color, row, width);
             if (difference != 0 && frame > 0 && rowDifference(shot, previous, row, width) == 0) {
                 rowsOfTheFrameBefore = true;
             } else {
@@ -105,7 +105,7 @@ int findFrame(const std::vector<uint32_t>& shot, int width, int height,
             torn = rowsOfTheFrameBefore;
         }
         if (differing == 0) break;
-        previous = colour;
+        previous = color;
     }
     std::printf("closest frame %d%s, %ld pixels differ\n", closest,
                 torn ? " (caught after the frame before)" : "", fewest);

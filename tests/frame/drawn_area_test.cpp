@@ -36,7 +36,7 @@ void expectStacked(const ChangedArea& area, int width, int height) {
 // pixel outside what the frame itself drew must hold the clear values.
 TEST(ChangedArea, HoldsEverythingAFrameDrawsOrClears) {
     TestFrame frame(322, 182);
-    std::vector<uint32_t> shown(frame.colour.size(), 0);
+    std::vector<uint32_t> shown(frame.color.size(), 0);
     for (int f = 0; f < kZoomCycleFrames; ++f) {
         const ChangedArea changed = frame.render(fastestRenderPath());
         const ChangedArea drawn = changedBetween(frame.frames.drawn, frame.frames.drawn);
@@ -44,16 +44,16 @@ TEST(ChangedArea, HoldsEverythingAFrameDrawsOrClears) {
         for (int y = 0; y < 182; ++y) {
             for (int x = 0; x < 322; ++x) {
                 const size_t i = size_t(y) * 322 + size_t(x);
-                if (frame.colour[i] != shown[i] && f > 0) {
+                if (frame.color[i] != shown[i] && f > 0) {
                     ASSERT_TRUE(inside(changed, x, y)) << "frame " << f << " at " << x << "," << y;
                 }
                 if (!inside(drawn, x, y)) {
-                    ASSERT_EQ(frame.colour[i], 0u) << "frame " << f << " at " << x << "," << y;
+                    ASSERT_EQ(frame.color[i], 0u) << "frame " << f << " at " << x << "," << y;
                     ASSERT_EQ(frame.depth[i], kClearDepth) << "frame " << f << " at " << x << "," << y;
                 }
             }
         }
-        shown = frame.colour;
+        shown = frame.color;
     }
 }
 
@@ -68,7 +68,7 @@ TEST(ChangedArea, IsTheWholeFrameBeforeTheFirstAndNothingWhenNothingWasDrawn) {
     frame.scene.faces.clear();
     frame.render(fastestRenderPath());
     EXPECT_EQ(changedBetween(frame.frames.drawn, frame.frames.drawn).count, 0);
-    EXPECT_TRUE(std::all_of(frame.colour.begin(), frame.colour.end(), [](uint32_t p) { return p == 0; }));
+    EXPECT_TRUE(std::all_of(frame.color.begin(), frame.color.end(), [](uint32_t p) { return p == 0; }));
 }
 
 // A wedge of one-row strips, each 10 pixels wider than the one above: every row alone wastes

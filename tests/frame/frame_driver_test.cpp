@@ -45,12 +45,12 @@ TEST(RenderFrame, TwoBandsMeetWithoutASeam) {
     TestFrame frame(320, 240);
     skipFrames(frame.frames, 140);
     frame.render(fastestRenderPath());
-    const auto colour = frame.colour;
+    const auto color = frame.color;
     const auto depth = frame.depth;
-    ASSERT_GT(std::count(colour.begin(), colour.end(), 0u), 0);
-    ASSERT_LT(std::count(colour.begin(), colour.end(), 0u), long(colour.size()));
+    ASSERT_GT(std::count(color.begin(), color.end(), 0u), 0);
+    ASSERT_LT(std::count(color.begin(), color.end(), 0u), long(color.size()));
 
-    fillBuffer(frame.viewport.colorBuffer, frame.colour.size(), 0);
+    fillBuffer(frame.viewport.colorBuffer, frame.color.size(), 0);
     fillBuffer(reinterpret_cast<uint32_t*>(frame.viewport.depthBuffer), frame.depth.size(), kClearDepthBits);
     // The frame just drawn again as one band: the scale and mesh are still the frame's.
     renderBand({{0, 240, 0, 320},
@@ -60,7 +60,7 @@ TEST(RenderFrame, TwoBandsMeetWithoutASeam) {
                 &frame.viewport,
                 drawSpanReference,
                 nullptr});
-    EXPECT_EQ(frame.colour, colour);
+    EXPECT_EQ(frame.color, color);
     EXPECT_EQ(frame.depth, depth);
 }
 
@@ -70,8 +70,8 @@ TEST(RenderFrame, LeavesTheFourthByteZeroAndRepeatsExactly) {
         first.render(fastestRenderPath());
         second.render(referenceRenderPath());
         ASSERT_TRUE(
-            std::all_of(first.colour.begin(), first.colour.end(), [](uint32_t p) { return p >> 24 == 0; }));
-        ASSERT_EQ(first.colour, second.colour) << "frame " << i;
+            std::all_of(first.color.begin(), first.color.end(), [](uint32_t p) { return p >> 24 == 0; }));
+        ASSERT_EQ(first.color, second.color) << "frame " << i;
         ASSERT_EQ(first.depth, second.depth) << "frame " << i;
     }
 }
@@ -83,12 +83,12 @@ TEST(RenderFrame, WholeCycleMatchesTheReferenceAtTwoSizes) {
     for (const auto& [width, height] : {std::pair{322, 182}, std::pair{640, 360}}) {
         TestFrame fast(width, height), reference(width, height);
         for (int frame = 0; frame < kZoomCycleFrames; ++frame) {
-            std::fill(reference.colour.begin(), reference.colour.end(), 0xDEADBEEFu);
+            std::fill(reference.color.begin(), reference.color.end(), 0xDEADBEEFu);
             std::fill(reference.depth.begin(), reference.depth.end(), 0.0f);
             reference.frames.drawn = startDrawnStrips(width, height, true);
             fast.render(fastestRenderPath());
             reference.render(referenceRenderPath());
-            ASSERT_EQ(fast.colour, reference.colour) << width << "x" << height << " frame " << frame;
+            ASSERT_EQ(fast.color, reference.color) << width << "x" << height << " frame " << frame;
             ASSERT_EQ(fast.depth, reference.depth) << width << "x" << height << " frame " << frame;
         }
     }
@@ -103,9 +103,9 @@ TEST(RenderFrame, AMeshInTheTopHalfLeavesTheBottomHalfClear) {
     frame.frames = startFrames(frame.scene, frame.viewport);
     frame.render(fastestRenderPath());
 
-    const auto middle = std::next(frame.colour.begin(), 64 * 24);
-    EXPECT_TRUE(std::any_of(frame.colour.begin(), middle, [](uint32_t p) { return p != 0; }));
-    EXPECT_TRUE(std::all_of(middle, frame.colour.end(), [](uint32_t p) { return p == 0; }));
+    const auto middle = std::next(frame.color.begin(), 64 * 24);
+    EXPECT_TRUE(std::any_of(frame.color.begin(), middle, [](uint32_t p) { return p != 0; }));
+    EXPECT_TRUE(std::all_of(middle, frame.color.end(), [](uint32_t p) { return p == 0; }));
     EXPECT_TRUE(std::all_of(std::next(frame.depth.begin(), 64 * 24), frame.depth.end(),
                             [](float d) { return d == kClearDepth; }));
 }
@@ -123,7 +123,7 @@ TEST(RenderFrame, AnyCutIntoBandsDrawsTheReferenceFrame) {
         for (size_t i = 0; i < std::size(counts); ++i) {
             // Odd counts drawn here top to bottom, the rest by the workers in their order.
             cut[i].render({fastestRenderPath().spanRoutine, counts[i], counts[i] % 2 == 0});
-            ASSERT_EQ(cut[i].colour, reference.colour) << counts[i] << " bands, frame " << frame;
+            ASSERT_EQ(cut[i].color, reference.color) << counts[i] << " bands, frame " << frame;
             ASSERT_EQ(cut[i].depth, reference.depth) << counts[i] << " bands, frame " << frame;
         }
     }
@@ -160,9 +160,9 @@ TEST(SkipFrames, GivesTheFrameThatDrawingEveryFrameBeforeItGives) {
     std::vector<uint32_t> frameOne, frameOfLargestZoom;
     for (uint64_t number = 0; number <= kLargestZoom; ++number) {
         drawn.render(referenceRenderPath());
-        if (number == 1) frameOne = drawn.colour;
+        if (number == 1) frameOne = drawn.color;
     }
-    frameOfLargestZoom = drawn.colour;
+    frameOfLargestZoom = drawn.color;
     const std::pair<uint64_t, const std::vector<uint32_t>*> cases[] = {
         {1, &frameOne},
         {kLargestZoom, &frameOfLargestZoom},
@@ -171,7 +171,7 @@ TEST(SkipFrames, GivesTheFrameThatDrawingEveryFrameBeforeItGives) {
         TestFrame frame(160, 90);
         skipFrames(frame.frames, skipped);
         frame.render(referenceRenderPath());
-        EXPECT_EQ(frame.colour, *expected) << "skipped " << skipped;
+        EXPECT_EQ(frame.color, *expected) << "skipped " << skipped;
     }
 }
 

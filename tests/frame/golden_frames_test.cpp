@@ -42,7 +42,7 @@ std::vector<uint32_t> renderFrameNumber(int width, int height, int number, const
     TestFrame frame(width, height, approx);
     skipFrames(frame.frames, uint64_t(number));
     frame.render(path);
-    return frame.colour;
+    return frame.color;
 }
 
 uint64_t hashOf(const std::vector<uint32_t>& frame) { return frameHash(frame.data(), frame.size()); }
@@ -117,12 +117,12 @@ void expectGoldenHashes(const GoldenHashes& golden, const ApproxModel& approx, c
             skipFrames(frame.frames, uint64_t(number - next));
             frame.render(path);
             next = number + 1;
-            if (hashOf(frame.colour) == hash) continue;
+            if (hashOf(frame.color) == hash) continue;
             const std::string name = std::to_string(width) + "x" + std::to_string(height) + "-" +
                                      std::to_string(number) + "-" + approx.name;
             ADD_FAILURE() << "frame " << number << " at " << width << "x" << height << " with --approx "
                           << approx.name << " hashes differently; the frame drawn is in "
-                          << keepMismatch("frame-" + name + "-got.png", frame.colour, width, height);
+                          << keepMismatch("frame-" + name + "-got.png", frame.color, width, height);
         }
     }
 }

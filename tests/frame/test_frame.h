@@ -11,15 +11,15 @@ namespace quorvel {
 // programs set them up.
 struct TestFrame {
     Scene scene{};
-    std::vector<uint32_t> colour;
+    std::vector<uint32_t> color;
     std::vector<float> depth;
     Viewport viewport;
     FrameState frames;
 
     TestFrame(int width, int height, const ApproxModel& approx = defaultApprox())
-        : colour(size_t(width) * size_t(height)),
+        : color(size_t(width) * size_t(height)),
           depth(size_t(width) * size_t(height)),
-          viewport(makeViewport(uint16_t(width), uint16_t(height), colour.data(), depth.data())) {
+          viewport(makeViewport(uint16_t(width), uint16_t(height), color.data(), depth.data())) {
         loadBuiltInScene(scene);
         prepareScene(scene, approx);
         frames = startFrames(scene, viewport);

@@ -10,7 +10,7 @@ TEST(RenderFrame, DrawsBandsItselfWhenNoWorkerStarts) {
     for (int frame = 0; frame < 200; frame += 1) {
         threaded.render(fastestRenderPath());
         reference.render(referenceRenderPath());
-        ASSERT_EQ(threaded.colour, reference.colour) << "frame " << frame;
+        ASSERT_EQ(threaded.color, reference.color) << "frame " << frame;
     }
 }
 

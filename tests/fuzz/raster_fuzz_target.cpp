@@ -44,26 +44,26 @@ struct Reader {
 // Colour and depth words with guard zones on both sides, every word starting marked.
 struct GuardedFrame {
     int width, height;
-    std::vector<uint32_t> colour, depth;
+    std::vector<uint32_t> color, depth;
 
     GuardedFrame(int w, int h)
         : width(w),
           height(h),
-          colour(size_t(w) * h + 2 * kGuardWords, kUntouched),
+          color(size_t(w) * h + 2 * kGuardWords, kUntouched),
           depth(size_t(w) * h + 2 * kGuardWords, kUntouched) {
-        std::fill_n(colour.begin(), kGuardWords, kGuard);
-        std::fill_n(colour.end() - kGuardWords, kGuardWords, kGuard);
+        std::fill_n(color.begin(), kGuardWords, kGuard);
+        std::fill_n(color.end() - kGuardWords, kGuardWords, kGuard);
         std::fill_n(depth.begin(), kGuardWords, kGuard);
         std::fill_n(depth.end() - kGuardWords, kGuardWords, kGuard);
     }
-    uint32_t* colourPixels() { return colour.data() + kGuardWords; }
+    uint32_t* colorPixels() { return color.data() + kGuardWords; }
     float* depthPixels() { return reinterpret_cast<float*>(depth.data() + kGuardWords); }
 
     // Fails unless guards hold and only pixels inside the band and its recorded strips
     // changed.
     void check(const PixelRect& band, const DrawnStrips& drawn) const {
         for (size_t i = 0; i < kGuardWords; ++i) {
-            if (colour[i] != kGuard || depth[i] != kGuard || colour[colour.size() - 1 - i] != kGuard ||
+            if (color[i] != kGuard || depth[i] != kGuard || color[color.size() - 1 - i] != kGuard ||
                 depth[depth.size() - 1 - i] != kGuard) {
                 std::abort();
             }
@@ -74,7 +74,7 @@ struct GuardedFrame {
                 const ColumnSpan strip = inBand ? drawn.columns[y / drawn.stripRows] : ColumnSpan{};
                 const bool inStrip = inBand && x >= strip.left && x < strip.right;
                 const size_t i = kGuardWords + size_t(y) * width + x;
-                if (!inStrip && (colour[i] != kUntouched || depth[i] != kUntouched)) std::abort();
+                if (!inStrip && (color[i] != kUntouched || depth[i] != kUntouched)) std::abort();
             }
         }
     }
@@ -126,15 +126,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     DrawnStrips drawn = startDrawnStrips(width, height, false);
     const RasterTarget referenceTarget = {band,
                                           width,
-                                          reference.colourPixels(),
+                                          reference.colorPixels(),
                                           reference.depthPixels(),
                                           &scene.texture,
                                           scene.lights,
                                           scene.approx,
                                           drawSpanReference,
                                           &drawn};
-    const RasterTarget fastTarget = {band,           width,        fast.colourPixels(), fast.depthPixels(),
-                                     &scene.texture, scene.lights, scene.approx,        fastest,
+    const RasterTarget fastTarget = {band,           width,        fast.colorPixels(), fast.depthPixels(),
+                                     &scene.texture, scene.lights, scene.approx,       fastest,
                                      &drawn};
     for (int t = 0; t < count; ++t) {
         drawTriangle(triangles[t][0], triangles[t][1], triangles[t][2], referenceTarget);
@@ -142,6 +142,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     }
     reference.check(band, drawn);
     fast.check(band, drawn);
-    if (reference.colour != fast.colour || reference.depth != fast.depth) std::abort();
+    if (reference.color != fast.color || reference.depth != fast.depth) std::abort();
     return 0;
 }

@@ -56,11 +56,11 @@ TEST(DrawSpan, StopsBeforeTheRightEdgeAndKeepsTheLeftColumns) {
 TEST(DrawSpan, EqualDepthDoesNotOverwrite) {
     RasterCanvas canvas(8, 1);
     drawSpanReference(0, spanEndAt(0, 0, 0, 5), spanEndAt(8, 0, 0, 5), canvas.whole(drawSpanReference));
-    const auto before = canvas.colour;
+    const auto before = canvas.color;
     const Vec4 away = {{0.0f, 0.0f, -1.0f, 0.0f}};
     drawSpanReference(0, spanEndAt(0, 0, 0, 5, away), spanEndAt(8, 0, 0, 5, away),
                       canvas.whole(drawSpanReference));
-    EXPECT_EQ(canvas.colour, before);
+    EXPECT_EQ(canvas.color, before);
 }
 
 TEST(DrawSpan, LightsPaletteZeroFullyAndBacksInDarkness) {

@@ -61,7 +61,7 @@ TEST(DrawTriangle, SlotOrderDoesNotChangeThePixels) {
             RasterCanvas canvas(64, 64);
             drawTriangle(triangle[order[0]], triangle[order[1]], triangle[order[2]],
                          canvas.whole(drawSpanReference));
-            EXPECT_EQ(canvas.colour, reference.colour);
+            EXPECT_EQ(canvas.color, reference.color);
             EXPECT_EQ(canvas.depth, reference.depth);
         }
     }

@@ -15,13 +15,13 @@ namespace quorvel {
 struct RasterCanvas {
     int width;
     int height;
-    std::vector<uint32_t> colour;
+    std::vector<uint32_t> color;
     std::vector<float> depth;
     std::unique_ptr<Texture> texture = std::make_unique<Texture>();
     Light lights[kLightCount];
 
     RasterCanvas(int w, int h)
-        : width(w), height(h), colour(size_t(w) * h, 0), depth(size_t(w) * h, kClearDepth) {
+        : width(w), height(h), color(size_t(w) * h, 0), depth(size_t(w) * h, kClearDepth) {
         static const Scene scene = [] {
             Scene prepared{};
             loadBuiltInScene(prepared);
@@ -33,11 +33,11 @@ struct RasterCanvas {
     }
 
     RasterTarget target(PixelRect band, SpanRoutine routine) {
-        return {band,    width,  colour.data(), depth.data(), texture.get(), lights, &defaultApprox(),
+        return {band,    width,  color.data(), depth.data(), texture.get(), lights, &defaultApprox(),
                 routine, nullptr};
     }
     RasterTarget whole(SpanRoutine routine) { return target({0, height, 0, width}, routine); }
-    uint32_t pixel(int x, int y) const { return colour[size_t(y) * width + x]; }
+    uint32_t pixel(int x, int y) const { return color[size_t(y) * width + x]; }
     float depthAt(int x, int y) const { return depth[size_t(y) * width + x]; }
 };
 

@@ -54,7 +54,7 @@ void expectSameSpans(std::mt19937& random, const Light (&lights)[kLightCount], i
         // Earlier spans leave depths behind, so later ones pass in places and fail in others.
         drawSpanReference(row, a, b, reference.target(band, drawSpanReference));
         drawSpanAvx2(row, a, b, fast.target(band, drawSpanAvx2));
-        ASSERT_EQ(fast.colour, reference.colour) << "span " << i << " from " << start << " length " << length;
+        ASSERT_EQ(fast.color, reference.color) << "span " << i << " from " << start << " length " << length;
         ASSERT_TRUE(sameBits(fast.depth, reference.depth)) << "span " << i;
         if (i % 500 == 499) {
             std::fill(reference.depth.begin(), reference.depth.end(), kClearDepth);

@@ -8,7 +8,7 @@
 namespace quorvel {
 namespace {
 
-uint32_t paletteColour(const Scene& scene, int index) {
+uint32_t paletteColor(const Scene& scene, int index) {
     const PaletteEntry& entry = scene.palette[index];
     return uint32_t{entry[0]} | uint32_t{entry[1]} << 8 | uint32_t{entry[2]} << 16;
 }
@@ -21,11 +21,11 @@ TEST(DecodeTexture, TurnsTheStoredPictureUpright) {
     scene.image[kImageBytes - 1] = 0x3C;  // pixel 16382 = 3, pixel 16383 (low nibble) = 12
     decodeTexture(scene);
 
-    EXPECT_EQ(scene.texture.texels[0], paletteColour(scene, 12));
-    EXPECT_EQ(scene.texture.texels[1], paletteColour(scene, 3));
-    EXPECT_EQ(scene.texture.texels[kTexelCount - 2], paletteColour(scene, 10));
-    EXPECT_EQ(scene.texture.texels[kTexelCount - 1], paletteColour(scene, 5));
-    EXPECT_EQ(scene.texture.texels[100], paletteColour(scene, 0));
+    EXPECT_EQ(scene.texture.texels[0], paletteColor(scene, 12));
+    EXPECT_EQ(scene.texture.texels[1], paletteColor(scene, 3));
+    EXPECT_EQ(scene.texture.texels[kTexelCount - 2], paletteColor(scene, 10));
+    EXPECT_EQ(scene.texture.texels[kTexelCount - 1], paletteColor(scene, 5));
+    EXPECT_EQ(scene.texture.texels[100], paletteColor(scene, 0));
 }
 
 TEST(DecodeTexture, BuiltInPictureHasItsFrameApexAtTheTopCentre) {

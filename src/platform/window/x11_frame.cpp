@@ -89,7 +89,7 @@ const char* className(int visualClass) {
     }
 }
 
-bool showsColoursDirectly(int visualClass) { return visualClass == TrueColor || visualClass == DirectColor; }
+bool showsColorsDirectly(int visualClass) { return visualClass == TrueColor || visualClass == DirectColor; }
 
 // An 8-bit channel value widened or narrowed to `mask`'s bits and placed under it.
 ChannelLookup lookupFor(unsigned long mask) {
@@ -246,7 +246,7 @@ bool chooseX11Visual(std::string& error) {
     const int defaultClass = found != nullptr && count > 0 ? found->c_class : TrueColor;
     const int defaultDepth = DefaultDepth(display, screen);
     if (found != nullptr) XFree(found);
-    bool chosen = showsColoursDirectly(defaultClass);
+    bool chosen = showsColorsDirectly(defaultClass);
     if (!chosen) {
         wanted.screen = screen;
         wanted.c_class = TrueColor;
@@ -291,7 +291,7 @@ bool openX11Frame(SDL_Window* window, int width, int height, std::string& error)
     wanted.visualid = XVisualIDFromVisual(attributes.visual);
     int count = 0;
     XVisualInfo* visual = XGetVisualInfo(display, VisualIDMask, &wanted, &count);
-    const bool direct = visual != nullptr && count > 0 && showsColoursDirectly(visual->c_class);
+    const bool direct = visual != nullptr && count > 0 && showsColorsDirectly(visual->c_class);
     if (visual != nullptr) XFree(visual);
     if (!direct) {
         error = "the window's X visual cannot show the picture";

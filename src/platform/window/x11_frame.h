@@ -11,8 +11,9 @@ namespace quorvel {
 
 // Our frames on an X11 window, whatever the visual. Where the visual's pixels are ours
 // (32 bits, red in bits 16..23, blue in 0..7) and the server has MIT-SHM, the frame is
-// drawn straight into memory the server reads, and presenting it costs one XShmPutImage.
-// Other TrueColor and DirectColor visuals get each changed pixel converted.
+// drawn straight into memory the server reads, and presenting it costs one XShmPutImage a
+// changed rectangle and a wait for the server's completion before the next frame is drawn
+// into it. Other TrueColor and DirectColor visuals get each changed pixel converted.
 
 // Picks the visual the window will be created with: the default one when it is TrueColor
 // or DirectColor, else the deepest TrueColor visual the screen offers. False with `error`
