@@ -28,7 +28,7 @@ struct WorkerTimes {
     double wait = 0.0;
 };
 
-FrameTimes timeCycle(const Scene& scene, const Canvas& canvas, int frames, const RenderPath& path,
+FrameTimes timeCycle(const PreparedScene& scene, const Canvas& canvas, int frames, const RenderPath& path,
                      WorkerTimes& workers) {
     FrameTimes times = makeFrameTimes();
     FrameState state = startFrames(scene, canvas.viewport);
@@ -44,7 +44,8 @@ FrameTimes timeCycle(const Scene& scene, const Canvas& canvas, int frames, const
     return times;
 }
 
-int countDifferingFrames(const Scene& scene, const Canvas& fast, const Canvas& reference, int frames) {
+int countDifferingFrames(const PreparedScene& scene, const Canvas& fast, const Canvas& reference,
+                         int frames) {
     FrameState fastState = startFrames(scene, fast.viewport);
     FrameState referenceState = startFrames(scene, reference.viewport);
     int differing = 0;
@@ -68,9 +69,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "frame_bench: frames must be at least 1\n");
         return 2;
     }
-    static Scene scene;
-    loadBuiltInScene(scene);
-    prepareScene(scene);
+    static const PreparedScene scene = prepareBuiltInScene();
     Canvas fast, reference;
     if (!fast.allocate(width, height) || !reference.allocate(width, height)) {
         std::fprintf(stderr, "frame_bench: cannot allocate frame buffers\n");

@@ -33,9 +33,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "frame_cost_bench: first must be 0 or more, count and draws at least 1\n");
         return 2;
     }
-    static Scene scene;
-    loadBuiltInScene(scene);
-    prepareScene(scene);
+    static const PreparedScene scene = prepareBuiltInScene();
     Canvas canvas;
     if (!canvas.allocate(width, height)) {
         std::fprintf(stderr, "frame_cost_bench: cannot allocate frame buffers\n");

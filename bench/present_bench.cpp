@@ -15,6 +15,9 @@ namespace {
 
 constexpr int kWidth = 1910, kHeight = 1070;
 
+// The benchmarks' one window, open while they run.
+quorvel::DesktopWindow* window = nullptr;
+
 // Arg: 0 the whole frame changes, 1 the middle quarter.
 void presentPixels(benchmark::State& state, uint32_t* pixels) {
     std::fill_n(pixels, size_t(kWidth) * kHeight, 0x00406080u);
@@ -22,9 +25,9 @@ void presentPixels(benchmark::State& state, uint32_t* pixels) {
     const auto quarter = quorvel::changedAreaOf({kHeight / 4, kHeight * 3 / 4, kWidth / 4, kWidth * 3 / 4});
     const quorvel::ChangedArea& changed = state.range(0) == 0 ? whole : quarter;
     std::string error;
-    quorvel::present(pixels, kWidth, kHeight, whole, error);
+    quorvel::present(*window, pixels, kWidth, kHeight, whole, error);
     for (auto _ : state) {
-        quorvel::present(pixels, kWidth, kHeight, changed, error);
+        quorvel::present(*window, pixels, kWidth, kHeight, changed, error);
         pixels[size_t(kHeight / 2) * kWidth + kWidth / 2] ^= 0xFFu;
     }
 }
@@ -38,11 +41,12 @@ BENCHMARK(presentCopied)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->MinTime
 
 // From the window's shared frame, as the program presents.
 void presentShared(benchmark::State& state) {
-    if (quorvel::windowFrameBuffer() == nullptr) {
+    uint32_t* shared = quorvel::sharedPixels(*window);
+    if (shared == nullptr) {
         state.SkipWithError("no shared frame on this display");
         return;
     }
-    presentPixels(state, quorvel::windowFrameBuffer());
+    presentPixels(state, shared);
 }
 BENCHMARK(presentShared)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->MinTime(2.0);
 
@@ -52,12 +56,12 @@ int main(int argc, char** argv) {
     quorvel::ScreenSize screen{};
     std::string error;
     if (!quorvel::openDisplay(screen, error) ||
-        !quorvel::openWindow(kWidth, kHeight, "present bench", error)) {
+        (window = quorvel::openWindow(kWidth, kHeight, "present bench", error)) == nullptr) {
         std::fprintf(stderr, "present_bench: cannot open a window: %s\n", error.c_str());
         return 1;
     }
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
-    quorvel::closeWindow();
+    quorvel::closeWindow(window);
     return 0;
 }

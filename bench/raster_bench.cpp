@@ -19,11 +19,8 @@ constexpr int kWidth = 1910, kHeight = 1070;
 struct Canvas {
     std::vector<uint32_t> color = std::vector<uint32_t>(size_t(kWidth) * kHeight);
     std::vector<float> depth = std::vector<float>(size_t(kWidth) * kHeight, kClearDepth);
-    Scene scene{};
-    Canvas() {
-        loadBuiltInScene(scene);
-        prepareScene(scene);
-    }
+    const PreparedScene prepared = prepareBuiltInScene();
+    const Scene& scene = prepared.scene();
     RasterTarget target(SpanRoutine routine) {
         return {{0, kHeight, 0, kWidth},
                 kWidth,

@@ -50,7 +50,8 @@ else()
     pkg_check_modules(SDL2 REQUIRED IMPORTED_TARGET sdl2)
     pkg_check_modules(X11 REQUIRED IMPORTED_TARGET x11 xext)
     pkg_check_modules(WAYLAND REQUIRED IMPORTED_TARGET wayland-client)
-    add_library(quorvel_window STATIC src/platform/window/window_sdl.cpp src/platform/window/x11_frame.cpp
+    add_library(quorvel_window STATIC src/platform/window/window_sdl.cpp src/platform/window/x11_presenter.cpp
+                                      src/platform/window/surface_presenter.cpp
                                       src/platform/window/wayland_probe.cpp)
     target_link_libraries(quorvel_window PRIVATE PkgConfig::SDL2 PkgConfig::X11 PkgConfig::WAYLAND)
   endif()

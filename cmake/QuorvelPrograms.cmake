@@ -30,12 +30,14 @@ endif()
 if(NOT QUORVEL_BUILD_WINDOW)
   return()
 endif()
+# The shell links no window backend: the program gets the real one, the tests a fake.
 add_library(quorvel_shell STATIC apps/quorvel/command_line.cpp apps/quorvel/drawing_area.cpp
-                                 apps/quorvel/main_loop.cpp apps/quorvel/handle_window_event.cpp)
+                                 apps/quorvel/handle_window_event.cpp apps/quorvel/main_loop.cpp
+                                 apps/quorvel/startup.cpp)
 target_include_directories(quorvel_shell PUBLIC ${PROJECT_SOURCE_DIR}/apps)
-target_link_libraries(quorvel_shell PUBLIC quorvel_frame quorvel_io quorvel_window)
+target_link_libraries(quorvel_shell PUBLIC quorvel_frame quorvel_io quorvel_os)
 
-add_executable(quorvel apps/quorvel/startup.cpp)
-target_link_libraries(quorvel PRIVATE quorvel_shell quorvel_os)
+add_executable(quorvel apps/quorvel/main.cpp)
+target_link_libraries(quorvel PRIVATE quorvel_shell quorvel_window)
 # A Windows GUI program: started from Explorer it opens no console window.
 set_target_properties(quorvel PROPERTIES WIN32_EXECUTABLE TRUE)

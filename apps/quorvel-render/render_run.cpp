@@ -148,7 +148,7 @@ int keepFrame(const RenderOptions& options, uint64_t frame, const uint32_t* colo
     return 0;
 }
 
-int renderFrames(const RenderOptions& options, const Scene& scene) {
+int renderFrames(const RenderOptions& options, const PreparedScene& scene) {
     std::string error;
     if (options.save != RenderOptions::Save::None && !options.streaming() &&
         !prepareOutputFolder(options.outDir, error))
@@ -196,14 +196,12 @@ int renderFrames(const RenderOptions& options, const Scene& scene) {
 }  // namespace
 
 int runRender(const RenderOptions& options) {
-    static Scene scene;
-    loadBuiltInScene(scene);
-    prepareScene(scene, *options.approx);
+    const PreparedScene scene = prepareBuiltInScene(*options.approx);
 
     std::string error;
     if (!options.textureOut.empty()) {
         const ImageFormat format = *imageFormatOf(options.textureOut);
-        if (!writeImage(options.textureOut, format, scene.texture.texels, kTextureSide, kTextureSide,
+        if (!writeImage(options.textureOut, format, scene.scene().texture.texels, kTextureSide, kTextureSide,
                         kTextureSide, error)) {
             return fail(error);
         }

@@ -7,9 +7,11 @@ namespace quorvel {
 
 inline constexpr char kCaption[] = "Quorvel, press space -> speed - full/idle ";
 
-// The windowed program's state: one instance for the whole run.
+// The windowed program's state, one for the whole run: what start-up made and the loop
+// goes on with.
 struct Shell {
-    Scene scene;
+    DesktopWindow* window;
+    const PreparedScene* scene;
     Viewport viewport;
     FrameState frames;
     RenderPath renderPath;
@@ -35,7 +37,8 @@ int runMainLoop(Shell& shell);
 inline constexpr int kOpenTheWindow = -1;
 int handleCommandLine(int argc, char** argv, const ApproxModel*& approx);
 
-// Opens the window, prepares the scene, runs the loop; returns the process exit status.
+// Opens the window, prepares the scene, runs the loop and closes the window; returns the
+// process exit status, after one line on stderr naming the cause of any failure.
 int startup(const ApproxModel& approx);
 
 }  // namespace quorvel

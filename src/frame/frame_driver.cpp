@@ -83,7 +83,8 @@ RenderPath fastestRenderPath() { return {fastestSpanRoutine(), kMaxBands, true};
 
 RenderPath referenceRenderPath() { return {drawSpanReference, kReferenceBands, false}; }
 
-FrameState startFrames(const Scene& scene, const Viewport& viewport) {
+FrameState startFrames(const PreparedScene& prepared, const Viewport& viewport) {
+    const Scene& scene = prepared.scene();
     FrameState state{};
     state.animation = startAnimation(viewport.height);
     state.mesh.vertices.resize(scene.vertices.size());
@@ -93,10 +94,11 @@ FrameState startFrames(const Scene& scene, const Viewport& viewport) {
     return state;
 }
 
-ChangedArea renderFrame(const Scene& scene, const Viewport& viewport, FrameState& state,
+ChangedArea renderFrame(const PreparedScene& prepared, const Viewport& viewport, FrameState& state,
                         const RenderPath& path) {
     // Only where the last frame drew differs from the clear values: each band clears its rows
     // of that before it is drawn.
+    const Scene& scene = prepared.scene();
     const DrawnStrips lastDrawn = state.drawn;
     animate(scene, state);
 

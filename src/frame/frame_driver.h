@@ -8,7 +8,7 @@
 #include "frame/draw_faces.h"
 #include "frame/viewport.h"
 #include "raster/raster_types.h"
-#include "scene/scene.h"
+#include "scene/preparation.h"
 
 namespace quorvel {
 
@@ -33,13 +33,13 @@ struct FrameState {
 
 // The state before frame 0 for this scene and drawing area. Everything a frame needs is
 // allocated here; drawing allocates nothing.
-FrameState startFrames(const Scene& scene, const Viewport& viewport);
+FrameState startFrames(const PreparedScene& prepared, const Viewport& viewport);
 
 // Draws the next frame: advances the animation, clears each band of both buffers where the
 // last frame drew and draws every face into it, and moves on to the next frame number.
 // Returns when the frame is in the buffers and no worker exists, with where it may differ
 // from the frame before.
-ChangedArea renderFrame(const Scene& scene, const Viewport& viewport, FrameState& state,
+ChangedArea renderFrame(const PreparedScene& prepared, const Viewport& viewport, FrameState& state,
                         const RenderPath& path);
 
 // Moves on `count` frames without drawing them, so that the next frame drawn is exactly

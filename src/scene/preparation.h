@@ -1,5 +1,7 @@
 #pragma once
 
+#include <utility>
+
 #include "scene/scene.h"
 
 namespace quorvel {
@@ -14,8 +16,25 @@ void normalizeLights(Scene& scene, const ApproxModel& approx);
 // Expands the 4-bit picture through the palette into the upright texture.
 void decodeTexture(Scene& scene);
 
+class PreparedScene;
 // The one-time start-up preparation, in its required order, with the approximations the
 // frames will be drawn with.
-void prepareScene(Scene& scene, const ApproxModel& approx = defaultApprox());
+PreparedScene prepareScene(Scene scene, const ApproxModel& approx = defaultApprox());
+// The built-in scene, prepared.
+PreparedScene prepareBuiltInScene(const ApproxModel& approx = defaultApprox());
+
+// A scene after its one-time preparation, read-only from then on, with the approximations it
+// was prepared with: the only kind frames are drawn from. prepareScene alone makes one.
+class PreparedScene {
+  public:
+    const Scene& scene() const { return scene_; }
+    const ApproxModel& approx() const { return *scene_.approx; }
+
+  private:
+    explicit PreparedScene(Scene&& scene) : scene_(std::move(scene)) {}
+    friend PreparedScene prepareScene(Scene scene, const ApproxModel& approx);
+
+    Scene scene_;
+};
 
 }  // namespace quorvel

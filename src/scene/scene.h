@@ -34,7 +34,8 @@ struct Scene {
     Texture texture;                  // built by decodeTexture
     std::vector<Vec3> faceNormals;    // one per face, once
     std::vector<Vec3> vertexNormals;  // one per vertex, once
-    // The approximations the scene was prepared with, and its frames are drawn with.
+    // The approximations the scene was prepared with, and its frames are drawn with: set
+    // by prepareScene.
     const ApproxModel* approx = nullptr;
 };
 

@@ -76,9 +76,7 @@ long rowDifference(const std::vector<uint32_t>& shot, const std::vector<uint32_t
 // then be that row of frame k or of frame k - 1.
 int findFrame(const std::vector<uint32_t>& shot, int width, int height,
               const quorvel::ApproxModel& approx = quorvel::defaultApprox()) {
-    static Scene scene;
-    quorvel::loadBuiltInScene(scene);
-    quorvel::prepareScene(scene, approx);
+    const quorvel::PreparedScene scene = quorvel::prepareBuiltInScene(approx);
     std::vector<uint32_t> color(shot.size()), previous(shot.size(), 0);
     std::vector<float> depth(shot.size());
     const quorvel::Viewport viewport =

@@ -65,10 +65,13 @@ TEST(ChangedArea, IsTheWholeFrameBeforeTheFirstAndNothingWhenNothingWasDrawn) {
     EXPECT_EQ(whole.rects[0].bottom, 48);
     EXPECT_EQ(whole.rects[0].left, 0);
     EXPECT_EQ(whole.rects[0].right, 64);
-    frame.scene.faces.clear();
-    frame.render(fastestRenderPath());
-    EXPECT_EQ(changedBetween(frame.frames.drawn, frame.frames.drawn).count, 0);
-    EXPECT_TRUE(std::all_of(frame.color.begin(), frame.color.end(), [](uint32_t p) { return p == 0; }));
+    Scene empty;
+    loadBuiltInScene(empty);
+    empty.faces.clear();
+    TestFrame blank(64, 48, prepareScene(std::move(empty)));
+    blank.render(fastestRenderPath());
+    EXPECT_EQ(changedBetween(blank.frames.drawn, blank.frames.drawn).count, 0);
+    EXPECT_TRUE(std::all_of(blank.color.begin(), blank.color.end(), [](uint32_t p) { return p == 0; }));
 }
 
 // A wedge of one-row strips, each 10 pixels wider than the one above: every row alone wastes

@@ -54,7 +54,7 @@ TEST(RenderFrame, TwoBandsMeetWithoutASeam) {
     fillBuffer(reinterpret_cast<uint32_t*>(frame.viewport.depthBuffer), frame.depth.size(), kClearDepthBits);
     // The frame just drawn again as one band: the scale and mesh are still the frame's.
     renderBand({{0, 240, 0, 320},
-                &frame.scene,
+                &frame.scene.scene(),
                 &frame.frames.mesh,
                 frame.frames.animation.scale,
                 &frame.viewport,
@@ -95,19 +95,21 @@ TEST(RenderFrame, WholeCycleMatchesTheReferenceAtTwoSizes) {
 }
 
 TEST(RenderFrame, AMeshInTheTopHalfLeavesTheBottomHalfClear) {
-    const Vec3 vertices[] = {{0.0f, -1.5f, -1.0f}, {0.0f, -0.5f, 1.0f}, {0.0f, -1.5f, 1.0f}};
+    // The fourth vertex, which no face uses, keeps the fitted triangle above the middle.
+    const Vec3 vertices[] = {
+        {0.0f, -1.5f, -1.0f}, {0.0f, -0.5f, 1.0f}, {0.0f, -1.5f, 1.0f}, {0.0f, 1.5f, 0.0f}};
     const Face faces[] = {{{0, 1, 2}}};
-    TestFrame frame(64, 48);
-    setMesh(frame.scene, vertices, faces);
-    frame.scene.vertexNormals.assign(3, {1, 0, 0});
-    frame.frames = startFrames(frame.scene, frame.viewport);
+    Scene scene;
+    loadBuiltInScene(scene);
+    setMesh(scene, vertices, faces);
+    TestFrame frame(64, 48, prepareScene(std::move(scene)));
     frame.render(fastestRenderPath());
 
-    const auto middle = std::next(frame.color.begin(), 64 * 24);
-    EXPECT_TRUE(std::any_of(frame.color.begin(), middle, [](uint32_t p) { return p != 0; }));
-    EXPECT_TRUE(std::all_of(middle, frame.color.end(), [](uint32_t p) { return p == 0; }));
-    EXPECT_TRUE(std::all_of(std::next(frame.depth.begin(), 64 * 24), frame.depth.end(),
-                            [](float d) { return d == kClearDepth; }));
+    const auto middle = std::next(frame.depth.begin(), 64 * 24);
+    EXPECT_TRUE(std::any_of(frame.depth.begin(), middle, [](float d) { return d != kClearDepth; }));
+    EXPECT_TRUE(std::all_of(middle, frame.depth.end(), [](float d) { return d == kClearDepth; }));
+    EXPECT_TRUE(std::all_of(std::next(frame.color.begin(), 64 * 24), frame.color.end(),
+                            [](uint32_t p) { return p == 0; }));
 }
 
 // However the frame is cut into bands and in whatever order they are drawn, every row comes

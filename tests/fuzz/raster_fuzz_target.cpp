@@ -91,14 +91,8 @@ TriangleVertex readVertex(Reader& in) {
 }
 
 const Scene& preparedScene() {
-    static Scene scene;
-    static const bool prepared = [] {
-        loadBuiltInScene(scene);
-        prepareScene(scene);
-        return true;
-    }();
-    (void)prepared;
-    return scene;
+    static const PreparedScene prepared = prepareBuiltInScene();
+    return prepared.scene();
 }
 
 }  // namespace

@@ -22,12 +22,8 @@ struct RasterCanvas {
 
     RasterCanvas(int w, int h)
         : width(w), height(h), color(size_t(w) * h, 0), depth(size_t(w) * h, kClearDepth) {
-        static const Scene scene = [] {
-            Scene prepared{};
-            loadBuiltInScene(prepared);
-            prepareScene(prepared);
-            return prepared;
-        }();
+        static const PreparedScene prepared = prepareBuiltInScene();
+        const Scene& scene = prepared.scene();
         *texture = scene.texture;
         std::copy(std::begin(scene.lights), std::end(scene.lights), lights);
     }

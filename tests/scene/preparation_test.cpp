@@ -21,9 +21,8 @@ void expectFinite(const Vec3& v) {
 }
 
 TEST(BuiltInScenePreparation, GivesTheTabledNormalsAndUnitLights) {
-    static Scene scene;
-    loadBuiltInScene(scene);
-    prepareScene(scene);
+    static const PreparedScene prepared = prepareBuiltInScene();
+    const Scene& scene = prepared.scene();
     ASSERT_EQ(scene.vertices.size(), 4u);
     ASSERT_EQ(scene.faces.size(), 4u);
 
@@ -55,15 +54,15 @@ TEST(BuiltInScenePreparation, GivesTheTabledNormalsAndUnitLights) {
 
 // Each scene owns its data: preparing one, or loading another, leaves the rest alone.
 TEST(BuiltInScenePreparation, ScenesAreIndependent) {
-    static Scene prepared, fresh;
-    loadBuiltInScene(prepared);
-    prepareScene(prepared);
-    const Vec3 fitted = prepared.vertices[0];
+    static Scene fresh;
     loadBuiltInScene(fresh);
+    static const PreparedScene prepared = prepareScene(fresh);
+    const Vec3 fitted = prepared.scene().vertices[0];
     EXPECT_EQ(fresh.vertices[0].x, -1.0f);
     EXPECT_EQ(fresh.lights[1].direction.lane[2], 5.0f);
-    EXPECT_EQ(prepared.vertices[0].x, fitted.x);
-    EXPECT_NE(prepared.lights[1].direction.lane[2], 5.0f);
+    loadBuiltInScene(fresh);
+    EXPECT_EQ(prepared.scene().vertices[0].x, fitted.x);
+    EXPECT_NE(prepared.scene().lights[1].direction.lane[2], 5.0f);
 }
 
 TEST(FitModel, CentresAndScalesTheLargestHalfExtentToAboutOne) {

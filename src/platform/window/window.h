@@ -7,6 +7,9 @@
 
 namespace quorvel {
 
+// The window the program shows its frames in, and the window system's events: one backend
+// per platform (SDL2 with X11 or Wayland on Linux, Win32 on Windows) behind these calls.
+
 // Key codes as the shell sees them.
 inline constexpr int kKeySpace = 0x20;
 inline constexpr int kKeyEscape = 0x1B;
@@ -27,27 +30,34 @@ struct ScreenSize {
     int height;
 };
 
+// One open window; what it holds is the backend's own.
+struct DesktopWindow;
+
 // Starts the window system and measures the desktop. False with `error`, naming every
 // display tried, when there is none to use.
 bool openDisplay(ScreenSize& screen, std::string& error);
 // A window at the top-left with a client area of exactly width x height; not resizable by
-// the user. False with `error` when it cannot be opened or cannot show our pixels.
-bool openWindow(int width, int height, const char* caption, std::string& error);
-// Memory for width x height pixels that present() shows without copying, zero-filled and
-// page-aligned, valid until closeWindow(); null when the window system offers none.
-uint32_t* windowFrameBuffer();
+// the user. Null with `error` when it cannot be opened or cannot show our pixels.
+DesktopWindow* openWindow(int width, int height, const char* caption, std::string& error);
+// Memory for the window's width x height frame that the window system reads itself,
+// zero-filled and page-aligned, valid until closeWindow; null where there is none. Frames
+// drawn there are shown by present() without a copy, and present() returns only once the
+// window system has read them, so the next frame may be drawn there at once.
+uint32_t* sharedPixels(DesktopWindow& window);
 // Shows a top-down bitmap of 32-bit pixels (bytes blue, green, red, 0) one-to-one in the
 // client area, from its top-left corner: clipped where the window has been made smaller,
 // black where it has been made larger. Only `changed` may differ from the frame shown
 // before: the rest is sent again only when the window may have lost it (its first frame,
 // an exposure, a resize). False with `error` once the window or the display has gone.
-bool present(const uint32_t* pixels, int width, int height, const ChangedArea& changed, std::string& error);
+bool present(DesktopWindow& window, const uint32_t* pixels, int width, int height, const ChangedArea& changed,
+             std::string& error);
 // Takes in the events the window system has sent so far, for nextEvent to hand out.
-void gatherEvents();
+void gatherEvents(DesktopWindow& window);
 // Takes one gathered event; false when none is left.
-bool nextEvent(WindowEvent& event);
+bool nextEvent(DesktopWindow& window, WindowEvent& event);
 void sleepMilliseconds(int milliseconds);
 void showError(const char* text);
-void closeWindow();
+// Closes the window, if one was opened, and the window system.
+void closeWindow(DesktopWindow* window);
 
 }  // namespace quorvel

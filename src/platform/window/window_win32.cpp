@@ -11,8 +11,10 @@ constexpr char kClassName[] = "plinth";
 constexpr char kWineXWindowProperty[] = "__wine_x11_whole_window";
 constexpr ULONGLONG kXWindowCheckMilliseconds = 100;
 
-// The one window of the process and what its procedure last saw.
-struct Win32Window {
+}  // namespace
+
+// A Win32 window and what its procedure last saw; the window carries a pointer to it.
+struct DesktopWindow {
     HWND window = nullptr;
     HDC context = nullptr;
     BITMAPINFOHEADER bitmap{};
@@ -22,9 +24,14 @@ struct Win32Window {
     bool onWineX11 = false;
     ULONGLONG xWindowCheckedAt = 0;
 };
-Win32Window state;
+
+namespace {
 
 LRESULT CALLBACK windowProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    // Null for the messages CreateWindowExA sends before it returns.
+    auto* found = reinterpret_cast<DesktopWindow*>(GetWindowLongPtrA(window, GWLP_USERDATA));
+    if (found == nullptr) return DefWindowProcA(window, message, wParam, lParam);
+    DesktopWindow& state = *found;
     switch (message) {
         case WM_KEYDOWN:
             state.dispatched = {WindowEventKind::KeyDown, wParam == VK_SPACE    ? kKeySpace
@@ -63,7 +70,7 @@ std::string describeError(DWORD code) {
     return described;
 }
 
-bool windowStillExists() {
+bool windowStillExists(DesktopWindow& state) {
     if (!IsWindow(state.window)) return false;
     if (!state.onWineX11) return true;
     const ULONGLONG now = GetTickCount64();
@@ -79,10 +86,12 @@ bool openDisplay(ScreenSize& screen, std::string&) {
     return true;
 }
 
-bool openWindow(int width, int height, const char* caption, std::string& error) {
+DesktopWindow* openWindow(int width, int height, const char* caption, std::string& error) {
     const HINSTANCE module = GetModuleHandleA(nullptr);
     RECT outer = {0, 0, width, height};
     AdjustWindowRect(&outer, WS_POPUP | WS_CAPTION | WS_SYSMENU, FALSE);
+    auto* window = new DesktopWindow;
+    DesktopWindow& state = *window;
     state.outer = {outer.right - outer.left, outer.bottom - outer.top};
 
     WNDCLASSA windowClass{};
@@ -98,8 +107,13 @@ bool openWindow(int width, int height, const char* caption, std::string& error) 
                                    state.outer.cx, state.outer.cy, nullptr, nullptr, nullptr, nullptr);
     if (state.window == nullptr) {
         error = "CreateWindowExA failed: " + describeError(GetLastError());
-        return false;
+        delete window;
+        return nullptr;
     }
+    // Sized again once the procedure can find this record: creation alone would have held
+    // the window to the screen's height.
+    SetWindowLongPtrA(state.window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(window));
+    SetWindowPos(state.window, nullptr, 0, 0, state.outer.cx, state.outer.cy, SWP_NOZORDER | SWP_NOACTIVATE);
     state.context = GetDC(state.window);
     ShowWindow(state.window, SW_SHOW);
     state.onWineX11 = GetPropA(state.window, kWineXWindowProperty) != nullptr;
@@ -111,16 +125,17 @@ bool openWindow(int width, int height, const char* caption, std::string& error) 
     state.bitmap.biPlanes = 1;
     state.bitmap.biBitCount = 32;
     state.bitmap.biCompression = BI_RGB;
-    return true;
+    return window;
 }
 
-uint32_t* windowFrameBuffer() { return nullptr; }
+uint32_t* sharedPixels(DesktopWindow&) { return nullptr; }
 
 // The whole frame every time, in one call; `changed` is not needed here. Windows clips it
 // to a smaller window; the rest of a larger one is painted black.
-bool present(const uint32_t* pixels, int width, int height, const ChangedArea&, std::string& error) {
+bool present(DesktopWindow& state, const uint32_t* pixels, int width, int height, const ChangedArea&,
+             std::string& error) {
     if (state.closed) return true;
-    if (!windowStillExists()) {
+    if (!windowStillExists(state)) {
         error = "the window was destroyed by another program";
         return false;
     }
@@ -144,10 +159,10 @@ bool present(const uint32_t* pixels, int width, int height, const ChangedArea&, 
 }
 
 // Messages are taken straight from the queue, one at a time.
-void gatherEvents() {}
+void gatherEvents(DesktopWindow&) {}
 
 // One message: translated and dispatched to the window procedure, which reports what it was.
-bool nextEvent(WindowEvent& event) {
+bool nextEvent(DesktopWindow& state, WindowEvent& event) {
     MSG message;
     if (!PeekMessageA(&message, nullptr, 0, 0, PM_NOREMOVE)) return false;
     if (GetMessageA(&message, nullptr, 0, 0) <= 0) {
@@ -165,11 +180,14 @@ void sleepMilliseconds(int milliseconds) { Sleep(static_cast<DWORD>(milliseconds
 
 void showError(const char* text) { MessageBoxA(nullptr, text, nullptr, MB_OK | MB_ICONERROR); }
 
-void closeWindow() {
-    if (state.window == nullptr) return;
-    ReleaseDC(state.window, state.context);
-    DestroyWindow(state.window);
-    state = Win32Window{};
+void closeWindow(DesktopWindow* window) {
+    if (window == nullptr) return;
+    if (IsWindow(window->window)) {
+        ReleaseDC(window->window, window->context);
+        SetWindowLongPtrA(window->window, GWLP_USERDATA, 0);
+        DestroyWindow(window->window);
+    }
+    delete window;
 }
 
 }  // namespace quorvel

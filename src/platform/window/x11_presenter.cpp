@@ -1,7 +1,5 @@
-#include "platform/window/x11_frame.h"
+#include "platform/window/x11_presenter.h"
 
-#include <SDL.h>
-#include <SDL_syswm.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 #include <X11/extensions/XShm.h>
@@ -26,7 +24,9 @@ struct ChannelLookup {
     uint32_t value[256];
 };
 
-struct X11Frame {
+}  // namespace
+
+struct X11Presenter {
     Display* display = nullptr;
     Window window = 0;
     GC context = nullptr;
@@ -40,10 +40,10 @@ struct X11Frame {
     ChannelLookup red, green, blue;  // for visuals whose pixels are not ours
 };
 
-// The one frame of the process.
-X11Frame frame;
+namespace {
 
-// The first X error since it was last taken; the server reports errors asynchronously.
+// The first X error since it was last taken; the server reports errors asynchronously, to
+// a handler Xlib keeps for the whole process, with nothing to tell one window from another.
 std::string pendingError;
 
 int noteError(Display* display, XErrorEvent* event) {
@@ -161,7 +161,7 @@ XImage* createPlainImage(Display* display, const XWindowAttributes& attributes, 
 }
 
 // Writes `region` of our pixels into the image in the visual's format.
-void convertRegion(const uint32_t* pixels, const PixelRect& region) {
+void convertRegion(const X11Presenter& frame, const uint32_t* pixels, const PixelRect& region) {
     XImage& image = *frame.image;
     const int bytesPerPixel = image.bits_per_pixel / 8;
     const bool lsbFirst = image.byte_order == LSBFirst;
@@ -182,7 +182,7 @@ void convertRegion(const uint32_t* pixels, const PixelRect& region) {
 }
 
 // Copies `region` of our pixels into an image whose pixels are ours.
-void copyRegion(const uint32_t* pixels, const PixelRect& region) {
+void copyRegion(const X11Presenter& frame, const uint32_t* pixels, const PixelRect& region) {
     XImage& image = *frame.image;
     const auto columns = static_cast<size_t>(region.right - region.left);
     for (int y = region.top; y < region.bottom; ++y) {
@@ -193,7 +193,7 @@ void copyRegion(const uint32_t* pixels, const PixelRect& region) {
 }
 
 // The last put of a shared image asks for the event that says the server has read it.
-void putRegion(const PixelRect& region, bool last) {
+void putRegion(const X11Presenter& frame, const PixelRect& region, bool last) {
     const int x = region.left, y = region.top;
     const auto w = static_cast<unsigned>(region.right - region.left);
     const auto h = static_cast<unsigned>(region.bottom - region.top);
@@ -204,7 +204,8 @@ void putRegion(const PixelRect& region, bool last) {
     }
 }
 
-Bool isOurCompletion(Display*, XEvent* event, XPointer) {
+Bool isOurCompletion(Display*, XEvent* event, XPointer presenter) {
+    const auto& frame = *reinterpret_cast<const X11Presenter*>(presenter);
     return event->type == frame.completionEvent &&
            reinterpret_cast<const XShmCompletionEvent*>(event)->drawable == frame.window;
 }
@@ -212,23 +213,25 @@ Bool isOurCompletion(Display*, XEvent* event, XPointer) {
 // Waits for the server to finish reading the shared image. Blocking in a round trip
 // lets both processors sleep, and waking them costs more than the copy on some machines,
 // so the event is polled for a while, yielding, before a round trip settles it.
-void awaitSharedPut() {
+void awaitSharedPut(X11Presenter& frame) {
+    const auto self = reinterpret_cast<XPointer>(&frame);
     constexpr auto kPollFor = std::chrono::milliseconds(2);
     const auto start = std::chrono::steady_clock::now();
     XEvent event;
     while (pendingError.empty()) {
-        if (XCheckIfEvent(frame.display, &event, isOurCompletion, nullptr)) return;
+        if (XCheckIfEvent(frame.display, &event, isOurCompletion, self)) return;
         if (std::chrono::steady_clock::now() - start > kPollFor) break;
         sched_yield();
     }
     // After the round trip the event is queued, unless the put failed.
     XSync(frame.display, False);
-    XCheckIfEvent(frame.display, &event, isOurCompletion, nullptr);
+    XCheckIfEvent(frame.display, &event, isOurCompletion, self);
 }
 
 }  // namespace
 
-bool chooseX11Visual(std::string& error) {
+bool chooseX11Visual(unsigned long& visualId, std::string& error) {
+    visualId = 0;
     errno = 0;
     Display* display = XOpenDisplay(nullptr);
     if (display == nullptr) {
@@ -257,9 +260,7 @@ bool chooseX11Visual(std::string& error) {
                 deepest = &found[i];
         }
         if (deepest != nullptr) {
-            char id[32];
-            std::snprintf(id, sizeof id, "0x%lx", deepest->visualid);
-            SDL_SetHint(SDL_HINT_VIDEO_X11_WINDOW_VISUALID, id);
+            visualId = deepest->visualid;
             chosen = true;
         }
         if (found != nullptr) XFree(found);
@@ -272,20 +273,13 @@ bool chooseX11Visual(std::string& error) {
     return chosen;
 }
 
-bool openX11Frame(SDL_Window* window, int width, int height, std::string& error) {
-    SDL_SysWMinfo info;
-    SDL_VERSION(&info.version);
-    if (!SDL_GetWindowWMInfo(window, &info) || info.subsystem != SDL_SYSWM_X11) {
-        error = "the window is not an X11 window";
-        return false;
-    }
-    Display* display = info.info.x11.display;
+X11Presenter* openX11Presenter(Display* display, ::Window window, int width, int height, std::string& error) {
     XSetErrorHandler(noteError);
     XSetIOErrorHandler(connectionLost);
     XWindowAttributes attributes;
-    if (XGetWindowAttributes(display, info.info.x11.window, &attributes) == 0) {
+    if (XGetWindowAttributes(display, window, &attributes) == 0) {
         error = "cannot read the window's attributes";
-        return false;
+        return nullptr;
     }
     XVisualInfo wanted{};
     wanted.visualid = XVisualIDFromVisual(attributes.visual);
@@ -295,10 +289,10 @@ bool openX11Frame(SDL_Window* window, int width, int height, std::string& error)
     if (visual != nullptr) XFree(visual);
     if (!direct) {
         error = "the window's X visual cannot show the picture";
-        return false;
+        return nullptr;
     }
 
-    X11Frame opened;
+    X11Presenter opened;
     opened.image = createSharedImage(display, attributes, width, height, opened.segment);
     opened.shared = opened.image != nullptr;
     if (opened.image == nullptr) opened.image = createPlainImage(display, attributes, width, height);
@@ -306,7 +300,7 @@ bool openX11Frame(SDL_Window* window, int width, int height, std::string& error)
         // Both kinds of image fail only when their memory cannot be had.
         error =
             "out of memory for the window's image of " + std::to_string(width) + "x" + std::to_string(height);
-        return false;
+        return nullptr;
     }
     if (opened.image->bits_per_pixel % 8 != 0) {
         error = "the window's X visual packs " + std::to_string(opened.image->bits_per_pixel) +
@@ -317,29 +311,29 @@ bool openX11Frame(SDL_Window* window, int width, int height, std::string& error)
             opened.image->data = nullptr;
         }
         XDestroyImage(opened.image);
-        return false;
+        return nullptr;
     }
     opened.ourPixels = matchesOurPixels(*opened.image);
     opened.red = lookupFor(opened.image->red_mask);
     opened.green = lookupFor(opened.image->green_mask);
     opened.blue = lookupFor(opened.image->blue_mask);
     opened.display = display;
-    opened.window = info.info.x11.window;
+    opened.window = window;
     opened.context = XCreateGC(display, opened.window, 0, nullptr);
     opened.width = width;
     opened.height = height;
     opened.completionEvent = XShmGetEventBase(display) + ShmCompletion;
-    frame = opened;
-    if (frame.shared) frame.image->obdata = reinterpret_cast<char*>(&frame.segment);
-    return true;
+    auto* presenter = new X11Presenter(opened);
+    if (presenter->shared) presenter->image->obdata = reinterpret_cast<char*>(&presenter->segment);
+    return presenter;
 }
 
-uint32_t* x11SharedPixels() {
+uint32_t* x11SharedPixels(const X11Presenter& frame) {
     return frame.shared && frame.ourPixels ? reinterpret_cast<uint32_t*>(frame.segment.shmaddr) : nullptr;
 }
 
-bool presentX11Frame(const uint32_t* pixels, const ChangedArea& area, int windowWidth, int windowHeight,
-                     bool clearOutside, std::string& error) {
+bool presentX11(X11Presenter& frame, const uint32_t* pixels, const ChangedArea& area, int windowWidth,
+                int windowHeight, bool clearOutside, std::string& error) {
     ChangedArea shown{};
     for (int i = 0; i < area.count; ++i) {
         const PixelRect& rect = area.rects[i];
@@ -350,11 +344,11 @@ bool presentX11Frame(const uint32_t* pixels, const ChangedArea& area, int window
     }
     for (int i = 0; i < shown.count; ++i) {
         if (!frame.ourPixels) {
-            convertRegion(pixels, shown.rects[i]);
+            convertRegion(frame, pixels, shown.rects[i]);
         } else if (reinterpret_cast<const char*>(pixels) != frame.image->data) {
-            copyRegion(pixels, shown.rects[i]);
+            copyRegion(frame, pixels, shown.rects[i]);
         }
-        putRegion(shown.rects[i], i == shown.count - 1);
+        putRegion(frame, shown.rects[i], i == shown.count - 1);
     }
     const bool putShared = frame.shared && shown.count > 0;
     if (clearOutside) {
@@ -372,15 +366,16 @@ bool presentX11Frame(const uint32_t* pixels, const ChangedArea& area, int window
     }
     // The next frame is drawn into the same memory: wait until the server has read it.
     if (putShared) {
-        awaitSharedPut();
+        awaitSharedPut(frame);
     } else {
         XSync(frame.display, False);
     }
     return !takeError(error);
 }
 
-void closeX11Frame() {
-    if (frame.image == nullptr) return;
+void closeX11Presenter(X11Presenter* presenter) {
+    if (presenter == nullptr) return;
+    X11Presenter& frame = *presenter;
     if (frame.shared) {
         XShmDetach(frame.display, &frame.segment);
         frame.image->data = nullptr;
@@ -392,7 +387,7 @@ void closeX11Frame() {
     takeError(ignored);
     if (frame.shared) shmdt(frame.segment.shmaddr);
     XDestroyImage(frame.image);
-    frame = X11Frame{};
+    delete presenter;
 }
 
 }  // namespace quorvel

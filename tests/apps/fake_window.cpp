@@ -1,0 +1,79 @@
+#include "fake_window.h"
+
+#include <cstdint>
+#include <vector>
+
+namespace quorvel {
+
+struct DesktopWindow {
+    std::vector<uint32_t> shared;
+    std::vector<WindowEvent> gathered;
+    size_t next = 0;
+};
+
+namespace {
+
+FakeDesktop desktop;
+
+}  // namespace
+
+FakeDesktop& fakeDesktop() { return desktop; }
+
+void resetFakeDesktop() { desktop = FakeDesktop{}; }
+
+bool openDisplay(ScreenSize& screen, std::string& error) {
+    error = desktop.displayError;
+    screen = desktop.screen;
+    return error.empty();
+}
+
+DesktopWindow* openWindow(int width, int height, const char*, std::string& error) {
+    error = desktop.windowError;
+    if (!error.empty()) return nullptr;
+    ++desktop.windowsOpened;
+    auto* window = new DesktopWindow;
+    if (desktop.offersSharedPixels) window->shared.resize(size_t(width) * size_t(height));
+    desktop.sharedPixelsPresented = desktop.offersSharedPixels;
+    return window;
+}
+
+uint32_t* sharedPixels(DesktopWindow& window) {
+    return window.shared.empty() ? nullptr : window.shared.data();
+}
+
+bool present(DesktopWindow& window, const uint32_t* pixels, int, int, const ChangedArea&,
+             std::string& error) {
+    if (desktop.presents == desktop.presentFailsAfter) {
+        error = "the window was destroyed by another program";
+        return false;
+    }
+    ++desktop.presents;
+    if (pixels != sharedPixels(window)) desktop.sharedPixelsPresented = false;
+    return true;
+}
+
+// One burst arrives at each gathering, whole.
+void gatherEvents(DesktopWindow& window) {
+    window.gathered.clear();
+    window.next = 0;
+    if (desktop.eventBursts.empty()) return;
+    window.gathered = desktop.eventBursts.front();
+    desktop.eventBursts.pop_front();
+}
+
+bool nextEvent(DesktopWindow& window, WindowEvent& event) {
+    if (window.next == window.gathered.size()) return false;
+    event = window.gathered[window.next++];
+    return true;
+}
+
+void sleepMilliseconds(int) { ++desktop.sleeps; }
+
+void showError(const char*) { ++desktop.errorBoxes; }
+
+void closeWindow(DesktopWindow* window) {
+    delete window;
+    ++desktop.displaysClosed;
+}
+
+}  // namespace quorvel

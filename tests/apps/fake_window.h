@@ -1,0 +1,35 @@
+#pragma once
+
+#include <deque>
+#include <string>
+#include <vector>
+
+#include "platform/window/window.h"
+
+namespace quorvel {
+
+// A window system that exists only in memory, linked in place of the real one: the test
+// says what it does, and reads afterwards what the program did with it.
+struct FakeDesktop {
+    // What it does.
+    std::string displayError;  // openDisplay fails with it when set
+    ScreenSize screen{74, 58};
+    std::string windowError;                           // openWindow fails with it when set
+    bool offersSharedPixels = false;                   // as X11 with MIT-SHM does
+    std::deque<std::vector<WindowEvent>> eventBursts;  // one burst arrives at each gathering
+    int presentFailsAfter = -1;                        // presents that succeed before the window goes
+
+    // What it saw.
+    int windowsOpened = 0;
+    int presents = 0;
+    int sleeps = 0;
+    int errorBoxes = 0;
+    int displaysClosed = 0;
+    bool sharedPixelsPresented = false;  // every present was of the window's shared pixels
+};
+
+// The one desktop of the test process, made anew for each test.
+FakeDesktop& fakeDesktop();
+void resetFakeDesktop();
+
+}  // namespace quorvel

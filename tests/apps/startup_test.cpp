@@ -1,0 +1,143 @@
+// The windowed program from start-up to exit on a window system that exists only in
+// memory: every start-up failure, the main loop's quitting, pacing and events.
+
+#include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "fake_window.h"
+#include "quorvel/shell.h"
+
+namespace quorvel {
+namespace {
+
+const WindowEvent kSpace{WindowEventKind::KeyDown, kKeySpace};
+const WindowEvent kEscape{WindowEventKind::KeyDown, kKeyEscape};
+const WindowEvent kOther{WindowEventKind::Other, 0};
+
+class StartupTest : public testing::Test {
+  protected:
+    void SetUp() override { resetFakeDesktop(); }
+
+    // The exit status, with what was said on stderr.
+    int run(std::string& said) {
+        testing::internal::CaptureStderr();
+        const int status = startup(defaultApprox());
+        said = testing::internal::GetCapturedStderr();
+        return status;
+    }
+};
+
+TEST_F(StartupTest, NamesEveryFailureOnOneLineAndClosesWhatItOpened) {
+    const struct {
+        std::string displayError;
+        ScreenSize screen;
+        std::string windowError;
+        std::string line;
+        int displaysClosed;
+    } cases[] = {
+        {"cannot connect to X display :9",
+         {1920, 1080},
+         "",
+         "quorvel: cannot open a window: cannot connect to X display :9\n",
+         0},
+        {"", {11, 11}, "", "quorvel: cannot open a window: the screen (11x11) is too small for one\n", 1},
+        {"",
+         {1920, 1080},
+         "the window's X visual cannot show the picture",
+         "quorvel: cannot open a window: the window's X visual cannot show the picture\n",
+         1},
+    };
+    for (const auto& failure : cases) {
+        resetFakeDesktop();
+        fakeDesktop().displayError = failure.displayError;
+        fakeDesktop().screen = failure.screen;
+        fakeDesktop().windowError = failure.windowError;
+        std::string said;
+        EXPECT_EQ(run(said), 1) << failure.line;
+        EXPECT_EQ(said, failure.line);
+        EXPECT_EQ(fakeDesktop().presents, 0);
+        EXPECT_EQ(fakeDesktop().displaysClosed, failure.displaysClosed) << failure.line;
+    }
+}
+
+// Run in a child process whose address space is held to what it has plus 128 MiB: two
+// buffers of 8000 x 8000 pixels cannot be had.
+TEST_F(StartupTest, OutOfMemoryForTheBuffersSaysSo) {
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+    GTEST_SKIP() << "sanitizers reserve more address space than any limit leaves";
+#else
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    fakeDesktop().screen = {8010, 8010};
+    const auto limitedStartup = [] {
+        long pages = 0;
+        if (std::FILE* statm = std::fopen("/proc/self/statm", "r")) {
+            if (std::fscanf(statm, "%ld", &pages) != 1) pages = 0;
+            std::fclose(statm);
+        }
+        const rlim_t bytes = rlim_t(pages) * rlim_t(sysconf(_SC_PAGESIZE)) + (rlim_t(128) << 20);
+        const rlimit limit{bytes, bytes};
+        setrlimit(RLIMIT_AS, &limit);
+        const int status = startup(defaultApprox());
+        std::_Exit(status == 1 && fakeDesktop().errorBoxes == 1 && fakeDesktop().displaysClosed == 1 ? 1 : 3);
+    };
+    EXPECT_EXIT(limitedStartup(), testing::ExitedWithCode(1),
+                "quorvel: Startup failed: out of memory for frame buffers of 8000x8000");
+#endif
+}
+
+// Every queued event is handled each frame: a flood of them keeps Escape waiting for no
+// frame more.
+TEST_F(StartupTest, EscapeQuitsInTheFrameItArrivesWhateverCameBefore) {
+    std::vector<WindowEvent> flood(1000, kOther);
+    flood.push_back(kEscape);
+    flood.push_back(kSpace);
+    fakeDesktop().eventBursts = {{}, {kOther}, flood};
+    std::string said;
+    EXPECT_EQ(run(said), 0);
+    EXPECT_EQ(said, "");
+    EXPECT_EQ(fakeDesktop().presents, 3);
+    EXPECT_EQ(fakeDesktop().displaysClosed, 1);
+}
+
+TEST_F(StartupTest, ClosingTheWindowQuits) {
+    fakeDesktop().eventBursts = {{kOther}, {{WindowEventKind::Destroyed, 0}}};
+    std::string said;
+    EXPECT_EQ(run(said), 0);
+    EXPECT_EQ(fakeDesktop().presents, 2);
+}
+
+// Flat out first; each Space toggles, and while idle every frame yields once.
+TEST_F(StartupTest, SpaceTogglesYieldingAfterEachFrame) {
+    fakeDesktop().eventBursts = {{kSpace}, {}, {kSpace, kSpace}, {}, {kSpace}, {}, {kEscape}};
+    std::string said;
+    EXPECT_EQ(run(said), 0);
+    EXPECT_EQ(fakeDesktop().presents, 7);
+    EXPECT_EQ(fakeDesktop().sleeps, 4);
+}
+
+TEST_F(StartupTest, AWindowThatGoesAwayEndsTheRunWithOneLine) {
+    fakeDesktop().presentFailsAfter = 2;
+    std::string said;
+    EXPECT_EQ(run(said), 1);
+    EXPECT_EQ(said, "quorvel: the window was destroyed by another program\n");
+    EXPECT_EQ(fakeDesktop().displaysClosed, 1);
+}
+
+// Where the window offers memory it reads itself, frames are drawn straight into it.
+TEST_F(StartupTest, DrawsIntoTheWindowsSharedPixelsWhereOffered) {
+    fakeDesktop().offersSharedPixels = true;
+    fakeDesktop().eventBursts = {{}, {kEscape}};
+    std::string said;
+    EXPECT_EQ(run(said), 0);
+    EXPECT_EQ(fakeDesktop().presents, 2);
+    EXPECT_TRUE(fakeDesktop().sharedPixelsPresented);
+}
+
+}  // namespace
+}  // namespace quorvel
