@@ -9,7 +9,7 @@ JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 WERROR ?= OFF
 CONFIGURE = cmake -DQUORVEL_WERROR=$(WERROR)
 
-.PHONY: all setup setup-test setup-fuzz setup-windows setup-arm64 build build-all windows arm64 run test \
+.PHONY: all setup setup-test setup-fuzz setup-windows setup-arm64 build build-all windows arm64 run test check \
 	test-asan test-tsan \
 	fuzz bench install package check-format clean
 
@@ -62,6 +62,10 @@ run: build
 test: build-all windows arm64
 	@ctest --test-dir $(BUILD_DIR) --output-on-failure -j $(JOBS)
 
+# The unit tier alone: seconds, for the inner loop.
+check: build-all
+	@ctest --test-dir $(BUILD_DIR) --output-on-failure -j $(JOBS) -L unit
+
 # Into PREFIX (default /usr/local); DESTDIR, when set, is put in front of every path.
 install: build
 	@cmake --install $(BUILD_DIR) --prefix $(PREFIX)
@@ -70,16 +74,17 @@ install: build
 package: build
 	@cd $(BUILD_DIR) && cpack -G DEB
 
-# Sanitizer builds, each in its own folder: unit tests plus a full zoom cycle at four sizes.
+# Sanitizer builds, each in its own folder, each running its share of the tests
+# (tests/sanitizer_run.sh says which).
 test-asan: setup-test
 	@$(CONFIGURE) -S . -B build-asan -DCMAKE_BUILD_TYPE=Release -DQUORVEL_SANITIZE=address,undefined -DQUORVEL_BUILD_BENCH=OFF
 	@cmake --build build-asan -j $(JOBS)
-	@tests/sanitizer_run.sh build-asan
+	@tests/sanitizer_run.sh build-asan address
 
 test-tsan: setup-test
 	@$(CONFIGURE) -S . -B build-tsan -DCMAKE_BUILD_TYPE=Release -DQUORVEL_SANITIZE=thread -DQUORVEL_BUILD_BENCH=OFF
 	@cmake --build build-tsan -j $(JOBS)
-	@tests/sanitizer_run.sh build-tsan
+	@tests/sanitizer_run.sh build-tsan thread
 
 # libFuzzer on the rasterizer for FUZZ_SECONDS, from a copy of the kept corpus.
 FUZZ_SECONDS ?= 300
