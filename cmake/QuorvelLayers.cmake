@@ -10,7 +10,12 @@ add_library(quorvel_numeric STATIC
   src/numeric/generated/approx_tables_amd.cpp
   src/numeric/generated/approx_tables_intel.cpp
 )
-target_link_libraries(quorvel_numeric PUBLIC quorvel_platform_headers)
+target_link_libraries(quorvel_numeric PUBLIC quorvel_platform_headers PRIVATE quorvel_xxhash)
+# XXH3's AVX2 loop, chosen at run time on processors that have it.
+if(QUORVEL_X86)
+  target_sources(quorvel_numeric PRIVATE src/numeric/xxh3_avx2.cpp)
+  set_source_files_properties(src/numeric/xxh3_avx2.cpp PROPERTIES COMPILE_OPTIONS -mavx2)
+endif()
 
 add_library(quorvel_scene STATIC
   src/scene/built_in_scene.cpp
@@ -38,6 +43,7 @@ endif()
 add_library(quorvel_frame STATIC
   src/frame/animation.cpp
   src/frame/band_order.cpp
+  src/frame/band_row_hashes.cpp
   src/frame/build_info.cpp
   src/frame/draw_faces.cpp
   src/frame/drawn_area.cpp

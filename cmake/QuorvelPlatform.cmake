@@ -62,6 +62,16 @@ if(CMAKE_CROSSCOMPILING AND NOT WIN32)
   set(QUORVEL_BUILD_WINDOW OFF)
 endif()
 
+# XXH3 for frame hashes, used header-only so that every build, cross-compiled ones too,
+# hashes with the same code; only xxhash.h is taken from the build machine's headers.
+if(NOT EXISTS /usr/include/xxhash.h)
+  message(FATAL_ERROR "xxhash.h not found: install libxxhash-dev (make setup does)")
+endif()
+file(MAKE_DIRECTORY ${CMAKE_BINARY_DIR}/xxhash-include)
+file(CREATE_LINK /usr/include/xxhash.h ${CMAKE_BINARY_DIR}/xxhash-include/xxhash.h SYMBOLIC)
+add_library(quorvel_xxhash INTERFACE)
+target_include_directories(quorvel_xxhash SYSTEM INTERFACE ${CMAKE_BINARY_DIR}/xxhash-include)
+
 foreach(library quorvel_threads quorvel_os)
   target_link_libraries(${library} PUBLIC quorvel_platform_headers)
 endforeach()

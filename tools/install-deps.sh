@@ -20,6 +20,7 @@ need pkg-config has pkg-config
 need libsdl2-dev pkg-config --exists sdl2
 need libwayland-dev pkg-config --exists wayland-client
 need libstb-dev pkg-config --exists stb
+need libxxhash-dev test -f /usr/include/xxhash.h
 # make package: dpkg-shlibdeps computes the package's dependencies.
 need dpkg-dev has dpkg-shlibdeps
 if [[ ${1:-} == --test ]]; then

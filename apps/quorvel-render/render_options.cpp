@@ -23,7 +23,7 @@ const char* const kRenderUsage =
     "  --format FORMAT     png or ppm files (default png); on standard output ppm, one\n"
     "                      binary PPM after another (exact), or y4m, a YUV4MPEG2 stream\n"
     "                      for ffmpeg and mpv: 4:4:4, BT.601 limited range, 60 frames/s\n"
-    "  --hash              print 'frame K hash H' (64-bit FNV-1a of the colour buffer);\n"
+    "  --hash              print 'frame K hash H' (XXH3-64 of the frame's rows);\n"
     "                      on standard error when frames go to standard output\n"
     "  --bench             print timing and peak memory at the end (standard error when\n"
     "                      frames go to standard output)\n"

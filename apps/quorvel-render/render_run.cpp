@@ -14,7 +14,6 @@
 #include "io/utf8_path.h"
 #include "io/whole_file.h"
 #include "numeric/approx_fingerprint.h"
-#include "numeric/frame_hash.h"
 #include "platform/os/pages.h"
 #include "platform/os/process_info.h"
 #include "quorvel-render/frame_times.h"
@@ -130,12 +129,11 @@ void printBench(const RenderOptions& options, const FrameTimes& times, double to
 }
 
 // Everything but the frames' own drawing: saving, streaming, hashing.
-int keepFrame(const RenderOptions& options, uint64_t frame, const uint32_t* color, FrameStream& stream,
-              size_t& nextRange) {
-    const size_t pixels = static_cast<size_t>(options.width) * static_cast<size_t>(options.height);
+int keepFrame(const RenderOptions& options, uint64_t frame, const uint32_t* color, const FrameState& frames,
+              FrameStream& stream, size_t& nextRange) {
     if (options.hash) {
         std::fprintf(reportStream(options), "frame %" PRIu64 " hash %016" PRIx64 "\n", frame,
-                     frameHash(color, pixels));
+                     lastFrameHash(frames));
         if (!flushed(reportStream(options))) return failOutput();
     }
     if (!isSaved(options, frame, nextRange)) return 0;
@@ -169,6 +167,7 @@ int renderFrames(const RenderOptions& options, const PreparedScene& scene) {
                                            static_cast<uint16_t>(options.height), color, depth);
     FrameState frames = startFrames(scene, viewport);
     skipFrames(frames, options.from);
+    if (options.hash) hashEveryFrame(frames, viewport);
     const RenderPath path = options.reference ? referenceRenderPath() : fastestRenderPath();
 
     FrameTimes times = makeFrameTimes();
@@ -180,7 +179,7 @@ int renderFrames(const RenderOptions& options, const PreparedScene& scene) {
         const Clock::time_point frameStart = Clock::now();
         renderFrame(scene, viewport, frames, path);
         recordFrameTime(times, secondsSince(frameStart));
-        status = keepFrame(options, options.from + done, color, stream, nextRange);
+        status = keepFrame(options, options.from + done, color, frames, stream, nextRange);
         showProgress(progress, done + 1, options.frames);
     }
     clearProgress(progress);

@@ -6,6 +6,7 @@
 #include <numeric>
 
 #include "frame/band_order.h"
+#include "frame/band_row_hashes.h"
 #include "frame/drawn_area.h"
 #include "platform/os/worker_thread.h"
 #include "raster/draw_span_reference.h"
@@ -22,6 +23,7 @@ constexpr uint64_t kAnimationPeriod = std::lcm(uint64_t(kZoomCycleFrames), uint6
 struct BandQueue {
     BandJob job;                   // every band's job but its rect and record
     const DrawnStrips* lastDrawn;  // where the last frame drew
+    RowRecord* rowRecords;         // where each band's row records go, when hashing
     int count;
     int order[kMaxBands];
     std::atomic<int> next;  // the place in `order` of the next band to hand out
@@ -47,6 +49,8 @@ void drawQueuedBands(Worker& worker) {
         job.drawn = &worker.drawn;
         clearDrawnRows(viewport, *queue.lastDrawn, job.rect.top, job.rect.bottom);
         renderBand(job);
+        if (queue.rowRecords != nullptr)
+            hashBandRows(viewport, worker.drawn, job.rect.top, job.rect.bottom, queue.rowRecords);
     }
     worker.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
 }
@@ -94,6 +98,12 @@ FrameState startFrames(const PreparedScene& prepared, const Viewport& viewport) 
     return state;
 }
 
+void hashEveryFrame(FrameState& state, const Viewport& viewport) { state.rowRecords.resize(viewport.height); }
+
+uint64_t lastFrameHash(const FrameState& state) {
+    return hashOfRowRecords(state.rowRecords.data(), int(state.rowRecords.size()));
+}
+
 ChangedArea renderFrame(const PreparedScene& prepared, const Viewport& viewport, FrameState& state,
                         const RenderPath& path) {
     // Only where the last frame drew differs from the clear values: each band clears its rows
@@ -105,6 +115,7 @@ ChangedArea renderFrame(const PreparedScene& prepared, const Viewport& viewport,
     BandQueue queue;
     queue.job = {{}, &scene, &state.mesh, state.animation.scale, &viewport, path.spanRoutine, nullptr};
     queue.lastDrawn = &lastDrawn;
+    queue.rowRecords = state.rowRecords.empty() ? nullptr : state.rowRecords.data();
     queue.count = std::clamp(std::min<int>(path.bands, viewport.height), 1, kMaxBands);
     // The workers take the bands where the last frame drew most first; the reference keeps
     // to the top half and then the bottom one.

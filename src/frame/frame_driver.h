@@ -1,12 +1,14 @@
 #pragma once
 
 #include <cstdint>
+#include <vector>
 
 #include "frame/animation.h"
 #include "frame/bands.h"
 #include "frame/changed_area.h"
 #include "frame/draw_faces.h"
 #include "frame/viewport.h"
+#include "numeric/frame_hash.h"
 #include "raster/raster_types.h"
 #include "scene/preparation.h"
 
@@ -29,11 +31,18 @@ struct FrameState {
     TransformedMesh mesh;                // written on the main thread before the bands start
     DrawnStrips drawn;                   // where the last frame drew
     double workerSeconds[kWorkerCount];  // how long each worker drew in the last frame
+    std::vector<RowRecord> rowRecords;   // the last frame's, when frames are hashed
 };
 
 // The state before frame 0 for this scene and drawing area. Everything a frame needs is
 // allocated here; drawing allocates nothing.
 FrameState startFrames(const PreparedScene& prepared, const Viewport& viewport);
+
+// From the next frame on, each band worker also hashes the rows it draws, and
+// lastFrameHash gives the frame's hash (frameHash of the colour buffer) for a fraction of
+// what hashing it afterwards costs.
+void hashEveryFrame(FrameState& state, const Viewport& viewport);
+uint64_t lastFrameHash(const FrameState& state);
 
 // Draws the next frame: advances the animation, clears each band of both buffers where the
 // last frame drew and draws every face into it, and moves on to the next frame number.

@@ -1,30 +1,47 @@
 #include "numeric/frame_hash.h"
 
+#include <algorithm>
+#include <iterator>
+
+#include "numeric/simd.h"
+#include "numeric/xxh3_avx2.h"
+
+// Header-only: the same code in every build, cross-compiled ones included.
+#define XXH_INLINE_ALL
+#include <xxhash.h>
+
 namespace quorvel {
-namespace {
 
-constexpr uint64_t kPrime = 0x100000001b3ull;
-
-inline uint64_t mix(uint64_t hash, uint8_t byte) { return (hash ^ byte) * kPrime; }
-
-}  // namespace
-
-uint64_t fnv1a64(const void* bytes, size_t size, uint64_t hash) {
-    const auto* data = static_cast<const uint8_t*>(bytes);
-    for (size_t i = 0; i < size; ++i) hash = mix(hash, data[i]);
-    return hash;
+RowRecord rowRecord(const uint32_t* row, int left, int right) {
+    while (left < right && row[left] == 0) ++left;
+    while (right > left && row[right - 1] == 0) --right;
+    // Pixels are stored little-endian on every processor we build for, so their bytes in
+    // memory are already blue, green, red, 0.
+    const size_t bytes = size_t(right - left) * sizeof *row;
+    const uint32_t first = right > left ? uint32_t(left) : 0;
+#if QUORVEL_X86
+    if (processorHasAvx2()) return {first, uint32_t(right - left), xxh3Avx2(row + left, bytes)};
+#endif
+    return {first, uint32_t(right - left), XXH3_64bits(row + left, bytes)};
 }
 
-uint64_t frameHash(const uint32_t* pixels, size_t count) {
-    uint64_t hash = kFnv1aOffsetBasis;
-    for (size_t i = 0; i < count; ++i) {
-        const uint32_t pixel = pixels[i];
-        hash = mix(hash, static_cast<uint8_t>(pixel));
-        hash = mix(hash, static_cast<uint8_t>(pixel >> 8));
-        hash = mix(hash, static_cast<uint8_t>(pixel >> 16));
-        hash = mix(hash, static_cast<uint8_t>(pixel >> 24));
+uint64_t hashOfRowRecords(const RowRecord* rows, int height) {
+    return XXH3_64bits(rows, size_t(height) * sizeof *rows);
+}
+
+uint64_t frameHash(const uint32_t* pixels, int width, int height) {
+    // Records go to the hash a few hundred at a time: fed in pieces, XXH3 gives the hash
+    // of the whole.
+    XXH3_state_t frame;
+    XXH3_64bits_reset(&frame);
+    RowRecord rows[256];
+    for (int top = 0; top < height; top += int(std::size(rows))) {
+        const int count = std::min(height - top, int(std::size(rows)));
+        for (int y = 0; y < count; ++y)
+            rows[y] = rowRecord(pixels + size_t(top + y) * size_t(width), 0, width);
+        XXH3_64bits_update(&frame, rows, size_t(count) * sizeof *rows);
     }
-    return hash;
+    return XXH3_64bits_digest(&frame);
 }
 
 }  // namespace quorvel

@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "frame/fill_buffer.h"
+#include "stacked_rects.h"
 #include "test_frame.h"
 
 namespace quorvel {
@@ -14,47 +15,6 @@ bool inside(const ChangedArea& area, int x, int y) {
     return std::any_of(area.rects, area.rects + area.count, [&](const PixelRect& rect) {
         return y >= rect.top && y < rect.bottom && x >= rect.left && x < rect.right;
     });
-}
-
-// Rectangles one below another inside the frame, none empty.
-void expectStacked(const ChangedArea& area, int width, int height) {
-    ASSERT_LE(area.count, kMaxChangedRects);
-    int below = 0;
-    for (int i = 0; i < area.count; ++i) {
-        const PixelRect& rect = area.rects[i];
-        EXPECT_FALSE(isEmpty(rect)) << "rectangle " << i;
-        EXPECT_GE(rect.top, below) << "rectangle " << i;
-        EXPECT_GE(rect.left, 0) << "rectangle " << i;
-        EXPECT_LE(rect.right, width) << "rectangle " << i;
-        below = rect.bottom;
-    }
-    EXPECT_LE(below, height);
-}
-
-// The window is sent only what renderFrame says may have changed; so across the whole
-// cycle every pixel that changes from one frame to the next must lie in it, and every
-// pixel outside what the frame itself drew must hold the clear values.
-TEST(ChangedArea, HoldsEverythingAFrameDrawsOrClears) {
-    TestFrame frame(322, 182);
-    std::vector<uint32_t> shown(frame.color.size(), 0);
-    for (int f = 0; f < kZoomCycleFrames; ++f) {
-        const ChangedArea changed = frame.render(fastestRenderPath());
-        const ChangedArea drawn = changedBetween(frame.frames.drawn, frame.frames.drawn);
-        expectStacked(changed, 322, 182);
-        for (int y = 0; y < 182; ++y) {
-            for (int x = 0; x < 322; ++x) {
-                const size_t i = size_t(y) * 322 + size_t(x);
-                if (frame.color[i] != shown[i] && f > 0) {
-                    ASSERT_TRUE(inside(changed, x, y)) << "frame " << f << " at " << x << "," << y;
-                }
-                if (!inside(drawn, x, y)) {
-                    ASSERT_EQ(frame.color[i], 0u) << "frame " << f << " at " << x << "," << y;
-                    ASSERT_EQ(frame.depth[i], kClearDepth) << "frame " << f << " at " << x << "," << y;
-                }
-            }
-        }
-        shown = frame.color;
-    }
 }
 
 TEST(ChangedArea, IsTheWholeFrameBeforeTheFirstAndNothingWhenNothingWasDrawn) {

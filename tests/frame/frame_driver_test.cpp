@@ -76,24 +76,6 @@ TEST(RenderFrame, LeavesTheFourthByteZeroAndRepeatsExactly) {
     }
 }
 
-// The fast path draws every frame of the zoom cycle exactly as the reference does. The
-// fast frames follow one another, so each clears only what the one before drew; the
-// reference frames are drawn over scribbled buffers that must be cleared whole.
-TEST(RenderFrame, WholeCycleMatchesTheReferenceAtTwoSizes) {
-    for (const auto& [width, height] : {std::pair{322, 182}, std::pair{640, 360}}) {
-        TestFrame fast(width, height), reference(width, height);
-        for (int frame = 0; frame < kZoomCycleFrames; ++frame) {
-            std::fill(reference.color.begin(), reference.color.end(), 0xDEADBEEFu);
-            std::fill(reference.depth.begin(), reference.depth.end(), 0.0f);
-            reference.frames.drawn = startDrawnStrips(width, height, true);
-            fast.render(fastestRenderPath());
-            reference.render(referenceRenderPath());
-            ASSERT_EQ(fast.color, reference.color) << width << "x" << height << " frame " << frame;
-            ASSERT_EQ(fast.depth, reference.depth) << width << "x" << height << " frame " << frame;
-        }
-    }
-}
-
 TEST(RenderFrame, AMeshInTheTopHalfLeavesTheBottomHalfClear) {
     // The fourth vertex, which no face uses, keeps the fitted triangle above the middle.
     const Vec3 vertices[] = {
@@ -110,25 +92,6 @@ TEST(RenderFrame, AMeshInTheTopHalfLeavesTheBottomHalfClear) {
     EXPECT_TRUE(std::all_of(middle, frame.depth.end(), [](float d) { return d == kClearDepth; }));
     EXPECT_TRUE(std::all_of(std::next(frame.color.begin(), 64 * 24), frame.color.end(),
                             [](uint32_t p) { return p == 0; }));
-}
-
-// However the frame is cut into bands and in whatever order they are drawn, every row comes
-// out the same: a triangle's rows are stepped from its top vertex whichever band draws them.
-TEST(RenderFrame, AnyCutIntoBandsDrawsTheReferenceFrame) {
-    TestFrame reference(130, 98);
-    std::vector<TestFrame> cut;
-    const int counts[] = {1, 3, 7, kMaxBands};
-    cut.reserve(std::size(counts));
-    for (size_t i = 0; i < std::size(counts); ++i) cut.emplace_back(130, 98);
-    for (int frame = 0; frame < kZoomCycleFrames; ++frame) {
-        reference.render(referenceRenderPath());
-        for (size_t i = 0; i < std::size(counts); ++i) {
-            // Odd counts drawn here top to bottom, the rest by the workers in their order.
-            cut[i].render({fastestRenderPath().spanRoutine, counts[i], counts[i] % 2 == 0});
-            ASSERT_EQ(cut[i].color, reference.color) << counts[i] << " bands, frame " << frame;
-            ASSERT_EQ(cut[i].depth, reference.depth) << counts[i] << " bands, frame " << frame;
-        }
-    }
 }
 
 // 200 rows in 1-row strips cut into 4 bands of 50: the bands where most was drawn go first.

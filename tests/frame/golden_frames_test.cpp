@@ -5,9 +5,10 @@
 // leaves the frame it got, and for stored frames a difference image, in the build's
 // golden-mismatch folder.
 //
-// Regenerate the AMD hashes and the stored frames after an intended change:
+// Both makers' hashes were first drawn natively on their processors; each maker's model
+// draws them exactly on any processor, so after an intended change to the pictures both
+// files and the stored frames are rewritten anywhere by
 //   QUORVEL_WRITE_GOLDEN=1 build/tests/quorvel_unit_tests --gtest_filter='GoldenFrames.*'
-// The Intel hashes were drawn on an Intel processor; --approx intel redraws them anywhere.
 
 #include <gtest/gtest.h>
 #include <stb_image.h>
@@ -18,6 +19,7 @@
 #include <filesystem>
 #include <fstream>
 #include <map>
+#include <numeric>
 #include <sstream>
 
 #include "io/image_file.h"
@@ -34,6 +36,19 @@ const std::string kIntelHashFile = kGoldenFolder + "/intel_frame_hashes.txt";
 const std::string kMismatchFolder = QUORVEL_MISMATCH_DIR;
 constexpr int kHashedFrames[] = {0, 1, 257, 600, 1200, 1261, 1823};  // 1261: the largest zoom
 constexpr int kHashedSizes[][2] = {{1910, 1070}, {640, 480}};
+constexpr int kWholeCycleSize[2] = {320, 240};  // hashed at every frame of the zoom cycle, Intel's set
+
+// A maker's set of hashes: its file, the model that draws it, and where the model comes from.
+struct MakersHashes {
+    const std::string& file;
+    const ApproxModel& model;
+    const char* measuredOn;
+    bool wholeCycle;
+};
+const MakersHashes kMakersHashes[] = {
+    {kAmdHashFile, kAmdApprox, "an AMD EPYC (Zen 2; Zen 3 gives the same)", false},
+    {kIntelHashFile, kIntelApprox, "an Intel Xeon (family 6, model 167)", true},
+};
 constexpr int kImageFrames[] = {0, 600, 1261};
 constexpr int kImageWidth = 192, kImageHeight = 108;
 
@@ -45,7 +60,9 @@ std::vector<uint32_t> renderFrameNumber(int width, int height, int number, const
     return frame.color;
 }
 
-uint64_t hashOf(const std::vector<uint32_t>& frame) { return frameHash(frame.data(), frame.size()); }
+uint64_t hashOf(const TestFrame& frame) {
+    return frameHash(frame.color.data(), frame.viewport.width, frame.viewport.height);
+}
 
 // Writes `pixels` into the mismatch folder and returns its path.
 std::string keepMismatch(const std::string& name, const std::vector<uint32_t>& pixels, int width,
@@ -117,7 +134,7 @@ void expectGoldenHashes(const GoldenHashes& golden, const ApproxModel& approx, c
             skipFrames(frame.frames, uint64_t(number - next));
             frame.render(path);
             next = number + 1;
-            if (hashOf(frame.color) == hash) continue;
+            if (hashOf(frame) == hash) continue;
             const std::string name = std::to_string(width) + "x" + std::to_string(height) + "-" +
                                      std::to_string(number) + "-" + approx.name;
             ADD_FAILURE() << "frame " << number << " at " << width << "x" << height << " with --approx "
@@ -153,22 +170,41 @@ Difference compareWithImage(const std::vector<uint32_t>& frame, const std::strin
     return difference;
 }
 
-void writeGoldens() {
-    std::ofstream out(kAmdHashFile);
-    out << "# FNV-1a hashes of colour buffers: size frame hash, drawn on an AMD EPYC (Zen 2) and the same "
-           "on\n"
-           "# Zen 3 and with --approx amd. The fingerprint names the approximations they were made with.\n";
-    char line[64];
-    std::snprintf(line, sizeof line, "fingerprint %016" PRIx64 "\n", approxFingerprint(kAmdApprox));
-    out << line;
-    for (const auto& size : kHashedSizes) {
-        for (int number : kHashedFrames) {
-            const auto frame = renderFrameNumber(size[0], size[1], number, kAmdApprox, fastestRenderPath());
-            std::snprintf(line, sizeof line, "%dx%d %d %016" PRIx64 "\n", size[0], size[1], number,
-                          hashOf(frame));
-            out << line;
-        }
+// The hashes of `frames` (in order) at one size, drawn with `model`, as lines of a hash file.
+void writeHashLines(std::ofstream& out, int width, int height, const std::vector<int>& frames,
+                    const ApproxModel& model) {
+    TestFrame frame(width, height, model);
+    int next = 0;
+    for (int number : frames) {
+        skipFrames(frame.frames, uint64_t(number - next));
+        frame.render(fastestRenderPath());
+        next = number + 1;
+        char line[64];
+        std::snprintf(line, sizeof line, "%dx%d %d %016" PRIx64 "\n", width, height, number, hashOf(frame));
+        out << line;
     }
+}
+
+void writeHashFile(const MakersHashes& set) {
+    std::ofstream out(set.file);
+    out << "# Frame hashes (as --hash prints them): size frame hash, drawn with --approx " << set.model.name
+        << ",\n# the model of the approximate reciprocals measured on " << set.measuredOn
+        << ";\n# the same natively on that maker's processors. Rewritten by the golden test with\n"
+           "# QUORVEL_WRITE_GOLDEN=1.\n";
+    char line[64];
+    std::snprintf(line, sizeof line, "fingerprint %016" PRIx64 "\n", approxFingerprint(set.model));
+    out << line;
+    const std::vector<int> hashed(std::begin(kHashedFrames), std::end(kHashedFrames));
+    for (const auto& size : kHashedSizes) writeHashLines(out, size[0], size[1], hashed, set.model);
+    if (set.wholeCycle) {
+        std::vector<int> cycle(kZoomCycleFrames);
+        std::iota(cycle.begin(), cycle.end(), 0);
+        writeHashLines(out, kWholeCycleSize[0], kWholeCycleSize[1], cycle, set.model);
+    }
+}
+
+void writeGoldens() {
+    for (const MakersHashes& set : kMakersHashes) writeHashFile(set);
     for (int number : kImageFrames) {
         const auto frame =
             renderFrameNumber(kImageWidth, kImageHeight, number, kAmdApprox, fastestRenderPath());
@@ -186,12 +222,11 @@ TEST(GoldenFrames, EachMakersHashesMatchWithItsModel) {
         writeGoldens();
         GTEST_SKIP() << "golden frames rewritten";
     }
-    for (const std::string& file : {kAmdHashFile, kIntelHashFile}) {
-        SCOPED_TRACE(file);
-        const GoldenHashes golden = readGoldenHashes(file);
-        const ApproxModel* model = modelWithFingerprint(golden.fingerprint);
-        ASSERT_NE(model, nullptr) << "no model has the fingerprint of " << file;
-        expectGoldenHashes(golden, *model, fastestRenderPath());
+    for (const MakersHashes& set : kMakersHashes) {
+        SCOPED_TRACE(set.file);
+        const GoldenHashes golden = readGoldenHashes(set.file);
+        ASSERT_EQ(modelWithFingerprint(golden.fingerprint), &set.model) << "another model's fingerprint";
+        expectGoldenHashes(golden, set.model, fastestRenderPath());
     }
 }
 

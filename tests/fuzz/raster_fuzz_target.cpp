@@ -1,13 +1,14 @@
-// Fuzz target for the rasterizer: bytes become a frame size, a band and up to eight
-// triangles with any positions, depths, normals and texture coordinates (NaN and
-// infinities included). Both span routines draw them into guarded buffers; any write
-// outside the band, the buffers or the strips the triangle walk recorded, any crash, and
-// any difference between the two routines is a failure.
+// Fuzz target for the rasterizer: bytes become the approximations (the processor's own or a
+// maker's model), a frame size, a band and up to eight triangles with any positions,
+// depths, normals and texture coordinates (NaN and infinities included). Both span routines draw them into
+// guarded buffers; any write outside the band, the buffers or the strips the triangle walk recorded, any
+// crash, and any difference between the two routines is a failure.
 
 #include <algorithm>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <iterator>
 #include <vector>
 
 #include "frame/bands.h"
@@ -90,15 +91,19 @@ TriangleVertex readVertex(Reader& in) {
     return vertex;
 }
 
-const Scene& preparedScene() {
-    static const PreparedScene prepared = prepareBuiltInScene();
-    return prepared.scene();
+// The built-in scene as prepared with the processor's approximations or either maker's.
+const Scene& preparedScene(uint8_t choice) {
+    static const PreparedScene prepared[] = {prepareBuiltInScene(kNativeApprox),
+                                             prepareBuiltInScene(kIntelApprox),
+                                             prepareBuiltInScene(kAmdApprox)};
+    return prepared[choice % std::size(prepared)].scene();
 }
 
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     Reader in{data, size};
+    const Scene& scene = preparedScene(in.take<uint8_t>());
     const int width = 1 + in.take<uint8_t>() % 160;
     const int height = 1 + in.take<uint8_t>() % 120;
     PixelRect band{};
@@ -114,7 +119,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         ++count;
     }
 
-    const Scene& scene = preparedScene();
     GuardedFrame reference(width, height), fast(width, height);
     const SpanRoutine fastest = fastestSpanRoutine();
     DrawnStrips drawn = startDrawnStrips(width, height, false);

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cinttypes>
 #include <cmath>
+#include <iterator>
 #include <thread>
 
 #include "numeric/approx_fingerprint.h"
@@ -135,6 +136,53 @@ __attribute__((target("avx2"))) Wrong checkRange(const ApproxModel& model, uint6
         }
     }
     return wrong;
+}
+
+// Eight lanes of `inputs` through `eightLanes` against the scalar model, lane by lane.
+template <__m256 (*eightLanes)(const ApproxModel&, __m256)>
+__attribute__((target("avx2"))) void expectEightLanesAsScalar(const ApproxModel& model,
+                                                              const uint32_t* inputs) {
+    alignas(32) uint32_t out[8];
+    _mm256_store_si256(
+        reinterpret_cast<__m256i*>(out),
+        _mm256_castps_si256(eightLanes(
+            model, _mm256_castsi256_ps(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(inputs))))));
+    for (int lane = 0; lane < 8; ++lane) {
+        ASSERT_EQ(out[lane], modelReciprocalSqrtBits(model, inputs[lane]))
+            << model.name << " model, input " << std::hex << inputs[lane] << " in lane " << lane;
+    }
+}
+
+// The eight-lane reciprocal square root the fast span routine draws a maker's frames with,
+// against the scalar model the reference uses, on any processor with AVX2: one input from
+// every bucket of sign, exponent and table index, eight at a time, in both the usual-input
+// form and the any-input form; and every special class (zeros, denormals, negatives,
+// infinities, NaNs) alone and among usual inputs, where it sends the rest down the long way.
+TEST(ApproxModel, EightLanesMatchTheScalarModel) {
+    if (!processorHasAvx2()) GTEST_SKIP() << "the eight-lane model needs AVX2";
+    const uint32_t specials[] = {0x00000000u, 0x80000000u, 0x00000001u, 0x007FFFFFu, 0x80400000u, 0xBF800000u,
+                                 0x80800000u, 0xFF7FFFFFu, 0x7F800000u, 0xFF800000u, 0x7F800001u, 0x7FC00000u,
+                                 0xFFC00123u, 0x7FFFFFFFu, 0x00800000u, 0x7F7FFFFFu};
+    for (const ApproxModel* model : {&kIntelApprox, &kAmdApprox}) {
+        for (const uint32_t special : specials) {
+            uint32_t alone[8], among[8];
+            std::fill(std::begin(alone), std::end(alone), special);
+            for (int lane = 0; lane < 8; ++lane) among[lane] = 0x3F800000u + uint32_t(lane) * 0x12345u;
+            among[special % 8] = special;
+            ASSERT_NO_FATAL_FAILURE(expectEightLanesAsScalar<modelReciprocalSqrt8>(*model, alone));
+            ASSERT_NO_FATAL_FAILURE(expectEightLanesAsScalar<modelReciprocalSqrt8>(*model, among));
+        }
+        const int indexBits = model->reciprocalSqrtIndexBits;
+        uint32_t sample = 12345, inputs[8];
+        for (uint32_t bucket = 0; bucket < (uint32_t(1) << (9 + indexBits)); bucket += 8) {
+            for (uint32_t lane = 0; lane < 8; ++lane) {
+                sample = sample * 1664525u + 1013904223u;
+                inputs[lane] = (bucket + lane) << (23 - indexBits) | (sample >> (9 + indexBits));
+            }
+            ASSERT_NO_FATAL_FAILURE(expectEightLanesAsScalar<modelReciprocalSqrt8>(*model, inputs));
+            ASSERT_NO_FATAL_FAILURE(expectEightLanesAsScalar<modelReciprocalSqrt8AnyInput>(*model, inputs));
+        }
+    }
 }
 
 // A few seconds on two processors: not repeated in the sanitizer builds.

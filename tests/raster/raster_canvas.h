@@ -19,6 +19,7 @@ struct RasterCanvas {
     std::vector<float> depth;
     std::unique_ptr<Texture> texture = std::make_unique<Texture>();
     Light lights[kLightCount];
+    const ApproxModel* approx = &defaultApprox();
 
     RasterCanvas(int w, int h)
         : width(w), height(h), color(size_t(w) * h, 0), depth(size_t(w) * h, kClearDepth) {
@@ -29,8 +30,7 @@ struct RasterCanvas {
     }
 
     RasterTarget target(PixelRect band, SpanRoutine routine) {
-        return {band,    width,  color.data(), depth.data(), texture.get(), lights, &defaultApprox(),
-                routine, nullptr};
+        return {band, width, color.data(), depth.data(), texture.get(), lights, approx, routine, nullptr};
     }
     RasterTarget whole(SpanRoutine routine) { return target({0, height, 0, width}, routine); }
     uint32_t pixel(int x, int y) const { return color[size_t(y) * width + x]; }

@@ -39,11 +39,12 @@ bool sameBits(const std::vector<float>& a, const std::vector<float>& b) {
     return std::memcmp(a.data(), b.data(), a.size() * sizeof(float)) == 0;
 }
 
-// Draws `count` random spans with both routines and stops at the first that differs.
-void expectSameSpans(std::mt19937& random, const Light (&lights)[kLightCount], int count) {
+void expectSameSpansWith(const ApproxModel& model, std::mt19937& random, const Light (&lights)[kLightCount],
+                         int count) {
     RasterCanvas reference(kWidth, kRows), fast(kWidth, kRows);
     std::copy(std::begin(lights), std::end(lights), reference.lights);
     std::copy(std::begin(lights), std::end(lights), fast.lights);
+    reference.approx = fast.approx = &model;
     for (int i = 0; i < count; ++i) {
         // Lengths 1 to 2000 from odd and even columns, some reaching past either side.
         const int length = 1 + int(random() % 2000);
@@ -60,6 +61,15 @@ void expectSameSpans(std::mt19937& random, const Light (&lights)[kLightCount], i
             std::fill(reference.depth.begin(), reference.depth.end(), kClearDepth);
             std::fill(fast.depth.begin(), fast.depth.end(), kClearDepth);
         }
+    }
+}
+
+// Draws `count` random spans with both routines, with the processor's own approximations
+// and with each maker's model, and stops at the first that differs.
+void expectSameSpans(std::mt19937& random, const Light (&lights)[kLightCount], int count) {
+    for (const ApproxModel* model : {&kNativeApprox, &kIntelApprox, &kAmdApprox}) {
+        SCOPED_TRACE(model->name);
+        expectSameSpansWith(*model, random, lights, count);
     }
 }
 

@@ -1,0 +1,95 @@
+// The fast path against the reference, frame by frame over the zoom cycle: equal colour and
+// depth, the frame's hash as the band workers make it, everything that changed inside the
+// changed area and everything outside what was drawn clear. The fast frames follow one
+// another, each cut into bands differently from the one before (so a band clears rows
+// another cut drew), while each reference frame is drawn over scribbled buffers that must
+// be cleared whole.
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "frame/drawn_area.h"
+#include "frame/fill_buffer.h"
+#include "numeric/frame_hash.h"
+#include "stacked_rects.h"
+#include "test_frame.h"
+
+namespace quorvel {
+namespace {
+
+// Frames first..last-1 at one size.
+struct CycleStretch {
+    int width, height, first, last;
+};
+
+// The columns of `area` in row y; empty when none of it is in the row.
+ColumnSpan columnsInRow(const ChangedArea& area, int y) {
+    for (int i = 0; i < area.count; ++i) {
+        const PixelRect& rect = area.rects[i];
+        if (y >= rect.top && y < rect.bottom) return {int16_t(rect.left), int16_t(rect.right)};
+    }
+    return {0, 0};
+}
+
+// The band cut of frame `frame`: every count from 1 to kMaxBands, by the workers or here.
+RenderPath cutOf(int frame) {
+    return {fastestRenderPath().spanRoutine, 1 + (frame * 7) % kMaxBands, frame % 3 != 1};
+}
+
+void expectStretchMatchesTheReference(const CycleStretch& stretch) {
+    const int width = stretch.width, height = stretch.height;
+    SCOPED_TRACE(testing::Message() << width << "x" << height);
+    TestFrame fast(width, height), reference(width, height);
+    hashEveryFrame(fast.frames, fast.viewport);
+    skipFrames(fast.frames, uint64_t(stretch.first));
+    skipFrames(reference.frames, uint64_t(stretch.first));
+    std::vector<uint32_t> before(fast.color.size(), 0);
+    for (int frame = stretch.first; frame < stretch.last; ++frame) {
+        std::fill(reference.color.begin(), reference.color.end(), 0xDEADBEEFu);
+        std::fill(reference.depth.begin(), reference.depth.end(), 0.0f);
+        reference.frames.drawn = startDrawnStrips(width, height, true);
+        const ChangedArea changed = fast.render(cutOf(frame));
+        reference.render(referenceRenderPath());
+        ASSERT_EQ(fast.color, reference.color) << "frame " << frame;
+        ASSERT_EQ(fast.depth, reference.depth) << "frame " << frame;
+        ASSERT_EQ(lastFrameHash(fast.frames), frameHash(reference.color.data(), width, height))
+            << "frame " << frame;
+
+        const ChangedArea drawn = changedBetween(fast.frames.drawn, fast.frames.drawn);
+        expectStacked(changed, width, height);
+        expectStacked(drawn, width, height);
+        for (int y = 0; y < height; ++y) {
+            const ColumnSpan mayChange = columnsInRow(changed, y), wasDrawn = columnsInRow(drawn, y);
+            for (int x = 0; x < width; ++x) {
+                const size_t i = size_t(y) * size_t(width) + size_t(x);
+                const bool inChanged = x >= mayChange.left && x < mayChange.right;
+                if (frame > stretch.first && !inChanged) {
+                    ASSERT_EQ(fast.color[i], before[i])
+                        << "outside the changed area, frame " << frame << " at " << x << "," << y;
+                }
+                if (x < wasDrawn.left || x >= wasDrawn.right) {
+                    ASSERT_EQ(fast.color[i], kClearColor)
+                        << "outside the drawn area, frame " << frame << " at " << x << "," << y;
+                    ASSERT_EQ(fast.depth[i], kClearDepth)
+                        << "outside the drawn area, frame " << frame << " at " << x << "," << y;
+                }
+            }
+        }
+        before = fast.color;
+    }
+}
+
+// Small sizes over the whole cycle (rows falling unevenly into bands, a frame smaller than
+// the solid's middle); portrait and landscape at full size around the largest zoom (frame
+// 1261), where the spans are longest.
+TEST(RenderFrame, WholeCycleMatchesTheReference) {
+    const CycleStretch stretches[] = {
+        {322, 182, 0, kZoomCycleFrames}, {130, 98, 0, kZoomCycleFrames}, {64, 48, 0, kZoomCycleFrames},
+        {1910, 1074, 1200, 1320},        {1070, 1910, 1200, 1320},
+    };
+    for (const CycleStretch& stretch : stretches) expectStretchMatchesTheReference(stretch);
+}
+
+}  // namespace
+}  // namespace quorvel
