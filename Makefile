@@ -9,11 +9,31 @@ JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 WERROR ?= OFF
 CONFIGURE = cmake -DQUORVEL_WERROR=$(WERROR)
 
-.PHONY: all setup setup-test setup-fuzz setup-windows setup-arm64 build build-all windows arm64 run test check \
+.PHONY: help all setup setup-test setup-fuzz setup-windows setup-arm64 build build-all windows arm64 run test check \
 	test-asan test-tsan \
 	fuzz bench install package check-format clean
 
 all: build
+
+help:
+	@echo "make run          set up what running needs, build, open the window"
+	@echo "make build        build the two programs (build/)"
+	@echo "make build-all    build the programs, tests and benchmarks"
+	@echo "make test         set up everything, build, run every test (about 4 min once set up)"
+	@echo "make check        build and run the unit tier (seconds)"
+	@echo "make test-asan    AddressSanitizer + UndefinedBehaviorSanitizer build and its tests (build-asan/)"
+	@echo "make test-tsan    ThreadSanitizer build and its tests (build-tsan/)"
+	@echo "make check-format every C++ source formatted as .clang-format says"
+	@echo "make fuzz         libFuzzer on the rasterizer for FUZZ_SECONDS (300)"
+	@echo "make bench        speed beside BASELINE (a commit, default adaae2a: the first fast build)"
+	@echo "make windows      quorvel.exe and quorvel-render.exe with MinGW-w64 (build-windows/)"
+	@echo "make arm64        quorvel-render and the unit tests for ARM64 Linux (build-arm64/)"
+	@echo "make install      install into PREFIX (/usr/local), stripped; DESTDIR for a staging root"
+	@echo "make package      a Debian package (build/quorvel_VERSION_ARCH.deb)"
+	@echo "make setup        install the Debian packages building and running need"
+	@echo "make setup-test   ... and those testing needs (Wine, MinGW, qemu, weston, lintian, ...)"
+	@echo "make setup-windows, setup-arm64, setup-fuzz   those for one cross build or the fuzzer"
+	@echo "make clean        remove every build folder"
 
 # Only what building and running needs; the test set-up adds the rest.
 setup:
@@ -68,7 +88,7 @@ check: build-all
 
 # Into PREFIX (default /usr/local); DESTDIR, when set, is put in front of every path.
 install: build
-	@cmake --install $(BUILD_DIR) --prefix $(PREFIX)
+	@cmake --install $(BUILD_DIR) --prefix $(PREFIX) --strip
 
 # A Debian package of the programs: $(BUILD_DIR)/quorvel_VERSION_ARCH.deb.
 package: build

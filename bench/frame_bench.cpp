@@ -30,12 +30,12 @@ struct WorkerTimes {
 
 FrameTimes timeCycle(const PreparedScene& scene, const Canvas& canvas, int frames, const RenderPath& path,
                      WorkerTimes& workers) {
-    FrameTimes times = makeFrameTimes();
+    FrameTimes times;
     FrameState state = startFrames(scene, canvas.viewport);
     for (int frame = 0; frame < frames; ++frame) {
         const Clock::time_point start = Clock::now();
         renderFrame(scene, canvas.viewport, state, path);
-        recordFrameTime(times, std::chrono::duration<double>(Clock::now() - start).count());
+        recordFrameTime(times, std::chrono::duration<double>(Clock::now() - start).count(), 0.0f);
         const double first = state.workerSeconds[0], second = state.workerSeconds[1];
         workers.worker[0] += first;
         workers.worker[1] += second;
@@ -57,7 +57,7 @@ int countDifferingFrames(const PreparedScene& scene, const Canvas& fast, const C
     return differing;
 }
 
-double meanMilliseconds(const FrameTimes& times) { return 1e3 * times.totalSeconds / double(times.count); }
+double meanMilliseconds(const FrameTimes& times) { return 1e3 * summarizeFrameTimes(times).mean; }
 
 }  // namespace
 
@@ -83,8 +83,8 @@ int main(int argc, char** argv) {
     std::printf(
         "frame_bench %dx%d, %d frames: renderFrame mean %.3f ms, median %.3f ms, p99 %.3f ms; "
         "reference on one thread mean %.3f ms; speed-up %.2fx; frames differing from the reference: %d\n",
-        width, height, frames, meanMilliseconds(fastTimes), 1e3 * frameTimePercentile(fastTimes, 0.5),
-        1e3 * frameTimePercentile(fastTimes, 0.99), meanMilliseconds(referenceTimes),
+        width, height, frames, meanMilliseconds(fastTimes), 1e3 * summarizeFrameTimes(fastTimes).median,
+        1e3 * summarizeFrameTimes(fastTimes).p99, meanMilliseconds(referenceTimes),
         meanMilliseconds(referenceTimes) / meanMilliseconds(fastTimes), differing);
     const double perFrame = 1e3 / frames;
     std::printf(

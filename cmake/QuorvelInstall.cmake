@@ -20,8 +20,8 @@ foreach(name quorvel.1 quorvel-render.1 changelog)
   list(APPEND compressed ${QUORVEL_STAGED}/${name}.gz)
 endforeach()
 
-# Icons drawn from the built-in picture.
-set(icon_sizes 32 64 128)
+# Icons drawn from the built-in picture, at the sizes desktops ask for.
+set(icon_sizes 16 24 32 48 64 128 256)
 set(icons)
 foreach(size ${icon_sizes})
   add_custom_command(OUTPUT ${QUORVEL_STAGED}/icon-${size}.png
@@ -37,7 +37,8 @@ add_custom_target(quorvel_install_files ALL DEPENDS ${compressed} ${icons})
 install(FILES ${QUORVEL_STAGED}/quorvel.1.gz ${QUORVEL_STAGED}/quorvel-render.1.gz
         DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 install(FILES ${QUORVEL_PACKAGING}/quorvel.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
-install(FILES ${PROJECT_SOURCE_DIR}/README.md ${PROJECT_SOURCE_DIR}/LICENSE ${QUORVEL_PACKAGING}/copyright
+# The README for someone with the programs but not the source tree.
+install(FILES ${QUORVEL_PACKAGING}/README ${PROJECT_SOURCE_DIR}/LICENSE ${QUORVEL_PACKAGING}/copyright
               ${QUORVEL_STAGED}/changelog.gz
         DESTINATION ${CMAKE_INSTALL_DOCDIR})
 

@@ -57,6 +57,7 @@ target_link_libraries(quorvel_frame PUBLIC quorvel_raster quorvel_threads)
 # Image files and frame streams, files that appear whole, values quoted in error lines:
 # shared by both programs, the tests and the benchmarks.
 add_library(quorvel_io STATIC
+  src/io/command_line.cpp
   src/io/frame_size.cpp
   src/io/frame_stream.cpp
   src/io/image_file.cpp

@@ -1,6 +1,7 @@
 # The two programs side by side, each a thin driver over the layers, and the generators.
 
 add_library(quorvel_render_lib STATIC
+  apps/quorvel-render/bench_plot.cpp
   apps/quorvel-render/frame_times.cpp
   apps/quorvel-render/progress_line.cpp
   apps/quorvel-render/render_options.cpp

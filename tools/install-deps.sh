@@ -34,6 +34,7 @@ if [[ ${1:-} == --test ]]; then
     need desktop-file-utils has desktop-file-validate
     need man-db has man
     need pngcheck has pngcheck
+    need librsvg2-bin has rsvg-convert
 fi
 if [[ ${1:-} == --test || ${1:-} == --windows ]]; then
     need g++-mingw-w64-x86-64 has x86_64-w64-mingw32-g++

@@ -1,36 +1,28 @@
 #include "quorvel-render/frame_times.h"
 
+#include <algorithm>
 #include <cmath>
+#include <numeric>
 
 namespace quorvel {
-namespace {
 
-constexpr double kBucketSeconds = 1e-6;
-constexpr size_t kBucketCount = 1'000'000;  // the last bucket takes everything slower
-
-}  // namespace
-
-FrameTimes makeFrameTimes() { return {std::vector<uint32_t>(kBucketCount, 0), 0, 0.0}; }
-
-void recordFrameTime(FrameTimes& times, double seconds) {
-    const double bucket = std::floor(seconds / kBucketSeconds);
-    const size_t index = bucket < 0               ? 0
-                         : bucket >= kBucketCount ? kBucketCount - 1
-                                                  : static_cast<size_t>(bucket);
-    ++times.buckets[index];
-    ++times.count;
-    times.totalSeconds += seconds;
+void recordFrameTime(FrameTimes& times, double seconds, float drawnShare) {
+    times.seconds.push_back(seconds);
+    times.drawnShares.push_back(drawnShare);
 }
 
-double frameTimePercentile(const FrameTimes& times, double fraction) {
-    if (times.count == 0) return 0.0;
-    const auto rank = static_cast<uint64_t>(std::ceil(fraction * static_cast<double>(times.count)));
-    uint64_t seen = 0;
-    for (size_t i = 0; i < times.buckets.size(); ++i) {
-        seen += times.buckets[i];
-        if (seen >= rank && seen > 0) return (static_cast<double>(i) + 0.5) * kBucketSeconds;
-    }
-    return static_cast<double>(times.buckets.size()) * kBucketSeconds;
+FrameTimeSummary summarizeFrameTimes(const FrameTimes& times) {
+    if (times.seconds.empty()) return {0.0, 0.0, 0.0, 0.0};
+    std::vector<double> sorted = times.seconds;
+    std::sort(sorted.begin(), sorted.end());
+    const size_t count = sorted.size();
+    // The smallest time at least `fraction` of the frames take no longer than.
+    const auto rank = [&](double fraction) {
+        const auto place = static_cast<size_t>(std::ceil(fraction * static_cast<double>(count)));
+        return sorted[std::clamp<size_t>(place, 1, count) - 1];
+    };
+    const double total = std::accumulate(sorted.begin(), sorted.end(), 0.0);
+    return {total / static_cast<double>(count), rank(0.5), rank(0.99), sorted.back()};
 }
 
 }  // namespace quorvel

@@ -1,22 +1,23 @@
 #pragma once
 
 #include <cstddef>
-#include <cstdint>
 #include <vector>
 
 namespace quorvel {
 
-// Frame times in a fixed histogram (1 microsecond buckets up to one second), so a run of
-// any length uses the same memory.
+// Every frame's drawing time, and how much of the frame its solid's strips covered, in
+// frame order: kept only for --bench and --bench-plot, 12 bytes a frame.
 struct FrameTimes {
-    std::vector<uint32_t> buckets;
-    uint64_t count = 0;
-    double totalSeconds = 0.0;
+    std::vector<double> seconds;
+    std::vector<float> drawnShares;  // 0 to 1
 };
 
-FrameTimes makeFrameTimes();
-void recordFrameTime(FrameTimes& times, double seconds);
-// The time below which `fraction` of the frames fall (0.5 for the median), in seconds.
-double frameTimePercentile(const FrameTimes& times, double fraction);
+void recordFrameTime(FrameTimes& times, double seconds, float drawnShare);
+
+// Exact figures over every recorded frame; percentiles by nearest rank.
+struct FrameTimeSummary {
+    double mean, median, p99, max;  // seconds
+};
+FrameTimeSummary summarizeFrameTimes(const FrameTimes& times);
 
 }  // namespace quorvel

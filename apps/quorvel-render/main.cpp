@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "frame/build_info.h"
+#include "io/command_line.h"
 #include "platform/os/interrupts.h"
 #include "platform/os/process_info.h"
 #include "quorvel-render/render_options.h"
@@ -28,7 +29,7 @@ int run(const std::vector<std::string>& arguments) {
         std::fprintf(stderr, "quorvel-render: %s\n", error.c_str());
         return 2;
     }
-    if (options.help) return printOrFail(quorvel::kRenderUsage);
+    if (options.help) return printOrFail(std::string(quorvel::kRenderUsage) + quorvel::kExitStatusHelp);
     if (options.version) {
         return printOrFail(std::string("quorvel-render ") + quorvel::quorvelVersion() + "\n" +
                            quorvel::describeBuild(*options.approx));

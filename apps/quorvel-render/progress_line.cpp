@@ -2,24 +2,29 @@
 
 #include <algorithm>
 #include <cinttypes>
-#include <cstdio>
-#include <string>
 
 #include "platform/os/process_info.h"
 
 namespace quorvel {
+namespace {
 
 using Clock = std::chrono::steady_clock;
 
+void wipe(const ProgressLine& progress) {
+    if (!progress.shown.empty()) std::fprintf(stderr, "\r%*s\r", std::max(progress.columns - 1, 0), "");
+}
+
+}  // namespace
+
 ProgressLine startProgressLine(bool quiet) {
-    const bool enabled = !quiet && isTerminal(stderr) && !sameTerminal(stdout, stderr);
-    return {enabled, enabled ? terminalColumns(stderr) : 0, Clock::now(), Clock::now(), false};
+    const bool enabled = !quiet && isTerminal(stderr);
+    return {enabled, enabled ? terminalColumns(stderr) : 0, Clock::now(), Clock::now(), {}};
 }
 
 void showProgress(ProgressLine& progress, uint64_t done, uint64_t total) {
     if (!progress.enabled) return;
     const Clock::time_point now = Clock::now();
-    if (now - progress.start < std::chrono::seconds(1) ||
+    if (now - progress.start < std::chrono::milliseconds(250) ||
         now - progress.lastDrawn < std::chrono::milliseconds(100))
         return;
     char counts[64];
@@ -36,11 +41,22 @@ void showProgress(ProgressLine& progress, uint64_t done, uint64_t total) {
     line.resize(std::min(line.size(), size_t(std::max(progress.columns - 1, 0))));
     std::fprintf(stderr, "\r%s", line.c_str());
     progress.lastDrawn = now;
-    progress.drawn = true;
+    progress.shown = line;
 }
 
-void clearProgress(const ProgressLine& progress) {
-    if (progress.drawn) std::fprintf(stderr, "\r%*s\r", std::max(progress.columns - 1, 0), "");
+void printAboveProgress(ProgressLine& progress, std::FILE* stream, const std::string& line) {
+    const bool sameLine = !progress.shown.empty() && (stream == stderr || sameTerminal(stream, stderr));
+    if (sameLine) wipe(progress);
+    std::fputs(line.c_str(), stream);
+    if (sameLine) {
+        std::fflush(stream);
+        std::fprintf(stderr, "\r%s", progress.shown.c_str());
+    }
+}
+
+void clearProgress(ProgressLine& progress) {
+    wipe(progress);
+    progress.shown.clear();
 }
 
 }  // namespace quorvel

@@ -2,23 +2,28 @@
 
 #include <chrono>
 #include <cstdint>
+#include <cstdio>
+#include <string>
 
 namespace quorvel {
 
-// One line on standard error, redrawn in place and never wider than the terminal. Shown
-// only when standard error is a terminal that standard output is not, and only once a run
-// has taken more than a second.
+// One line on standard error, redrawn in place and never wider than the terminal, shown
+// when standard error is a terminal (and --quiet is not given) once a run has taken a
+// quarter of a second. Other lines for the same terminal go above it, never onto it.
 struct ProgressLine {
     bool enabled;
     int columns;
     std::chrono::steady_clock::time_point start;
     std::chrono::steady_clock::time_point lastDrawn;
-    bool drawn;
+    std::string shown;  // what the line holds now; empty when not drawn
 };
 
 ProgressLine startProgressLine(bool quiet);
 void showProgress(ProgressLine& progress, uint64_t done, uint64_t total);
+// Writes `line` (with its newline) to `stream`; where that is the progress line's terminal,
+// the progress line is wiped first and drawn again below it.
+void printAboveProgress(ProgressLine& progress, std::FILE* stream, const std::string& line);
 // Wipes the line, so what follows starts on a clean one.
-void clearProgress(const ProgressLine& progress);
+void clearProgress(ProgressLine& progress);
 
 }  // namespace quorvel

@@ -4,6 +4,7 @@
 #include <charconv>
 #include <limits>
 
+#include "io/command_line.h"
 #include "io/frame_size.h"
 #include "io/quoted_text.h"
 
@@ -18,25 +19,27 @@ const char* const kRenderUsage =
     "  --frames N          render frames K to K+N-1 (default 1)\n"
     "  --save LIST         frames to write: numbers and ranges such as 0-99,600,1200-1210,\n"
     "                      'all' or 'none' (default: the last frame; all with --out -)\n"
-    "  --out DIR           folder for saved frames, created if missing (default frames);\n"
+    "  -o, --out DIR       folder for saved frames, created if missing (default frames);\n"
     "                      '-' streams them to standard output\n"
     "  --format FORMAT     png or ppm files (default png); on standard output ppm, one\n"
     "                      binary PPM after another (exact), or y4m, a YUV4MPEG2 stream\n"
     "                      for ffmpeg and mpv: 4:4:4, BT.601 limited range, 60 frames/s\n"
     "  --hash              print 'frame K hash H' (XXH3-64 of the frame's rows);\n"
     "                      on standard error when frames go to standard output\n"
-    "  --bench             print timing and peak memory at the end (standard error when\n"
-    "                      frames go to standard output)\n"
-    "  --quiet             no progress line\n"
+    "  --bench             print frame times (mean, median, 99th percentile, slowest)\n"
+    "                      and peak memory at the end (standard error when frames go to\n"
+    "                      standard output)\n"
+    "  --bench-plot FILE   write an SVG plot of every frame's time and drawn share\n"
+    "  -q, --quiet         no progress line\n"
     "  --reference         draw with the reference span routine on one thread\n"
     "  --approx MODEL      approximate reciprocals: native (this processor's own; the\n"
     "                      default on x86), intel or amd (measured tables: the same frames\n"
     "                      as that maker's processors draw, on any processor)\n"
     "  --texture-out FILE  write the decoded texture (.png or .ppm)\n"
-    "  --version           the version, the span routine and the approximations' fingerprint\n"
+    "  -V, --version       the version, the span routine and the approximations' fingerprint\n"
     "  -h, --help          show this text\n"
-    "Options that take a value also take it as --option=value.\n"
-    "Exit status: 0 success, 1 output failed, 2 bad input, 130/143 interrupted.\n";
+    "Options that take a value also take it as --option=value; any unique beginning of\n"
+    "an option's name will do (--fram 10); -- ends the options.\n";
 
 namespace {
 
@@ -93,14 +96,12 @@ bool parseSaveList(const std::string& text, RenderOptions& options, std::string&
     return true;
 }
 
-bool isFlag(const std::string& option) {
-    return option == "--hash" || option == "--bench" || option == "--reference" || option == "--quiet";
-}
-
-bool takesValue(const std::string& option) {
-    return option == "--size" || option == "--from" || option == "--frames" || option == "--save" ||
-           option == "--out" || option == "--format" || option == "--texture-out" || option == "--approx";
-}
+const std::vector<OptionSpec> kRenderOptionSpecs = {
+    {"size", 0, true},        {"from", 0, true},       {"frames", 0, true},     {"save", 0, true},
+    {"out", 'o', true},       {"format", 0, true},     {"hash", 0, false},      {"bench", 0, false},
+    {"bench-plot", 0, true},  {"quiet", 'q', false},   {"reference", 0, false}, {"approx", 0, true},
+    {"texture-out", 0, true}, {"version", 'V', false}, {"help", 'h', false},
+};
 
 bool applyValue(const std::string& option, const std::string& value, RenderOptions& options,
                 bool& formatGiven, std::string& error) {
@@ -110,6 +111,12 @@ bool applyValue(const std::string& option, const std::string& value, RenderOptio
             return false;
         }
         options.textureOut = value;
+    } else if (option == "--bench-plot") {
+        if (!value.ends_with(".svg")) {
+            error = "--bench-plot wants a file ending in .svg, got " + quotedValue(value);
+            return false;
+        }
+        options.benchPlot = value;
     } else if (option == "--size") {
         if (!parseFrameSize(value, options.width, options.height)) {
             error = "--size wants WxH, both even, from 2 to " + std::to_string(kMaxFrameSide) + ", got " +
@@ -133,7 +140,7 @@ bool applyValue(const std::string& option, const std::string& value, RenderOptio
         options.approx = approxModelNamed(value, why);
         if (options.approx == nullptr) {
             error = why.empty() ? "--approx wants native, intel or amd, got " + quotedValue(value)
-                                : "--approx " + value + ": " + why;
+                                : "--approx " + quotedValue(value) + ": " + why;
             return false;
         }
     } else if (option == "--out") {
@@ -187,41 +194,34 @@ bool checkTogether(RenderOptions& options, bool formatGiven, bool saveGiven, std
 
 bool parseRenderOptions(const std::vector<std::string>& arguments, RenderOptions& options,
                         std::string& error) {
+    std::vector<GivenOption> given;
+    if (!readOptions(arguments, kRenderOptionSpecs, given, error)) return false;
+    // --help wins over everything else; --version describes the approximations asked for.
+    for (const GivenOption& option : given) {
+        const std::string name = kRenderOptionSpecs[size_t(option.spec)].name;
+        options.help = options.help || name == "help";
+        options.version = options.version || name == "version";
+    }
+    if (options.help) return true;
     bool framesAsked = false, formatGiven = false, saveGiven = false;
-    for (size_t i = 0; i < arguments.size(); ++i) {
-        const std::string& argument = arguments[i];
-        if (argument == "--help" || argument == "-h") {
-            options.help = true;
-            return true;
-        }
-        if (argument == "--version") {
-            options.version = true;
-            return true;
-        }
-        const size_t equals = argument.rfind("--", 0) == 0 ? argument.find('=') : std::string::npos;
-        const std::string option = argument.substr(0, equals);
-        if (isFlag(option) && equals == std::string::npos) {
-            bool* flag = option == "--hash"    ? &options.hash
-                         : option == "--bench" ? &options.bench
-                         : option == "--quiet" ? &options.quiet
-                                               : &options.reference;
+    for (const GivenOption& option : given) {
+        const OptionSpec& spec = kRenderOptionSpecs[size_t(option.spec)];
+        const std::string name = std::string("--") + spec.name;
+        if (name == "--help" || name == "--version") continue;
+        if (!spec.takesValue) {
+            bool* flag = name == "--hash"    ? &options.hash
+                         : name == "--bench" ? &options.bench
+                         : name == "--quiet" ? &options.quiet
+                                             : &options.reference;
             *flag = true;
-            framesAsked = framesAsked || option != "--quiet";
+            framesAsked = framesAsked || name != "--quiet";
             continue;
         }
-        if (!takesValue(option)) {
-            error = "unknown option " + quotedValue(argument) + " (try --help)";
-            return false;
-        }
-        if (equals == std::string::npos && i + 1 >= arguments.size()) {
-            error = option + " needs a value";
-            return false;
-        }
-        const std::string value = equals == std::string::npos ? arguments[++i] : argument.substr(equals + 1);
-        if (!applyValue(option, value, options, formatGiven, error)) return false;
-        framesAsked = framesAsked || option != "--texture-out";
-        saveGiven = saveGiven || option == "--save";
+        if (!applyValue(name, option.value, options, formatGiven, error)) return false;
+        framesAsked = framesAsked || name != "--texture-out";
+        saveGiven = saveGiven || name == "--save";
     }
+    if (options.version) return true;
     if (!checkTogether(options, formatGiven, saveGiven, error)) return false;
     options.renderFrames = framesAsked || options.textureOut.empty();
     return true;

@@ -28,6 +28,7 @@ struct RenderOptions {
     ImageFormat format = ImageFormat::Png;
     bool hash = false;
     bool bench = false;
+    std::string benchPlot;   // an SVG file for the frame-time plot
     bool quiet = false;      // no progress line
     bool reference = false;  // the reference span routine on one thread
     const ApproxModel* approx = &defaultApprox();

@@ -1,5 +1,6 @@
 #include "quorvel-render/render_run.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <cinttypes>
@@ -16,6 +17,7 @@
 #include "numeric/approx_fingerprint.h"
 #include "platform/os/pages.h"
 #include "platform/os/process_info.h"
+#include "quorvel-render/bench_plot.h"
 #include "quorvel-render/frame_times.h"
 #include "quorvel-render/progress_line.h"
 #include "scene/preparation.h"
@@ -25,9 +27,16 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-int fail(const std::string& message) {
+// A path named on the command line that cannot be used: found before anything is drawn.
+int refuse(const std::string& message) {
     std::fprintf(stderr, "quorvel-render: %s\n", message.c_str());
     return 2;
+}
+
+// Output that failed while the run went on (a full disk, a file in the way).
+int failWhileRunning(const std::string& message) {
+    std::fprintf(stderr, "quorvel-render: %s\n", message.c_str());
+    return 1;
 }
 
 // What a shell reports for a process that SIGPIPE ended.
@@ -40,6 +49,12 @@ int failOutput() {
     std::fprintf(stderr, "quorvel-render: cannot write the output: %s\n",
                  std::strerror(errno != 0 ? errno : EIO));
     return 1;
+}
+
+// The folder a file named on the command line goes into.
+std::string folderOf(const std::string& file) {
+    const std::string folder = utf8Of(pathFromUtf8(file).parent_path());
+    return folder.empty() ? "." : folder;
 }
 
 bool flushed(std::FILE* stream) { return std::fflush(stream) == 0 && !std::ferror(stream); }
@@ -107,50 +122,128 @@ bool isSaved(const RenderOptions& options, uint64_t frame, size_t& nextRange) {
     return false;
 }
 
+// Frame numbers take as many digits as the run's last one, at least five, so that a
+// folder's names sort in frame order.
+int frameNumberDigits(const RenderOptions& options) {
+    return std::max<int>(5, int(std::to_string(options.lastFrame()).size()));
+}
+
 std::string framePath(const RenderOptions& options, uint64_t frame) {
-    char name[48];
-    std::snprintf(name, sizeof name, "frame-%05" PRIu64 "%s", frame, extensionOf(options.format));
+    char name[64];
+    std::snprintf(name, sizeof name, "frame-%0*" PRIu64 "%s", frameNumberDigits(options), frame,
+                  extensionOf(options.format));
     return utf8Of(pathFromUtf8(options.outDir) / name);
+}
+
+// Frame files in the output folder, whoever wrote them.
+uint64_t frameFilesIn(const std::string& folder) {
+    std::error_code code;
+    uint64_t count = 0;
+    for (std::filesystem::directory_iterator entry(pathFromUtf8(folder), code), end; !code && entry != end;
+         entry.increment(code)) {
+        const std::string name = utf8Of(entry->path().filename());
+        if (name.starts_with("frame-") && (name.ends_with(".png") || name.ends_with(".ppm"))) ++count;
+    }
+    return count;
+}
+
+std::string formatName(ImageFormat format) {
+    return format == ImageFormat::Png ? "PNG" : format == ImageFormat::Ppm ? "PPM" : "Y4M";
+}
+
+// What the run did, in one line: drawn, saved where, and anything else in the folder.
+std::string runSummary(const RenderOptions& options, uint64_t saved, double seconds) {
+    std::string line = "quorvel-render: drew " + std::to_string(options.frames) +
+                       (options.frames == 1 ? " frame" : " frames");
+    line += options.frames == 1
+                ? " (" + std::to_string(options.from) + ")"
+                : " (" + std::to_string(options.from) + " to " + std::to_string(options.lastFrame()) + ")";
+    char timing[64];
+    std::snprintf(timing, sizeof timing, " at %dx%d in %.1f s; ", options.width, options.height, seconds);
+    line += timing;
+    if (saved == 0) return line + "saved none (--save chooses)\n";
+    if (options.streaming())
+        return line + "streamed " + std::to_string(saved) + " as " + formatName(options.format) +
+               " to standard output\n";
+    line += "saved " + std::to_string(saved) + " as " + formatName(options.format) + " in " +
+            quotedValue(options.outDir);
+    const uint64_t others = frameFilesIn(options.outDir) - std::min(saved, frameFilesIn(options.outDir));
+    if (others > 0)
+        line += ", which also holds " + std::to_string(others) + " frame files this run did not write";
+    return line + "\n";
+}
+
+// The share of the frame inside the strips its solid was drawn in.
+float drawnShare(const DrawnStrips& drawn, int width) {
+    int64_t area = 0;
+    for (int strip = 0; strip < stripCount(drawn); ++strip) {
+        const PixelRect rect = stripRect(drawn, strip);
+        if (!isEmpty(rect)) area += int64_t(rect.bottom - rect.top) * (rect.right - rect.left);
+    }
+    return float(double(area) / (double(width) * double(drawn.rows)));
 }
 
 // Where reports go: standard output, unless the frames themselves go there.
 std::FILE* reportStream(const RenderOptions& options) { return options.streaming() ? stderr : stdout; }
 
-void printBench(const RenderOptions& options, const FrameTimes& times, double totalSeconds) {
+void printBench(const RenderOptions& options, const FrameTimeSummary& summary, double totalSeconds) {
     std::fprintf(reportStream(options),
                  "bench: frames %" PRIu64
                  " size %dx%d total %.3f s fps %.1f renderFrame mean %.3f ms median %.3f ms "
-                 "p99 %.3f ms peak-rss %ld KiB approx %s fingerprint %016" PRIx64 "\n",
+                 "p99 %.3f ms max %.3f ms peak-rss %ld KiB approx %s fingerprint %016" PRIx64 "\n",
                  options.frames, options.width, options.height, totalSeconds,
-                 static_cast<double>(options.frames) / totalSeconds,
-                 1e3 * times.totalSeconds / static_cast<double>(times.count),
-                 1e3 * frameTimePercentile(times, 0.5), 1e3 * frameTimePercentile(times, 0.99),
-                 peakResidentKilobytes(), options.approx->name, approxFingerprint(*options.approx));
+                 static_cast<double>(options.frames) / totalSeconds, 1e3 * summary.mean, 1e3 * summary.median,
+                 1e3 * summary.p99, 1e3 * summary.max, peakResidentKilobytes(), options.approx->name,
+                 approxFingerprint(*options.approx));
 }
 
 // Everything but the frames' own drawing: saving, streaming, hashing.
 int keepFrame(const RenderOptions& options, uint64_t frame, const uint32_t* color, const FrameState& frames,
-              FrameStream& stream, size_t& nextRange) {
+              FrameStream& stream, size_t& nextRange, ProgressLine& progress, uint64_t& saved) {
     if (options.hash) {
-        std::fprintf(reportStream(options), "frame %" PRIu64 " hash %016" PRIx64 "\n", frame,
-                     lastFrameHash(frames));
-        if (!flushed(reportStream(options))) return failOutput();
+        char line[64];
+        std::snprintf(line, sizeof line, "frame %" PRIu64 " hash %016" PRIx64 "\n", frame,
+                      lastFrameHash(frames));
+        printAboveProgress(progress, reportStream(options), line);
+        if (!flushed(reportStream(options))) return clearProgress(progress), failOutput();
     }
     if (!isSaved(options, frame, nextRange)) return 0;
-    if (options.streaming()) return writeStreamFrame(stream, color) ? 0 : failOutput();
+    ++saved;
+    if (options.streaming())
+        return writeStreamFrame(stream, color) ? 0 : (clearProgress(progress), failOutput());
     std::string error;
     if (!writeImage(framePath(options, frame), options.format, color, options.width, options.height,
                     options.width, error)) {
-        return fail(error);
+        --saved;
+        clearProgress(progress);
+        return failWhileRunning(error);
     }
+    return 0;
+}
+
+// The plot of the run's frame times, as one whole file.
+int writeBenchPlot(const RenderOptions& options, const FrameTimes& times, const FrameTimeSummary& summary,
+                   ProgressLine& progress) {
+    char title[160];
+    std::snprintf(title, sizeof title,
+                  "quorvel-render: frames %" PRIu64 " to %" PRIu64 " at %dx%d, approx %s", options.from,
+                  options.lastFrame(), options.width, options.height, options.approx->name);
+    const std::string svg = benchPlotSvg(times, summary, options.from, title);
+    WholeFile file;
+    std::string error;
+    if (!file.open(options.benchPlot, error)) return failWhileRunning(error);
+    const bool written = std::fwrite(svg.data(), 1, svg.size(), file.stream()) == svg.size();
+    if (!file.commit(written ? 0 : errno, error)) return failWhileRunning(error);
     return 0;
 }
 
 int renderFrames(const RenderOptions& options, const PreparedScene& scene) {
     std::string error;
+    if (!options.benchPlot.empty() && !folderTakesFiles(folderOf(options.benchPlot), error))
+        return refuse(error);
     if (options.save != RenderOptions::Save::None && !options.streaming() &&
         !prepareOutputFolder(options.outDir, error))
-        return fail(error);
+        return refuse(error);
 
     const size_t bytes =
         sizeof(uint32_t) * static_cast<size_t>(options.width) * static_cast<size_t>(options.height);
@@ -170,23 +263,29 @@ int renderFrames(const RenderOptions& options, const PreparedScene& scene) {
     if (options.hash) hashEveryFrame(frames, viewport);
     const RenderPath path = options.reference ? referenceRenderPath() : fastestRenderPath();
 
-    FrameTimes times = makeFrameTimes();
+    FrameTimes times;
+    const bool timed = options.bench || !options.benchPlot.empty();
     FrameStream stream{stdout, options.format, options.width, options.height, false, {}};
     ProgressLine progress = startProgressLine(options.quiet);
     size_t nextRange = 0;
+    uint64_t saved = 0;
     int status = 0;
     for (uint64_t done = 0; done < options.frames && status == 0; ++done) {
         const Clock::time_point frameStart = Clock::now();
         renderFrame(scene, viewport, frames, path);
-        recordFrameTime(times, secondsSince(frameStart));
-        status = keepFrame(options, options.from + done, color, frames, stream, nextRange);
+        if (timed) recordFrameTime(times, secondsSince(frameStart), drawnShare(frames.drawn, options.width));
+        status = keepFrame(options, options.from + done, color, frames, stream, nextRange, progress, saved);
         showProgress(progress, done + 1, options.frames);
     }
+    const double seconds = secondsSince(progress.start);
     clearProgress(progress);
+    const FrameTimeSummary summary = summarizeFrameTimes(times);
     if (status == 0 && options.bench) {
-        printBench(options, times, secondsSince(progress.start));
+        printBench(options, summary, seconds);
         if (!flushed(reportStream(options))) status = failOutput();
     }
+    if (status == 0 && !options.benchPlot.empty()) status = writeBenchPlot(options, times, summary, progress);
+    if (status == 0 && progress.enabled) std::fputs(runSummary(options, saved, seconds).c_str(), stderr);
     releasePages(color, bytes);
     releasePages(depth, bytes);
     return status;
@@ -200,9 +299,10 @@ int runRender(const RenderOptions& options) {
     std::string error;
     if (!options.textureOut.empty()) {
         const ImageFormat format = *imageFormatOf(options.textureOut);
+        if (!folderTakesFiles(folderOf(options.textureOut), error)) return refuse(error);
         if (!writeImage(options.textureOut, format, scene.scene().texture.texels, kTextureSide, kTextureSide,
                         kTextureSide, error)) {
-            return fail(error);
+            return failWhileRunning(error);
         }
         std::fprintf(stderr, "quorvel-render: wrote the texture to %s\n",
                      quotedValue(options.textureOut).c_str());

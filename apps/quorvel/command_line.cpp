@@ -1,7 +1,10 @@
+#include "io/command_line.h"
+
 #include <cstdio>
 #include <string>
 
 #include "frame/build_info.h"
+#include "io/frame_size.h"
 #include "io/quoted_text.h"
 #include "quorvel/shell.h"
 
@@ -9,18 +12,32 @@ namespace quorvel {
 namespace {
 
 constexpr char kUsage[] =
-    "usage: quorvel [--approx MODEL] [--help | --version]\n"
+    "usage: quorvel [options]\n"
     "Opens a window almost as large as the screen and draws a spinning, textured solid.\n"
     "\n"
+    "  --size WxH      drawing area, both even, 2 to 16384 (default: the screen less 10\n"
+    "                  pixels each way)\n"
+    "  --fps           print the frame rate and the pacing once a second\n"
     "  --approx MODEL  approximate reciprocals: native (this processor's own; the default\n"
     "                  on x86), intel or amd (measured tables, the same frames anywhere)\n"
-    "  --version       the version, the span routine and the approximations' fingerprint\n"
+    "  -V, --version   the version, the span routine and the approximations' fingerprint\n"
+    "  -h, --help      show this text\n"
+    "Options take values as --option value or --option=value; any unique beginning of an\n"
+    "option's name will do.\n"
     "\n"
     "  Space     toggle between running flat out and yielding a millisecond a frame\n"
     "  Escape    quit (closing the window quits too)\n"
     "\n"
-    "Exit status: 0 when quit, 1 when no window can be opened or it goes away, 2 for a\n"
-    "bad command line. quorvel-render draws the same frames without a window.\n";
+    "quorvel-render draws the same frames without a window.\n";
+
+const std::vector<OptionSpec> kWindowOptionSpecs = {
+    {"size", 0, true}, {"fps", 0, false}, {"approx", 0, true}, {"version", 'V', false}, {"help", 'h', false},
+};
+
+int refuse(const std::string& error) {
+    std::fprintf(stderr, "quorvel: %s\n", error.c_str());
+    return 2;
+}
 
 int print(const std::string& text) {
     if (std::fputs(text.c_str(), stdout) < 0 || std::fflush(stdout) != 0) {
@@ -32,40 +49,37 @@ int print(const std::string& text) {
 
 }  // namespace
 
-int handleCommandLine(int argc, char** argv, const ApproxModel*& approx) {
-    approx = &defaultApprox();
+int handleCommandLine(const std::vector<std::string>& arguments, WindowOptions& options) {
+    std::vector<GivenOption> given;
+    std::string error;
+    if (!readOptions(arguments, kWindowOptionSpecs, given, error)) return refuse(error);
     bool help = false, version = false;
-    for (int i = 1; i < argc; ++i) {
-        const std::string argument = argv[i];
-        if (argument == "--help" || argument == "-h") {
+    for (const GivenOption& option : given) {
+        const std::string name = kWindowOptionSpecs[size_t(option.spec)].name;
+        if (name == "help") {
             help = true;
-        } else if (argument == "--version") {
+        } else if (name == "version") {
             version = true;
-        } else if (argument == "--approx" || argument.starts_with("--approx=")) {
-            if (argument == "--approx" && i + 1 == argc) {
-                std::fprintf(stderr, "quorvel: --approx needs native, intel or amd\n");
-                return 2;
-            }
-            const std::string name = argument == "--approx" ? argv[++i] : argument.substr(9);
-            std::string why;
-            approx = approxModelNamed(name, why);
-            if (approx == nullptr) {
-                if (why.empty()) {
-                    std::fprintf(stderr, "quorvel: --approx wants native, intel or amd, got %s\n",
-                                 quotedValue(name).c_str());
-                } else {
-                    std::fprintf(stderr, "quorvel: --approx %s: %s\n", quotedValue(name).c_str(),
-                                 why.c_str());
-                }
-                return 2;
+        } else if (name == "fps") {
+            options.showFrameRate = true;
+        } else if (name == "size") {
+            if (!parseFrameSize(option.value, options.width, options.height)) {
+                return refuse("--size wants WxH, both even, from 2 to " + std::to_string(kMaxFrameSide) +
+                              ", got " + quotedValue(option.value));
             }
         } else {
-            std::fprintf(stderr, "quorvel: unknown option %s (try --help)\n", quotedValue(argument).c_str());
-            return 2;
+            std::string why;
+            options.approx = approxModelNamed(option.value, why);
+            if (options.approx == nullptr) {
+                return refuse(why.empty()
+                                  ? "--approx wants native, intel or amd, got " + quotedValue(option.value)
+                                  : "--approx " + quotedValue(option.value) + ": " + why);
+            }
         }
     }
-    if (help) return print(kUsage);
-    if (version) return print(std::string("quorvel ") + quorvelVersion() + "\n" + describeBuild(*approx));
+    if (help) return print(std::string(kUsage) + kExitStatusHelp);
+    if (version)
+        return print(std::string("quorvel ") + quorvelVersion() + "\n" + describeBuild(*options.approx));
     return kOpenTheWindow;
 }
 

@@ -2,16 +2,19 @@
 #include <exception>
 #include <new>
 
+#include "platform/os/interrupts.h"
 #include "platform/os/process_info.h"
 #include "quorvel/shell.h"
 
 int main(int argc, char** argv) {
     quorvel::attachToParentConsole();
-    const quorvel::ApproxModel* approx = nullptr;
-    const int status = quorvel::handleCommandLine(argc, argv, approx);
-    if (status != quorvel::kOpenTheWindow) return status;
+    // A signal ends the program as it ends any other: status 128 + N.
+    quorvel::cleanUpOnInterrupt();
+    quorvel::WindowOptions options;
     try {
-        return quorvel::startup(*approx);
+        const int status = quorvel::handleCommandLine(quorvel::commandLineArguments(argc, argv), options);
+        if (status != quorvel::kOpenTheWindow) return status;
+        return quorvel::startup(options);
     } catch (const std::bad_alloc&) {
         std::fputs("quorvel: out of memory\n", stderr);
         return 1;

@@ -1,3 +1,4 @@
+#include <chrono>
 #include <cstdio>
 #include <string>
 
@@ -5,7 +6,30 @@
 
 namespace quorvel {
 
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// Frames counted since the last report, printed once a second with --fps.
+struct FrameRate {
+    Clock::time_point since = Clock::now();
+    int frames = 0;
+};
+
+void countFrame(FrameRate& rate, bool fullSpeed) {
+    ++rate.frames;
+    const double seconds = std::chrono::duration<double>(Clock::now() - rate.since).count();
+    if (seconds < 1.0) return;
+    std::printf("%.1f frames/s, %s\n", rate.frames / seconds,
+                fullSpeed ? "full speed" : "idle (1 ms after each frame)");
+    std::fflush(stdout);
+    rate = {};
+}
+
+}  // namespace
+
 int runMainLoop(Shell& shell) {
+    FrameRate rate;
     for (;;) {
         const ChangedArea changed = renderFrame(*shell.scene, shell.viewport, shell.frames, shell.renderPath);
         std::string error;
@@ -15,6 +39,7 @@ int runMainLoop(Shell& shell) {
             return 1;
         }
         if (!shell.fullSpeed) sleepMilliseconds(1);
+        if (shell.showFrameRate) countFrame(rate, shell.fullSpeed);
         // Every event queued by now is handled, so that a flood of them (mouse motion)
         // never keeps Escape waiting for more than a frame.
         gatherEvents(*shell.window);

@@ -1,11 +1,21 @@
 #pragma once
 
+#include <string>
+#include <vector>
+
 #include "frame/frame_driver.h"
 #include "platform/window/window.h"
 
 namespace quorvel {
 
 inline constexpr char kCaption[] = "Quorvel, press space -> speed - full/idle ";
+
+// What the command line asks of the window.
+struct WindowOptions {
+    const ApproxModel* approx = &defaultApprox();
+    int width = 0, height = 0;   // the drawing area; 0 x 0: from the screen's size
+    bool showFrameRate = false;  // --fps
+};
 
 // The windowed program's state, one for the whole run: what start-up made and the loop
 // goes on with.
@@ -17,6 +27,7 @@ struct Shell {
     RenderPath renderPath;
     bool fullSpeed = true;  // false: yield 1 ms after each frame
     bool quitPosted = false;
+    bool showFrameRate = false;
 };
 
 // The drawing area for a screen: 10 pixels smaller each way, rounded down to even.
@@ -32,13 +43,13 @@ void handleWindowEvent(Shell& shell, const WindowEvent& event);
 // or the display has gone.
 int runMainLoop(Shell& shell);
 
-// --help and --version print and end with 0, anything but them and --approx is one line on
-// stderr and 2. kOpenTheWindow, with the approximations to draw with, when the window is next.
+// --help and --version print and end with 0, a bad command line is one line on stderr and
+// 2. kOpenTheWindow, with `options` filled in, when the window is next.
 inline constexpr int kOpenTheWindow = -1;
-int handleCommandLine(int argc, char** argv, const ApproxModel*& approx);
+int handleCommandLine(const std::vector<std::string>& arguments, WindowOptions& options);
 
 // Opens the window, prepares the scene, runs the loop and closes the window; returns the
 // process exit status, after one line on stderr naming the cause of any failure.
-int startup(const ApproxModel& approx);
+int startup(const WindowOptions& options);
 
 }  // namespace quorvel

@@ -18,15 +18,15 @@ int cannotOpen(DesktopWindow* window, const std::string& why) {
 
 }  // namespace
 
-int startup(const ApproxModel& approx) {
+int startup(const WindowOptions& options) {
     ScreenSize screen{};
     std::string error;
     if (!openDisplay(screen, error)) {
         std::fprintf(stderr, "quorvel: cannot open a window: %s\n", error.c_str());
         return 1;
     }
-    int width = 0, height = 0;
-    if (!drawingAreaFor(screen, width, height))
+    int width = options.width, height = options.height;
+    if (width == 0 && !drawingAreaFor(screen, width, height))
         return cannotOpen(nullptr,
                           "the screen (" + sizeText(screen.width, screen.height) + ") is too small for one");
     DesktopWindow* window = openWindow(width, height, kCaption, error);
@@ -44,10 +44,11 @@ int startup(const ApproxModel& approx) {
                      sizeText(width, height).c_str());
         showError("Startup failed.");
     } else {
-        const PreparedScene scene = prepareBuiltInScene(approx);
+        const PreparedScene scene = prepareBuiltInScene(*options.approx);
         const Viewport viewport =
             makeViewport(static_cast<uint16_t>(width), static_cast<uint16_t>(height), color, depth);
         Shell shell{window, &scene, viewport, startFrames(scene, viewport), fastestRenderPath()};
+        shell.showFrameRate = options.showFrameRate;
         status = runMainLoop(shell);
     }
     closeWindow(window);

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -37,28 +38,38 @@ TEST(HandleCommandLine, OpensTheWindowOnlyWithoutOtherArguments) {
         std::vector<std::string> arguments;
         int status;
         const ApproxModel* approx;
+        int width, height;
+        bool fps;
     } cases[] = {
-        {{}, kOpenTheWindow, &defaultApprox()},
-        {{"--approx", "intel"}, kOpenTheWindow, &kIntelApprox},
-        {{"--approx=amd"}, kOpenTheWindow, &kAmdApprox},
-        {{"--version", "--approx", "amd"}, 0, &kAmdApprox},
-        {{"-h"}, 0, &defaultApprox()},
-        {{"--bogus"}, 2, nullptr},
-        {{"--help", "x"}, 2, nullptr},
-        {{""}, 2, nullptr},
-        {{"--approx"}, 2, nullptr},
-        {{"--approx", "arm"}, 2, nullptr},
-        {{"--approx="}, 2, nullptr},
+        {{}, kOpenTheWindow, &defaultApprox(), 0, 0, false},
+        {{"--approx", "intel"}, kOpenTheWindow, &kIntelApprox, 0, 0, false},
+        {{"--approx=amd", "--fps"}, kOpenTheWindow, &kAmdApprox, 0, 0, true},
+        {{"--siz=800x600", "--app", "amd"}, kOpenTheWindow, &kAmdApprox, 800, 600, false},
+        {{"--version", "--approx", "amd"}, 0, &kAmdApprox, 0, 0, false},
+        {{"-h"}, 0, nullptr, 0, 0, false},
+        {{"-V"}, 0, nullptr, 0, 0, false},
+        {{"--bogus"}, 2, nullptr, 0, 0, false},
+        {{"--help", "x"}, 2, nullptr, 0, 0, false},
+        {{""}, 2, nullptr, 0, 0, false},
+        {{"--approx"}, 2, nullptr, 0, 0, false},
+        {{"--approx", "arm"}, 2, nullptr, 0, 0, false},
+        {{"--approx="}, 2, nullptr, 0, 0, false},
+        {{"--size", "801x600"}, 2, nullptr, 0, 0, false},
+        {{"--fps=yes"}, 2, nullptr, 0, 0, false},
     };
-    for (const auto& [arguments, status, approx] : cases) {
-        std::vector<std::string> words = {"quorvel"};
-        words.insert(words.end(), arguments.begin(), arguments.end());
-        std::vector<char*> argv;
-        for (std::string& word : words) argv.push_back(word.data());
-        const ApproxModel* chosen = nullptr;
-        EXPECT_EQ(handleCommandLine(int(argv.size()), argv.data(), chosen), status) << words.back();
+    for (const auto& [arguments, status, approx, width, height, fps] : cases) {
+        WindowOptions options;
+        testing::internal::CaptureStdout();
+        testing::internal::CaptureStderr();
+        EXPECT_EQ(handleCommandLine(arguments, options), status) << testing::PrintToString(arguments);
+        testing::internal::GetCapturedStdout();
+        const std::string said = testing::internal::GetCapturedStderr();
+        EXPECT_EQ(std::count(said.begin(), said.end(), '\n'), status == 2 ? 1 : 0) << said;
         if (approx != nullptr) {
-            EXPECT_EQ(chosen, approx) << words.back();
+            EXPECT_EQ(options.approx, approx) << testing::PrintToString(arguments);
+            EXPECT_EQ(options.width, width);
+            EXPECT_EQ(options.height, height);
+            EXPECT_EQ(options.showFrameRate, fps);
         }
     }
 }

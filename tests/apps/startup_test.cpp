@@ -27,7 +27,7 @@ class StartupTest : public testing::Test {
     // The exit status, with what was said on stderr.
     int run(std::string& said) {
         testing::internal::CaptureStderr();
-        const int status = startup(defaultApprox());
+        const int status = startup(WindowOptions{});
         said = testing::internal::GetCapturedStderr();
         return status;
     }
@@ -83,7 +83,7 @@ TEST_F(StartupTest, OutOfMemoryForTheBuffersSaysSo) {
         const rlim_t bytes = rlim_t(pages) * rlim_t(sysconf(_SC_PAGESIZE)) + (rlim_t(128) << 20);
         const rlimit limit{bytes, bytes};
         setrlimit(RLIMIT_AS, &limit);
-        const int status = startup(defaultApprox());
+        const int status = startup(WindowOptions{});
         std::_Exit(status == 1 && fakeDesktop().errorBoxes == 1 && fakeDesktop().displaysClosed == 1 ? 1 : 3);
     };
     EXPECT_EXIT(limitedStartup(), testing::ExitedWithCode(1),

@@ -47,6 +47,32 @@ check "hash count" test "$(wc -l <hashes.txt)" -eq 3
 "$render" --size 64x48 --frames 2 --save none --bench >bench.txt
 check "bench line" grep -q -E '^bench: frames 2 size 64x48 .* peak-rss [0-9]+ KiB approx [a-z]+ fingerprint [0-9a-f]{16}$' bench.txt
 
+# On a terminal (a pseudo-terminal from script): the progress line, every other line above
+# it and never glued to it, and a summary at the end.
+if command -v script >/dev/null; then
+    script -qec "'$render' --size 320x240 --frames 200 --save 0,199 --out tty --hash" /dev/null >tty.txt
+    check "terminal: 200 hash lines, each on a line of its own" \
+        test "$(tr '\r' '\n' <tty.txt | grep -c -E '^frame [0-9]+ hash [0-9a-f]{16}$')" -eq 200
+    check "terminal: nothing glued to a hash line" test "$(grep -a -c -E '[0-9]frame ' tty.txt)" -eq 0
+    check "terminal: a summary" grep -a -q "^quorvel-render: drew 200 frames (0 to 199) at 320x240 in .* s; saved 2 as PNG in 'tty'" \
+        <(tr '\r' '\n' <tty.txt)
+    check "terminal: --quiet says nothing more" test -z "$(script -qec "'$render' --size 16x16 -q --out tty" /dev/null)"
+fi
+
+# --bench-plot: an SVG a browser shows (rendered here where rsvg-convert is at hand).
+"$render" --size 64x48 --frames 100 --save none --bench-plot plot.svg >/dev/null
+check "--bench-plot writes an SVG" grep -q "<svg" plot.svg
+if command -v rsvg-convert >/dev/null; then
+    check "--bench-plot renders" rsvg-convert plot.svg -o plot.png
+    check "--bench-plot renders 960x480" grep -q "(960x480," <(pngcheck plot.png)
+fi
+expect_refused --bench-plot plot.png
+expect_refused --bench-plot no/such/folder/plot.svg
+
+# Frame numbers take the digits of the run's last one, at least five.
+"$render" --size 16x16 --from 99999 --frames 2 --save all --out digits
+check "frame names sort: 099999 before 100000" test "$(ls digits | tr '\n' ' ')" = "frame-099999.png frame-100000.png "
+
 # A maker's model draws that maker's frames on any processor.
 xeon=$(awk '$1 == "640x480" && $2 == 1261 {print $3}' "$golden/intel_frame_hashes.txt")
 check "--approx intel: the Xeon's frame" test "$("$render" --approx intel --size 640x480 --from 1261 --hash \

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# quorvel-render on a full disk and in a read-only folder, on a tiny tmpfs: status 2, one
-# line, nothing left behind. Skipped (status 77) where this machine cannot mount one.
+# quorvel-render on a full disk (a failure while running: status 1) and in a read-only
+# folder (unusable, found before drawing: status 2), on a tiny tmpfs: one line, nothing left
+# behind. Skipped (status 77) where this machine cannot mount one.
 set -u
 render=$(realpath "$1")
 work=$(mktemp -d)
@@ -11,13 +12,16 @@ if ! mount -t tmpfs -o size=64k tmpfs "$work/tiny" 2>/dev/null; then
     exit 77
 fi
 source "$(dirname "$0")/../checks.sh"
-refused() {  # refused ARGS...: status 2 and exactly one line on stderr
+ends_with() {  # ends_with STATUS ARGS...: that status and exactly one line on stderr
+    local expected=$1
+    shift
     "$render" "$@" >/dev/null 2>"$work/err.txt"
-    test $? -eq 2 -a "$(wc -l <"$work/err.txt")" -eq 1
+    test $? -eq "$expected" -a "$(wc -l <"$work/err.txt")" -eq 1
 }
 
-check "full disk refused" refused --size 640x480 --format ppm --out "$work/tiny"
+check "full disk: status 1" ends_with 1 --size 640x480 --format ppm --out "$work/tiny"
 check "nothing left on the full disk" test -z "$(ls -A "$work/tiny")"
 mount -o remount,ro "$work/tiny"
-check "read-only folder refused" refused --size 4x4 --out "$work/tiny"
+check "read-only folder: status 2" ends_with 2 --size 4x4 --out "$work/tiny"
+check "read-only folder for the texture: status 2" ends_with 2 --texture-out "$work/tiny/t.png"
 finish

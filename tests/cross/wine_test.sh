@@ -30,6 +30,15 @@ for run in "640x480 0 512" "1910x1070 1200 120"; do
     grep '^bench' "$work/windows.txt"
 done
 
+# MinGW's getopt_long reads options as glibc's does, and mistakes are said the same way.
+for args in "--hash=yes" "--fr 1" "--size" "-x" "extra" "--fram=2 --si=16x16 --save none --hash" "-qo"; do
+    # shellcheck disable=SC2086 # the options are words
+    windows_said=$(timeout 60 wine "$windows/quorvel-render.exe" $args 2>&1 | tr -d '\r' | md5sum)
+    # shellcheck disable=SC2086
+    linux_said=$("$linux_render" $args 2>&1 | md5sum)
+    check "options '$args': as on Linux" test "$windows_said" = "$linux_said"
+done
+
 # Streams are bytes, never text: the same on Windows as on Linux.
 for format in ppm y4m; do
     timeout 120 wine "$windows/quorvel-render.exe" --size 64x48 --frames 3 --out - --format "$format" \

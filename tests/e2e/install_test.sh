@@ -10,7 +10,7 @@ trap 'rm -rf "$work"' EXIT
 source "$(dirname "$0")/../checks.sh"
 
 if [[ $mode == install ]]; then
-    DESTDIR=$work/root cmake --install "$build" --prefix /usr/local >/dev/null
+    DESTDIR=$work/root cmake --install "$build" --prefix /usr/local --strip >/dev/null
     root=$work/root/usr/local
 else
     cpack -G DEB --config "$build/CPackConfig.cmake" -B "$work/package" >/dev/null
@@ -29,10 +29,17 @@ else
 fi
 
 for file in bin/quorvel bin/quorvel-render share/man/man1/quorvel.1.gz share/man/man1/quorvel-render.1.gz \
-    share/applications/quorvel.desktop share/doc/quorvel/README.md share/doc/quorvel/LICENSE \
-    share/icons/hicolor/32x32/apps/quorvel.png share/icons/hicolor/128x128/apps/quorvel.png; do
+    share/applications/quorvel.desktop share/doc/quorvel/README share/doc/quorvel/LICENSE; do
     check "$mode: $file" test -s "$root/$file"
 done
+check "$mode: programs stripped" test -z "$(readelf -S "$root/bin/quorvel" "$root/bin/quorvel-render" | grep -E '\.debug|\.symtab')"
+# Every size a desktop asks for, with an alpha channel (transparent around the picture).
+for size in 16 24 32 48 64 128 256; do
+    icon=$root/share/icons/hicolor/${size}x${size}/apps/quorvel.png
+    check "$mode: ${size}x$size icon" grep -q "(${size}x${size}, 32-bit RGB+alpha" <(pngcheck "$icon" 2>&1)
+done
+# The installed README speaks of installed things only.
+check "$mode: README names no build folder" test -z "$(grep -n -E 'build/|make |docs/' "$root/share/doc/quorvel/README")"
 if command -v desktop-file-validate >/dev/null; then
     check "desktop entry valid" desktop-file-validate "$root/share/applications/quorvel.desktop"
 fi

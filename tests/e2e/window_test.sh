@@ -105,6 +105,25 @@ check "--approx intel: the frame on screen is exact" grep -q ", 0 pixels differ"
 xdotool key --window "$window" Escape
 wait_for_exit 10
 
+# --size asks for the client area, --fps reports once a second, a signal ends the program
+# with 128 + its number.
+start_app --size 800x600 --fps >"$work/fps.txt"
+check "--size 800x600: client area 800x600" grep -q "Geometry: 800x600" <<<"$(xdotool getwindowgeometry "$window")"
+sleep 2.5
+xdotool windowfocus --sync "$window" 2>/dev/null
+xdotool key space
+sleep 2.5
+kill -TERM "$app_pid"
+wait_for_exit 10
+check "SIGTERM: status 143" test "$app_status" = 143
+check "--fps: frame rate at full speed" grep -qE '^[0-9]+\.[0-9] frames/s, full speed$' "$work/fps.txt"
+check "--fps: then idle after Space" grep -qE '^[0-9]+\.[0-9] frames/s, idle \(1 ms after each frame\)$' "$work/fps.txt"
+# (A background job of this script ignores SIGINT, as it was started.)
+start_app
+kill -HUP "$app_pid"
+wait_for_exit 10
+check "SIGHUP: status 129" test "$app_status" = 129
+
 # Without shared memory frames are sent with XPutImage, which must show them just as
 # exactly. A grab there can catch the server between the parts of one large image, so it
 # gets three tries.

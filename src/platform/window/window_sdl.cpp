@@ -64,6 +64,8 @@ bool startDriver(const std::string& driver, bool listGiven, std::string& why) {
         if (!waylandCompositorUsable(why)) return false;
     }
     SDL_SetHintWithPriority(SDL_HINT_VIDEODRIVER, driver.c_str(), SDL_HINT_OVERRIDE);
+    // Signals end the program with their own status; SDL would make them a quit request.
+    SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
     errno = 0;
     if (SDL_Init(SDL_INIT_VIDEO) == 0) return true;
     const int initError = errno;

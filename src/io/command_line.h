@@ -1,0 +1,34 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace quorvel {
+
+// The exit statuses both programs use, as their --help says them.
+inline constexpr char kExitStatusHelp[] =
+    "Exit status: 0 success; 1 a failure while running (a write error, a full disk, a lost\n"
+    "display, out of memory); 2 a bad command line or unusable input named on it; 128+N\n"
+    "ended by signal N.\n";
+
+// An option a program takes: --name, with -c as its short form when `shortName` is not 0.
+struct OptionSpec {
+    const char* name;
+    char shortName;
+    bool takesValue;
+};
+
+// An option as given: which spec, and its value (empty for options without one).
+struct GivenOption {
+    int spec;
+    std::string value;
+};
+
+// Reads `arguments` (without the program name) the GNU way, with getopt_long: --name=value
+// and --name value, -c value and -cvalue, short flags together (-qh), any unique beginning
+// of a long name, and -- to end the options. Every word must be an option or its value.
+// On a mistake, returns false with one line saying what is wrong with which argument.
+bool readOptions(const std::vector<std::string>& arguments, const std::vector<OptionSpec>& specs,
+                 std::vector<GivenOption>& given, std::string& error);
+
+}  // namespace quorvel

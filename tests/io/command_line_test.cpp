@@ -1,0 +1,67 @@
+#include "io/command_line.h"
+
+#include <gtest/gtest.h>
+
+namespace quorvel {
+namespace {
+
+const std::vector<OptionSpec> kSpecs = {
+    {"size", 0, true},  {"from", 0, true},     {"frames", 0, true},  {"out", 'o', true},
+    {"hash", 0, false}, {"quiet", 'q', false}, {"help", 'h', false},
+};
+
+// Options as "name=value" (flags as "name"), or the error.
+std::string read(const std::vector<std::string>& arguments) {
+    std::vector<GivenOption> given;
+    std::string error;
+    if (!readOptions(arguments, kSpecs, given, error)) return "error: " + error;
+    std::string read;
+    for (const GivenOption& option : given) {
+        const OptionSpec& spec = kSpecs[size_t(option.spec)];
+        read +=
+            std::string(read.empty() ? "" : " ") + spec.name + (spec.takesValue ? "=" + option.value : "");
+    }
+    return read;
+}
+
+TEST(ReadOptions, TakesTheGnuForms) {
+    const std::pair<std::vector<std::string>, std::string> cases[] = {
+        {{}, ""},
+        {{"--size=64x48", "--from", "3"}, "size=64x48 from=3"},
+        {{"-o", "dir", "-odir2", "--out=-", "--out", "-"}, "out=dir out=dir2 out=- out=-"},
+        {{"-qh", "-q"}, "quiet help quiet"},
+        {{"--fro", "2", "--fra=5", "--ha", "--s", "8x8"}, "from=2 frames=5 hash size=8x8"},
+        {{"--hash", "--"}, "hash"},
+        {{"--size", "--hash"}, "size=--hash"},  // a value may look like an option
+        {{"--out="}, "out="},
+    };
+    for (const auto& [arguments, expected] : cases)
+        EXPECT_EQ(read(arguments), expected) << testing::PrintToString(arguments);
+}
+
+TEST(ReadOptions, SaysWhatIsWrongWithWhichArgument) {
+    const std::pair<std::vector<std::string>, std::string> cases[] = {
+        {{"extra"}, "error: unexpected argument 'extra': options start with - (try --help)"},
+        {{"--hash", "--", "--quiet"},
+         "error: unexpected argument '--quiet': options start with - (try --help)"},
+        {{"-"}, "error: unexpected argument '-': options start with - (try --help)"},
+        {{""}, "error: unexpected argument '': options start with - (try --help)"},
+        {{"--hash=yes"}, "error: option --hash takes no value, got 'yes'"},
+        {{"--ha="}, "error: option --hash takes no value, got ''"},
+        {{"--size"}, "error: option --size needs a value"},
+        {{"--fra"}, "error: option --frames needs a value"},
+        {{"-o"}, "error: option -o needs a value"},
+        {{"--fr", "1"}, "error: option '--fr' is ambiguous: it could be --from, --frames"},
+        {{"--bogus=1"}, "error: unknown option '--bogus' (try --help)"},
+        {{"-x"}, "error: unknown option '-x' (try --help)"},
+        {{"-qx"}, "error: unknown option '-x' (try --help)"},
+        {{"--hash", "--sizes=1"}, "error: unknown option '--sizes' (try --help)"},
+    };
+    for (const auto& [arguments, expected] : cases)
+        EXPECT_EQ(read(arguments), expected) << testing::PrintToString(arguments);
+    // After a mistake the next reading starts afresh.
+    EXPECT_EQ(read({"-q"}), "quiet");
+}
+
+}  // namespace
+}  // namespace quorvel
