@@ -7,6 +7,7 @@
 #include "io/command_line.h"
 #include "io/frame_size.h"
 #include "io/quoted_text.h"
+#include "raster/span_routines.h"
 
 namespace quorvel {
 
@@ -32,6 +33,8 @@ const char* const kRenderUsage =
     "  --bench-plot FILE   write an SVG plot of every frame's time and drawn share\n"
     "  -q, --quiet         no progress line\n"
     "  --reference         draw with the reference span routine on one thread\n"
+    "  --span-routine NAME draw with that span routine on the band workers, to compare\n"
+    "                      them (--version lists them); the frames are the same\n"
     "  --approx MODEL      approximate reciprocals: native (this processor's own; the\n"
     "                      default on x86), intel or amd (measured tables: the same frames\n"
     "                      as that maker's processors draw, on any processor)\n"
@@ -97,10 +100,10 @@ bool parseSaveList(const std::string& text, RenderOptions& options, std::string&
 }
 
 const std::vector<OptionSpec> kRenderOptionSpecs = {
-    {"size", 0, true},        {"from", 0, true},       {"frames", 0, true},     {"save", 0, true},
-    {"out", 'o', true},       {"format", 0, true},     {"hash", 0, false},      {"bench", 0, false},
-    {"bench-plot", 0, true},  {"quiet", 'q', false},   {"reference", 0, false}, {"approx", 0, true},
-    {"texture-out", 0, true}, {"version", 'V', false}, {"help", 'h', false},
+    {"size", 0, true},       {"from", 0, true},        {"frames", 0, true},     {"save", 0, true},
+    {"out", 'o', true},      {"format", 0, true},      {"hash", 0, false},      {"bench", 0, false},
+    {"bench-plot", 0, true}, {"quiet", 'q', false},    {"reference", 0, false}, {"span-routine", 0, true},
+    {"approx", 0, true},     {"texture-out", 0, true}, {"version", 'V', false}, {"help", 'h', false},
 };
 
 bool applyValue(const std::string& option, const std::string& value, RenderOptions& options,
@@ -111,6 +114,13 @@ bool applyValue(const std::string& option, const std::string& value, RenderOptio
             return false;
         }
         options.textureOut = value;
+    } else if (option == "--span-routine") {
+        std::string why;
+        options.spanRoutine = spanRoutineNamed(value, why);
+        if (options.spanRoutine == nullptr) {
+            error = "--span-routine " + quotedValue(value) + ": " + why;
+            return false;
+        }
     } else if (option == "--bench-plot") {
         if (!value.ends_with(".svg")) {
             error = "--bench-plot wants a file ending in .svg, got " + quotedValue(value);

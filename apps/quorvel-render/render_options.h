@@ -7,6 +7,7 @@
 
 #include "io/image_file.h"
 #include "numeric/approx_model.h"
+#include "raster/raster_types.h"
 
 namespace quorvel {
 
@@ -28,9 +29,10 @@ struct RenderOptions {
     ImageFormat format = ImageFormat::Png;
     bool hash = false;
     bool bench = false;
-    std::string benchPlot;   // an SVG file for the frame-time plot
-    bool quiet = false;      // no progress line
-    bool reference = false;  // the reference span routine on one thread
+    std::string benchPlot;              // an SVG file for the frame-time plot
+    bool quiet = false;                 // no progress line
+    bool reference = false;             // the reference span routine on one thread
+    SpanRoutine spanRoutine = nullptr;  // --span-routine; null: the fastest
     const ApproxModel* approx = &defaultApprox();
     std::string textureOut;
     bool help = false;

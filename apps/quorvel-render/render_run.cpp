@@ -20,6 +20,7 @@
 #include "quorvel-render/bench_plot.h"
 #include "quorvel-render/frame_times.h"
 #include "quorvel-render/progress_line.h"
+#include "raster/span_routines.h"
 #include "scene/preparation.h"
 
 namespace quorvel {
@@ -186,15 +187,16 @@ float drawnShare(const DrawnStrips& drawn, int width) {
 // Where reports go: standard output, unless the frames themselves go there.
 std::FILE* reportStream(const RenderOptions& options) { return options.streaming() ? stderr : stdout; }
 
-void printBench(const RenderOptions& options, const FrameTimeSummary& summary, double totalSeconds) {
+void printBench(const RenderOptions& options, const FrameTimeSummary& summary, double totalSeconds,
+                SpanRoutine routine) {
     std::fprintf(reportStream(options),
                  "bench: frames %" PRIu64
                  " size %dx%d total %.3f s fps %.1f renderFrame mean %.3f ms median %.3f ms "
-                 "p99 %.3f ms max %.3f ms peak-rss %ld KiB approx %s fingerprint %016" PRIx64 "\n",
+                 "p99 %.3f ms max %.3f ms routine %s peak-rss %ld KiB approx %s fingerprint %016" PRIx64 "\n",
                  options.frames, options.width, options.height, totalSeconds,
                  static_cast<double>(options.frames) / totalSeconds, 1e3 * summary.mean, 1e3 * summary.median,
-                 1e3 * summary.p99, 1e3 * summary.max, peakResidentKilobytes(), options.approx->name,
-                 approxFingerprint(*options.approx));
+                 1e3 * summary.p99, 1e3 * summary.max, spanRoutineName(routine), peakResidentKilobytes(),
+                 options.approx->name, approxFingerprint(*options.approx));
 }
 
 // Everything but the frames' own drawing: saving, streaming, hashing.
@@ -222,8 +224,7 @@ int keepFrame(const RenderOptions& options, uint64_t frame, const uint32_t* colo
 }
 
 // The plot of the run's frame times, as one whole file.
-int writeBenchPlot(const RenderOptions& options, const FrameTimes& times, const FrameTimeSummary& summary,
-                   ProgressLine& progress) {
+int writeBenchPlot(const RenderOptions& options, const FrameTimes& times, const FrameTimeSummary& summary) {
     char title[160];
     std::snprintf(title, sizeof title,
                   "quorvel-render: frames %" PRIu64 " to %" PRIu64 " at %dx%d, approx %s", options.from,
@@ -261,7 +262,8 @@ int renderFrames(const RenderOptions& options, const PreparedScene& scene) {
     FrameState frames = startFrames(scene, viewport);
     skipFrames(frames, options.from);
     if (options.hash) hashEveryFrame(frames, viewport);
-    const RenderPath path = options.reference ? referenceRenderPath() : fastestRenderPath();
+    RenderPath path = options.reference ? referenceRenderPath() : fastestRenderPath();
+    if (options.spanRoutine != nullptr) path.spanRoutine = options.spanRoutine;
 
     FrameTimes times;
     const bool timed = options.bench || !options.benchPlot.empty();
@@ -281,10 +283,10 @@ int renderFrames(const RenderOptions& options, const PreparedScene& scene) {
     clearProgress(progress);
     const FrameTimeSummary summary = summarizeFrameTimes(times);
     if (status == 0 && options.bench) {
-        printBench(options, summary, seconds);
+        printBench(options, summary, seconds, path.spanRoutine);
         if (!flushed(reportStream(options))) status = failOutput();
     }
-    if (status == 0 && !options.benchPlot.empty()) status = writeBenchPlot(options, times, summary, progress);
+    if (status == 0 && !options.benchPlot.empty()) status = writeBenchPlot(options, times, summary);
     if (status == 0 && progress.enabled) std::fputs(runSummary(options, saved, seconds).c_str(), stderr);
     releasePages(color, bytes);
     releasePages(depth, bytes);

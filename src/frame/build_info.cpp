@@ -17,7 +17,18 @@ std::string describeBuild(const ApproxModel& approx) {
                   " (frame hashes match only between runs with the same fingerprint)\n",
                   approx.name, isNative(approx) ? " (this processor's instructions)" : " (measured tables)",
                   approxFingerprint(approx));
-    return std::string("span routine: ") + spanRoutineName(fastestSpanRoutine()) + "\n" + fingerprint;
+    std::string routines = "span routine: ";
+    for (const NamedSpanRoutine& named : spanRoutines()) {
+        if (named.routine == fastestSpanRoutine())
+            routines += std::string(named.name) + " (" + named.description + ")";
+    }
+    routines += "; all:";
+    const char* separator = " ";
+    for (const NamedSpanRoutine& named : spanRoutines()) {
+        routines += separator + std::string(named.name) + (named.available ? "" : " (not on this processor)");
+        separator = ", ";
+    }
+    return routines + "\n" + fingerprint;
 }
 
 }  // namespace quorvel

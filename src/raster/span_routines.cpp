@@ -6,16 +6,43 @@
 
 namespace quorvel {
 
+std::vector<NamedSpanRoutine> spanRoutines() {
+    std::vector<NamedSpanRoutine> routines = {
+        {"reference", "one pixel at a time", drawSpanReference, true},
+    };
 #if QUORVEL_X86
-SpanRoutine fastestSpanRoutine() { return processorHasAvx2() ? drawSpanAvx2 : drawSpanReference; }
+    routines.push_back({"avx2", "eight pixels at a time", drawSpanAvx2, processorHasAvx2()});
+#endif
+    return routines;
+}
+
+SpanRoutine fastestSpanRoutine() {
+    SpanRoutine fastest = drawSpanReference;
+    for (const NamedSpanRoutine& named : spanRoutines()) {
+        if (named.available) fastest = named.routine;
+    }
+    return fastest;
+}
 
 const char* spanRoutineName(SpanRoutine routine) {
-    return routine == drawSpanAvx2 ? "avx2 (eight pixels at a time)" : "reference (one pixel at a time)";
+    for (const NamedSpanRoutine& named : spanRoutines()) {
+        if (named.routine == routine) return named.name;
+    }
+    return "unknown";
 }
-#else
-SpanRoutine fastestSpanRoutine() { return drawSpanReference; }
 
-const char* spanRoutineName(SpanRoutine) { return "reference (one pixel at a time)"; }
-#endif
+SpanRoutine spanRoutineNamed(const std::string& name, std::string& why) {
+    std::string names;
+    for (const NamedSpanRoutine& named : spanRoutines()) {
+        if (name == named.name) {
+            if (named.available) return named.routine;
+            why = "this processor cannot run the " + name + " span routine";
+            return nullptr;
+        }
+        names += std::string(names.empty() ? "" : ", ") + named.name;
+    }
+    why = "there is no span routine by that name; this build has " + names;
+    return nullptr;
+}
 
 }  // namespace quorvel

@@ -1,12 +1,30 @@
 #pragma once
 
+#include <string>
+#include <vector>
+
 #include "raster/raster_types.h"
 
 namespace quorvel {
 
-// The fastest span routine this processor runs, bit-identical to drawSpanReference.
+// A span routine by name, bit-identical to every other: what --span-routine chooses from.
+struct NamedSpanRoutine {
+    const char* name;         // "reference", "avx2"
+    const char* description;  // "one pixel at a time"
+    SpanRoutine routine;
+    bool available;  // whether this processor runs it
+};
+
+// Every routine this build has, fastest last.
+std::vector<NamedSpanRoutine> spanRoutines();
+
+// The fastest span routine this processor runs.
 SpanRoutine fastestSpanRoutine();
-// "avx2" or "reference", as --version says.
+// The name of a routine of this build ("avx2").
 const char* spanRoutineName(SpanRoutine routine);
+
+// The routine named `name`, or null with `why` when there is none by that name or this
+// processor lacks what it needs.
+SpanRoutine spanRoutineNamed(const std::string& name, std::string& why);
 
 }  // namespace quorvel

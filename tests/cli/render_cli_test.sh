@@ -77,6 +77,17 @@ check "frame names sort: 099999 before 100000" test "$(ls digits | tr '\n' ' ')"
 xeon=$(awk '$1 == "640x480" && $2 == 1261 {print $3}' "$golden/intel_frame_hashes.txt")
 check "--approx intel: the Xeon's frame" test "$("$render" --approx intel --size 640x480 --from 1261 --hash \
     --save none)" = "frame 1261 hash $xeon"
+# Every span routine this processor runs draws the same frames; one it cannot run, or that
+# does not exist, is refused.
+runnable=$("$render" --version | sed -n 's/^span routine: .*; all: //p' | sed 's/, /\n/g' | grep -v '(')
+check "--version lists the routines" test -n "$runnable"
+for routine in $runnable; do
+    check "--span-routine $routine: the same hashes" test "$("$render" --size 64x48 --frames 8 --save none --hash \
+        --span-routine "$routine")" = "$("$render" --size 64x48 --frames 8 --save none --hash)"
+done
+expect_refused --span-routine avx9
+check "--bench names the routine" grep -q " routine reference " <("$render" --size 8x8 --save none --bench --span-routine reference)
+
 # The reference path draws the same frames as the fast one (compared frame by frame in the
 # unit tests); here, that --reference reaches it.
 check "--reference: the same hashes" test "$("$render" --size 64x48 --frames 8 --save none --hash --reference)" \
