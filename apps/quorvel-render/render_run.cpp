@@ -168,7 +168,7 @@ std::string runSummary(const RenderOptions& options, uint64_t saved, double seco
                " to standard output\n";
     line += "saved " + std::to_string(saved) + " as " + formatName(options.format) + " in " +
             quotedValue(options.outDir);
-    const uint64_t others = frameFilesIn(options.outDir) - std::min(saved, frameFilesIn(options.outDir));
+    const uint64_t inFolder = frameFilesIn(options.outDir), others = inFolder - std::min(saved, inFolder);
     if (others > 0)
         line += ", which also holds " + std::to_string(others) + " frame files this run did not write";
     return line + "\n";
