@@ -99,7 +99,7 @@ bool parseSaveList(const std::string& text, RenderOptions& options, std::string&
     return true;
 }
 
-const std::vector<OptionSpec> kRenderOptionSpecs = {
+const std::vector<KnownOption> kRenderOptionList = {
     {"size", 0, true},       {"from", 0, true},        {"frames", 0, true},     {"save", 0, true},
     {"out", 'o', true},      {"format", 0, true},      {"hash", 0, false},      {"bench", 0, false},
     {"bench-plot", 0, true}, {"quiet", 'q', false},    {"reference", 0, false}, {"span-routine", 0, true},
@@ -205,20 +205,20 @@ bool checkTogether(RenderOptions& options, bool formatGiven, bool saveGiven, std
 bool parseRenderOptions(const std::vector<std::string>& arguments, RenderOptions& options,
                         std::string& error) {
     std::vector<GivenOption> given;
-    if (!readOptions(arguments, kRenderOptionSpecs, given, error)) return false;
+    if (!readOptions(arguments, kRenderOptionList, given, error)) return false;
     // --help wins over everything else; --version describes the approximations asked for.
     for (const GivenOption& option : given) {
-        const std::string name = kRenderOptionSpecs[size_t(option.spec)].name;
+        const std::string name = kRenderOptionList[size_t(option.which)].name;
         options.help = options.help || name == "help";
         options.version = options.version || name == "version";
     }
     if (options.help) return true;
     bool framesAsked = false, formatGiven = false, saveGiven = false;
     for (const GivenOption& option : given) {
-        const OptionSpec& spec = kRenderOptionSpecs[size_t(option.spec)];
-        const std::string name = std::string("--") + spec.name;
+        const KnownOption& known = kRenderOptionList[size_t(option.which)];
+        const std::string name = std::string("--") + known.name;
         if (name == "--help" || name == "--version") continue;
-        if (!spec.takesValue) {
+        if (!known.takesValue) {
             bool* flag = name == "--hash"    ? &options.hash
                          : name == "--bench" ? &options.bench
                          : name == "--quiet" ? &options.quiet

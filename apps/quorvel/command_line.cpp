@@ -30,7 +30,7 @@ constexpr char kUsage[] =
     "\n"
     "quorvel-render draws the same frames without a window.\n";
 
-const std::vector<OptionSpec> kWindowOptionSpecs = {
+const std::vector<KnownOption> kWindowOptionList = {
     {"size", 0, true}, {"fps", 0, false}, {"approx", 0, true}, {"version", 'V', false}, {"help", 'h', false},
 };
 
@@ -52,10 +52,10 @@ int print(const std::string& text) {
 int handleCommandLine(const std::vector<std::string>& arguments, WindowOptions& options) {
     std::vector<GivenOption> given;
     std::string error;
-    if (!readOptions(arguments, kWindowOptionSpecs, given, error)) return refuse(error);
+    if (!readOptions(arguments, kWindowOptionList, given, error)) return refuse(error);
     bool help = false, version = false;
     for (const GivenOption& option : given) {
-        const std::string name = kWindowOptionSpecs[size_t(option.spec)].name;
+        const std::string name = kWindowOptionList[size_t(option.which)].name;
         if (name == "help") {
             help = true;
         } else if (name == "version") {

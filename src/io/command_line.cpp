@@ -7,36 +7,36 @@
 namespace quorvel {
 namespace {
 
-// Long options report themselves to getopt_long as this plus their place in the specs, so
+// Long options report themselves to getopt_long as this plus their place in the list, so
 // that no value is mistaken for a short option's letter.
 constexpr int kLongOption = 256;
 
-const OptionSpec* specWithShortName(const std::vector<OptionSpec>& specs, int letter) {
-    for (const OptionSpec& spec : specs) {
-        if (spec.shortName != 0 && spec.shortName == letter) return &spec;
+const KnownOption* optionWithShortName(const std::vector<KnownOption>& known, int letter) {
+    for (const KnownOption& option : known) {
+        if (option.shortName != 0 && option.shortName == letter) return &option;
     }
     return nullptr;
 }
 
 // What is wrong with long option `argument`, said the same way whatever getopt_long
 // returned for it (the C libraries differ there).
-std::string longOptionError(const std::vector<OptionSpec>& specs, const std::string& argument) {
+std::string longOptionError(const std::vector<KnownOption>& known, const std::string& argument) {
     const size_t equals = argument.find('=');
     const std::string name = argument.substr(2, equals == std::string::npos ? std::string::npos : equals - 2);
-    std::vector<const OptionSpec*> matches;
-    for (const OptionSpec& spec : specs) {
-        if (spec.name == name) {
-            matches = {&spec};
+    std::vector<const KnownOption*> matches;
+    for (const KnownOption& option : known) {
+        if (option.name == name) {
+            matches = {&option};
             break;
         }
-        if (std::string(spec.name).starts_with(name)) matches.push_back(&spec);
+        if (std::string(option.name).starts_with(name)) matches.push_back(&option);
     }
     const std::string shown = quotedValue(argument.substr(0, equals));
     if (matches.empty()) return "unknown option " + shown + " (try --help)";
     if (matches.size() > 1) {
         std::string names;
-        for (const OptionSpec* spec : matches)
-            names += std::string(names.empty() ? "" : ", ") + "--" + spec->name;
+        for (const KnownOption* option : matches)
+            names += std::string(names.empty() ? "" : ", ") + "--" + option->name;
         return "option " + shown + " is ambiguous: it could be " + names;
     }
     const std::string option = std::string("--") + matches[0]->name;
@@ -44,27 +44,27 @@ std::string longOptionError(const std::vector<OptionSpec>& specs, const std::str
     return "option " + option + " takes no value, got " + quotedValue(argument.substr(equals + 1));
 }
 
-std::string shortOptionError(const std::vector<OptionSpec>& specs, int letter) {
+std::string shortOptionError(const std::vector<KnownOption>& known, int letter) {
     const std::string shown = std::string("-") + char(letter);
-    if (specWithShortName(specs, letter) == nullptr)
+    if (optionWithShortName(known, letter) == nullptr)
         return "unknown option " + quotedValue(shown) + " (try --help)";
     return "option " + shown + " needs a value";
 }
 
 }  // namespace
 
-bool readOptions(const std::vector<std::string>& arguments, const std::vector<OptionSpec>& specs,
+bool readOptions(const std::vector<std::string>& arguments, const std::vector<KnownOption>& known,
                  std::vector<GivenOption>& given, std::string& error) {
     // '+': stop at the first word that is no option, so it can be named; ':': a missing
     // value is told apart from an unknown option.
     std::string shortOptions = "+:";
     std::vector<option> longOptions;
-    for (size_t i = 0; i < specs.size(); ++i) {
-        const OptionSpec& spec = specs[i];
+    for (size_t i = 0; i < known.size(); ++i) {
+        const KnownOption& entry = known[i];
         longOptions.push_back(
-            {spec.name, spec.takesValue ? required_argument : no_argument, nullptr, kLongOption + int(i)});
-        if (spec.shortName != 0)
-            shortOptions += std::string(1, spec.shortName) + (spec.takesValue ? ":" : "");
+            {entry.name, entry.takesValue ? required_argument : no_argument, nullptr, kLongOption + int(i)});
+        if (entry.shortName != 0)
+            shortOptions += std::string(1, entry.shortName) + (entry.takesValue ? ":" : "");
     }
     longOptions.push_back({nullptr, 0, nullptr, 0});
 
@@ -85,13 +85,13 @@ bool readOptions(const std::vector<std::string>& arguments, const std::vector<Op
         if (found == -1) break;
         if (found == '?' || found == ':') {
             const std::string argument = before < argc ? argv[before] : "";
-            error = argument.starts_with("--") ? longOptionError(specs, argument)
-                                               : shortOptionError(specs, optopt);
+            error = argument.starts_with("--") ? longOptionError(known, argument)
+                                               : shortOptionError(known, optopt);
             return false;
         }
-        const OptionSpec* spec =
-            found >= kLongOption ? &specs[size_t(found - kLongOption)] : specWithShortName(specs, found);
-        given.push_back({int(spec - specs.data()), spec->takesValue && optarg != nullptr ? optarg : ""});
+        const KnownOption* match =
+            found >= kLongOption ? &known[size_t(found - kLongOption)] : optionWithShortName(known, found);
+        given.push_back({int(match - known.data()), match->takesValue && optarg != nullptr ? optarg : ""});
     }
     if (optind < argc) {
         error = "unexpected argument " + quotedValue(argv[optind]) + ": options start with - (try --help)";

@@ -12,15 +12,15 @@ inline constexpr char kExitStatusHelp[] =
     "ended by signal N.\n";
 
 // An option a program takes: --name, with -c as its short form when `shortName` is not 0.
-struct OptionSpec {
+struct KnownOption {
     const char* name;
     char shortName;
     bool takesValue;
 };
 
-// An option as given: which spec, and its value (empty for options without one).
+// An option as given: which of the known options, and its value (empty for a flag).
 struct GivenOption {
-    int spec;
+    int which;
     std::string value;
 };
 
@@ -28,7 +28,7 @@ struct GivenOption {
 // and --name value, -c value and -cvalue, short flags together (-qh), any unique beginning
 // of a long name, and -- to end the options. Every word must be an option or its value.
 // On a mistake, returns false with one line saying what is wrong with which argument.
-bool readOptions(const std::vector<std::string>& arguments, const std::vector<OptionSpec>& specs,
+bool readOptions(const std::vector<std::string>& arguments, const std::vector<KnownOption>& known,
                  std::vector<GivenOption>& given, std::string& error);
 
 }  // namespace quorvel

@@ -5,7 +5,7 @@
 namespace quorvel {
 namespace {
 
-const std::vector<OptionSpec> kSpecs = {
+const std::vector<KnownOption> kOptionList = {
     {"size", 0, true},  {"from", 0, true},     {"frames", 0, true},  {"out", 'o', true},
     {"hash", 0, false}, {"quiet", 'q', false}, {"help", 'h', false},
 };
@@ -14,12 +14,12 @@ const std::vector<OptionSpec> kSpecs = {
 std::string read(const std::vector<std::string>& arguments) {
     std::vector<GivenOption> given;
     std::string error;
-    if (!readOptions(arguments, kSpecs, given, error)) return "error: " + error;
+    if (!readOptions(arguments, kOptionList, given, error)) return "error: " + error;
     std::string read;
     for (const GivenOption& option : given) {
-        const OptionSpec& spec = kSpecs[size_t(option.spec)];
+        const KnownOption& known = kOptionList[size_t(option.which)];
         read +=
-            std::string(read.empty() ? "" : " ") + spec.name + (spec.takesValue ? "=" + option.value : "");
+            std::string(read.empty() ? "" : " ") + known.name + (known.takesValue ? "=" + option.value : "");
     }
     return read;
 }
