@@ -19,8 +19,9 @@ constexpr int kWidth = 1910, kHeight = 1070;
 struct Canvas {
     std::vector<uint32_t> color = std::vector<uint32_t>(size_t(kWidth) * kHeight);
     std::vector<float> depth = std::vector<float>(size_t(kWidth) * kHeight, kClearDepth);
-    const PreparedScene prepared = prepareBuiltInScene();
+    const PreparedScene prepared;
     const Scene& scene = prepared.scene();
+    explicit Canvas(const ApproxModel& approx = defaultApprox()) : prepared(prepareBuiltInScene(approx)) {}
     RasterTarget target(SpanRoutine routine) {
         return {{0, kHeight, 0, kWidth},
                 kWidth,
@@ -38,11 +39,13 @@ SpanEnd end(int x, float u, float v, float depth, float nx, float ny, float nz) 
     return {x, {{u, v, depth, 0.0f}}, {{nx, ny, nz, 0.0f}}};
 }
 
-// Args: span length, and the kind of span: 0 lit, 1 hidden behind what is already drawn,
-// 2 drawn but facing away from every light.
+const ApproxModel* const kModels[] = {&defaultApprox(), &kIntelApprox, &kAmdApprox};
+
+// Args: span length; the kind of span: 0 lit, 1 hidden behind what is already drawn, 2 drawn
+// but facing away from every light; and the approximations: 0 the default, 1 intel, 2 amd.
 template <SpanRoutine routine>
 void span(benchmark::State& state) {
-    Canvas canvas;
+    Canvas canvas(*kModels[state.range(2)]);
     const int length = int(state.range(0));
     const bool hidden = state.range(1) == 1;
     const float facing = state.range(1) == 2 ? -1.0f : 1.0f;
@@ -58,8 +61,9 @@ void span(benchmark::State& state) {
     }
     state.SetItemsProcessed(state.iterations() * length);
 }
-BENCHMARK_TEMPLATE(span, drawSpanReference)->ArgsProduct({{16, 1500}, {0, 1, 2}});
-BENCHMARK_TEMPLATE(span, drawSpanAvx2)->ArgsProduct({{16, 1500}, {0, 1, 2}});
+BENCHMARK_TEMPLATE(span, drawSpanReference)->ArgsProduct({{16, 1500}, {0, 1, 2}, {0}});
+BENCHMARK_TEMPLATE(span, drawSpanAvx2)->ArgsProduct({{16, 1500}, {0, 1, 2}, {0}});
+BENCHMARK_TEMPLATE(span, drawSpanAvx2)->ArgsProduct({{1500}, {0}, {1, 2}});
 
 void triangle(benchmark::State& state) {
     Canvas canvas;

@@ -6,6 +6,7 @@ add_library(quorvel_numeric STATIC
   src/numeric/approx_fingerprint.cpp
   src/numeric/approx_model.cpp
   src/numeric/frame_hash.cpp
+  src/numeric/native_equivalence.cpp
   src/numeric/vector_math.cpp
   src/numeric/generated/approx_tables_amd.cpp
   src/numeric/generated/approx_tables_intel.cpp

@@ -4,9 +4,21 @@
 #include <cstdio>
 
 #include "numeric/approx_fingerprint.h"
+#include "numeric/native_equivalence.h"
 #include "raster/span_routines.h"
 
 namespace quorvel {
+
+namespace {
+
+const char* sourceOf(const ApproxModel& approx) {
+    if (isNative(approx)) return " (this processor's instructions)";
+    if (nativeGivesModel(approx))
+        return " (measured tables, which this processor's instructions match: full speed)";
+    return " (measured tables)";
+}
+
+}  // namespace
 
 const char* quorvelVersion() { return QUORVEL_VERSION; }
 
@@ -15,8 +27,7 @@ std::string describeBuild(const ApproxModel& approx) {
     std::snprintf(fingerprint, sizeof fingerprint,
                   "approximations: %s%s, fingerprint %016" PRIx64
                   " (frame hashes match only between runs with the same fingerprint)\n",
-                  approx.name, isNative(approx) ? " (this processor's instructions)" : " (measured tables)",
-                  approxFingerprint(approx));
+                  approx.name, sourceOf(approx), approxFingerprint(approx));
     std::string routines = "span routine: ";
     for (const NamedSpanRoutine& named : spanRoutines()) {
         if (named.routine == fastestSpanRoutine())

@@ -89,10 +89,12 @@ __attribute__((target("avx2"))) inline __m256 modelReciprocalSqrt8AnyInput(const
     return _mm256_castsi256_ps(result);
 }
 
-// The same for the renderer's usual inputs, positive normal numbers, with fewer steps: the
+// The same for the renderer's usual inputs, positive normal numbers, with fewer steps
+// (always inlined: as a call, once a block, its vectors would go through memory): the
 // exponent field is 1..254, and the result's exponent stays inside its field, so halving the
 // exponent is one subtraction from the table entry. Any other input takes the full form.
-__attribute__((target("avx2"))) inline __m256 modelReciprocalSqrt8(const ApproxModel& model, __m256 value) {
+__attribute__((target("avx2"), always_inline)) inline __m256 modelReciprocalSqrt8(const ApproxModel& model,
+                                                                                  __m256 value) {
     const __m256i bits = _mm256_castps_si256(value);
     const __m256i normal = _mm256_and_si256(_mm256_cmpgt_epi32(bits, _mm256_set1_epi32(0x007FFFFF)),
                                             _mm256_cmpgt_epi32(_mm256_set1_epi32(0x7F800000), bits));

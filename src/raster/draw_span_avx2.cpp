@@ -170,7 +170,7 @@ inline bool anyBelowNormalRange(__m256 value) {
 
 // A maker's model (gathered from its tables) or this processor's own instruction.
 template <bool modelled>
-inline __m256 reciprocalSqrt8(const ApproxModel& approx, __m256 value) {
+ALWAYS_INLINE __m256 reciprocalSqrt8(const ApproxModel& approx, __m256 value) {
     if constexpr (modelled) return modelReciprocalSqrt8(approx, value);
     return nativeReciprocalSqrt8(value);
 }

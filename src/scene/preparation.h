@@ -18,13 +18,14 @@ void decodeTexture(Scene& scene);
 
 class PreparedScene;
 // The one-time start-up preparation, in its required order, with the approximations the
-// frames will be drawn with.
+// frames will be drawn with (at full speed where this processor's own instructions give
+// exactly the model's results).
 PreparedScene prepareScene(Scene scene, const ApproxModel& approx = defaultApprox());
 // The built-in scene, prepared.
 PreparedScene prepareBuiltInScene(const ApproxModel& approx = defaultApprox());
 
 // A scene after its one-time preparation, read-only from then on, with the approximations it
-// was prepared with: the only kind frames are drawn from. prepareScene alone makes one.
+// is drawn with: the only kind frames are drawn from. prepareScene alone makes one.
 class PreparedScene {
   public:
     const Scene& scene() const { return scene_; }

@@ -8,9 +8,11 @@
 #include <cmath>
 #include <iterator>
 #include <thread>
+#include <vector>
 
 #include "numeric/approx_fingerprint.h"
 #include "numeric/approx_math.h"
+#include "numeric/native_equivalence.h"
 
 namespace quorvel {
 namespace {
@@ -182,6 +184,29 @@ TEST(ApproxModel, EightLanesMatchTheScalarModel) {
             ASSERT_NO_FATAL_FAILURE(expectEightLanesAsScalar<modelReciprocalSqrt8>(*model, inputs));
             ASSERT_NO_FATAL_FAILURE(expectEightLanesAsScalar<modelReciprocalSqrt8AnyInput>(*model, inputs));
         }
+    }
+}
+
+// The full-speed shortcut is taken exactly where the fingerprints say the frames are the
+// same, and one table entry off is enough to refuse it.
+TEST(ApproxModel, NativeStandsInOnlyForThisProcessorsMaker) {
+    const uint64_t native = approxFingerprint(kNativeApprox);
+    const ApproxModel* own = nullptr;
+    for (const ApproxModel* model : {&kIntelApprox, &kAmdApprox}) {
+        const bool same = approxFingerprint(*model) == native;
+        if (same) own = model;
+        EXPECT_EQ(nativeGivesModel(*model), same) << model->name;
+        EXPECT_EQ(&fastestEquivalent(*model), same ? &kNativeApprox : model) << model->name;
+    }
+    EXPECT_EQ(&fastestEquivalent(kNativeApprox), &kNativeApprox);
+    if (own == nullptr) GTEST_SKIP() << "this processor's approximate reciprocals are no measured maker's";
+    const size_t entries = size_t(2) << own->reciprocalSqrtIndexBits;
+    for (const size_t changed : {size_t(0), entries / 2 + 7, entries - 1}) {
+        std::vector<uint32_t> table(own->reciprocalSqrt, own->reciprocalSqrt + entries);
+        table[changed] += 0x800;  // one step of 13 significant bits
+        ApproxModel doctored = *own;
+        doctored.reciprocalSqrt = table.data();
+        EXPECT_FALSE(nativeGivesModel(doctored)) << "entry " << changed;
     }
 }
 

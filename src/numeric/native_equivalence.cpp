@@ -1,0 +1,72 @@
+#include "numeric/native_equivalence.h"
+
+#include "numeric/approx_math.h"
+
+namespace quorvel {
+namespace {
+
+#if QUORVEL_X86
+
+// Four lanes from `first` on: the instructions against the model, whose result is the same
+// for all four (they share the top mantissa bits its tables are indexed by).
+bool fourMatch(const ApproxModel& model, uint32_t first) {
+    const __m128i bits = _mm_add_epi32(_mm_set1_epi32(int(first)), _mm_setr_epi32(0, 1, 2, 3));
+    const __m128i reciprocal = _mm_set1_epi32(int(modelReciprocalBits(model, first)));
+    const __m128i reciprocalSqrt = _mm_set1_epi32(int(modelReciprocalSqrtBits(model, first)));
+    const __m128i same = _mm_and_si128(
+        _mm_cmpeq_epi32(_mm_castps_si128(_mm_rcp_ps(_mm_castsi128_ps(bits))), reciprocal),
+        _mm_cmpeq_epi32(_mm_castps_si128(_mm_rsqrt_ps(_mm_castsi128_ps(bits))), reciprocalSqrt));
+    return _mm_movemask_epi8(same) == 0xFFFF;
+}
+
+bool oneMatches(const ApproxModel& model, uint32_t bits) {
+    const float x = floatFromBits(bits);
+    return bitsOfFloat(approxReciprocal(kNativeApprox, x)) == modelReciprocalBits(model, bits) &&
+           bitsOfFloat(approxReciprocalSqrt(kNativeApprox, x)) == modelReciprocalSqrtBits(model, bits);
+}
+
+bool checkNativeGivesModel(const ApproxModel& model) {
+    for (uint32_t bits = 0x3F800000u; bits < 0x40800000u; bits += 4) {
+        if (!fourMatch(model, bits)) return false;
+    }
+    // Mantissas at both ends of the range and of a table bucket, and NaN payloads.
+    constexpr uint32_t kMantissas[] = {0,        1,        0x000FFF, 0x001000, 0x123456,
+                                       0x400000, 0x400001, 0x7FF000, 0x7FFFFF};
+    for (uint32_t signAndExponent = 0; signAndExponent < 0x200; ++signAndExponent) {
+        for (const uint32_t mantissa : kMantissas) {
+            if (!oneMatches(model, signAndExponent << 23 | mantissa)) return false;
+        }
+    }
+    return true;
+}
+
+#endif
+
+}  // namespace
+
+bool nativeGivesModel(const ApproxModel& model) {
+#if QUORVEL_X86
+    if (isNative(model)) return true;
+    // Each maker's model is checked once, the first time it is asked about.
+    if (&model == &kIntelApprox) {
+        static const bool intel = checkNativeGivesModel(kIntelApprox);
+        return intel;
+    }
+    if (&model == &kAmdApprox) {
+        static const bool amd = checkNativeGivesModel(kAmdApprox);
+        return amd;
+    }
+    return checkNativeGivesModel(model);
+#else
+    return isNative(model);
+#endif
+}
+
+const ApproxModel& fastestEquivalent(const ApproxModel& model) {
+#if QUORVEL_X86
+    if (nativeGivesModel(model)) return kNativeApprox;
+#endif
+    return model;
+}
+
+}  // namespace quorvel
