@@ -31,10 +31,11 @@ void countFrame(FrameRate& rate, bool fullSpeed) {
 int runMainLoop(Shell& shell) {
     FrameRate rate;
     for (;;) {
-        const ChangedArea changed = renderFrame(*shell.scene, shell.viewport, shell.frames, shell.renderPath);
+        const Viewport& viewport = shell.viewports[shell.nextViewport];
+        shell.nextViewport = (shell.nextViewport + 1) % shell.viewportCount;
+        const ChangedArea changed = renderFrame(*shell.scene, viewport, shell.frames, shell.renderPath);
         std::string error;
-        if (!present(*shell.window, shell.viewport.colorBuffer, shell.viewport.width, shell.viewport.height,
-                     changed, error)) {
+        if (!present(*shell.window, viewport.colorBuffer, viewport.width, viewport.height, changed, error)) {
             std::fprintf(stderr, "quorvel: %s\n", error.c_str());
             return 1;
         }

@@ -33,9 +33,10 @@ int startup(const WindowOptions& options) {
     if (window == nullptr) return cannotOpen(nullptr, error);
 
     const size_t bytes = sizeof(uint32_t) * static_cast<size_t>(width) * static_cast<size_t>(height);
-    // The window's own shared frame, where there is one, spares a copy per frame.
-    uint32_t* shared = sharedPixels(*window);
-    auto* color = shared != nullptr ? shared : static_cast<uint32_t*>(allocatePages(bytes));
+    // The window's own frames, where it has them, spare a copy per frame.
+    uint32_t* shared[kMaxSharedFrames] = {};
+    const int sharedCount = sharedFrames(*window, shared);
+    auto* color = sharedCount > 0 ? shared[0] : static_cast<uint32_t*>(allocatePages(bytes));
     auto* depth = static_cast<float*>(allocatePages(bytes));
     int status = 1;
     if (color == nullptr || depth == nullptr) {
@@ -47,12 +48,18 @@ int startup(const WindowOptions& options) {
         const PreparedScene scene = prepareBuiltInScene(*options.approx);
         const Viewport viewport =
             makeViewport(static_cast<uint16_t>(width), static_cast<uint16_t>(height), color, depth);
-        Shell shell{window, &scene, viewport, startFrames(scene, viewport), fastestRenderPath()};
+        Shell shell{
+            window, &scene, {viewport, viewport}, 1, startFrames(scene, viewport), fastestRenderPath()};
+        if (sharedCount == 2) {
+            shell.viewports[1].colorBuffer = shared[1];
+            shell.viewportCount = 2;
+            alternateColorBuffers(shell.frames, viewport);
+        }
         shell.showFrameRate = options.showFrameRate;
         status = runMainLoop(shell);
     }
     closeWindow(window);
-    if (shared == nullptr) releasePages(color, bytes);
+    if (sharedCount == 0) releasePages(color, bytes);
     releasePages(depth, bytes);
     return status;
 }

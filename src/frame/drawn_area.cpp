@@ -12,16 +12,23 @@ namespace {
 // already hold the clear value, and the rows beside may be another band's, being drawn.
 constexpr size_t kLineWords = 16;
 
-void clearRect(const Viewport& viewport, const PixelRect& rect) {
-    auto* depth = reinterpret_cast<uint32_t*>(viewport.depthBuffer);
+void clearRect(uint32_t* buffer, int width, uint32_t value, const PixelRect& rect) {
     for (int row = rect.top; row < rect.bottom; ++row) {
-        const size_t rowStart = size_t(row) * viewport.width;
-        const size_t rowEnd = rowStart + viewport.width;
+        const size_t rowStart = size_t(row) * size_t(width);
+        const size_t rowEnd = rowStart + size_t(width);
         const size_t first = std::max(rowStart, (rowStart + size_t(rect.left)) & ~(kLineWords - 1));
         const size_t end =
             std::min(rowEnd, (rowStart + size_t(rect.right) + kLineWords - 1) & ~(kLineWords - 1));
-        fillBuffer(viewport.colorBuffer + first, end - first, kClearColor);
-        fillBuffer(depth + first, end - first, kClearDepthBits);
+        fillBuffer(buffer + first, end - first, value);
+    }
+}
+
+void clearStrips(uint32_t* buffer, int width, uint32_t value, const DrawnStrips& drawn, int top, int bottom) {
+    for (int strip = top / drawn.stripRows; strip <= (bottom - 1) / drawn.stripRows; ++strip) {
+        PixelRect area = stripRect(drawn, strip);
+        area.top = std::max(area.top, top);
+        area.bottom = std::min(area.bottom, bottom);
+        if (!isEmpty(area)) clearRect(buffer, width, value, area);
     }
 }
 
@@ -68,14 +75,12 @@ ChangedArea changedBetween(const DrawnStrips& before, const DrawnStrips& after) 
     return builder.area;
 }
 
-void clearDrawnRows(const Viewport& viewport, const DrawnStrips& drawn, int top, int bottom) {
+void clearDrawnRows(const Viewport& viewport, const DrawnStrips& colorDrawn, const DrawnStrips& depthDrawn,
+                    int top, int bottom) {
     if (top >= bottom) return;
-    for (int strip = top / drawn.stripRows; strip <= (bottom - 1) / drawn.stripRows; ++strip) {
-        PixelRect area = stripRect(drawn, strip);
-        area.top = std::max(area.top, top);
-        area.bottom = std::min(area.bottom, bottom);
-        if (!isEmpty(area)) clearRect(viewport, area);
-    }
+    clearStrips(viewport.colorBuffer, viewport.width, kClearColor, colorDrawn, top, bottom);
+    clearStrips(reinterpret_cast<uint32_t*>(viewport.depthBuffer), viewport.width, kClearDepthBits,
+                depthDrawn, top, bottom);
 }
 
 }  // namespace quorvel

@@ -12,9 +12,10 @@ namespace quorvel {
 // record twice, the area outside which both buffers hold their clear values.
 ChangedArea changedBetween(const DrawnStrips& before, const DrawnStrips& after);
 
-// Writes the clear values over the strips of both buffers where the record says the last
-// frame drew, the only places that differ from them, in rows top..bottom-1 only: a band
+// Writes the clear values over the strips of each buffer where its record says the frame it
+// holds drew, the only places that differ from them, in rows top..bottom-1 only: a band
 // worker clears a band's rows just before drawing it, while the other worker draws another.
-void clearDrawnRows(const Viewport& viewport, const DrawnStrips& drawn, int top, int bottom);
+void clearDrawnRows(const Viewport& viewport, const DrawnStrips& colorDrawn, const DrawnStrips& depthDrawn,
+                    int top, int bottom);
 
 }  // namespace quorvel

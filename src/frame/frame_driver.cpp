@@ -21,9 +21,10 @@ constexpr uint64_t kAnimationPeriod = std::lcm(uint64_t(kZoomCycleFrames), uint6
 
 // The frame's bands, handed out one at a time to whichever worker asks next.
 struct BandQueue {
-    BandJob job;                   // every band's job but its rect and record
-    const DrawnStrips* lastDrawn;  // where the last frame drew
-    RowRecord* rowRecords;         // where each band's row records go, when hashing
+    BandJob job;                    // every band's job but its rect and record
+    const DrawnStrips* lastDrawn;   // where the last frame drew: what the depth buffer holds
+    const DrawnStrips* colorDrawn;  // where the frame the colour buffer holds drew
+    RowRecord* rowRecords;          // where each band's row records go, when hashing
     int count;
     int order[kMaxBands];
     std::atomic<int> next;  // the place in `order` of the next band to hand out
@@ -35,8 +36,8 @@ struct Worker {
     double seconds;
 };
 
-// Takes bands until none is left: clears each one's rows where the last frame drew, then
-// draws it.
+// Takes bands until none is left: clears each one's rows where the frames the buffers hold
+// drew, then draws it.
 void drawQueuedBands(Worker& worker) {
     const auto start = std::chrono::steady_clock::now();
     BandQueue& queue = *worker.queue;
@@ -47,7 +48,7 @@ void drawQueuedBands(Worker& worker) {
         BandJob job = queue.job;
         job.rect = bandRect(queue.order[taken], queue.count, viewport.width, viewport.height);
         job.drawn = &worker.drawn;
-        clearDrawnRows(viewport, *queue.lastDrawn, job.rect.top, job.rect.bottom);
+        clearDrawnRows(viewport, *queue.colorDrawn, *queue.lastDrawn, job.rect.top, job.rect.bottom);
         renderBand(job);
         if (queue.rowRecords != nullptr)
             hashBandRows(viewport, worker.drawn, job.rect.top, job.rect.bottom, queue.rowRecords);
@@ -98,6 +99,11 @@ FrameState startFrames(const PreparedScene& prepared, const Viewport& viewport) 
     return state;
 }
 
+void alternateColorBuffers(FrameState& state, const Viewport& viewport) {
+    state.twoColorBuffers = true;
+    state.drawnBefore = startDrawnStrips(viewport.width, viewport.height, true);
+}
+
 void hashEveryFrame(FrameState& state, const Viewport& viewport) { state.rowRecords.resize(viewport.height); }
 
 uint64_t lastFrameHash(const FrameState& state) {
@@ -106,15 +112,19 @@ uint64_t lastFrameHash(const FrameState& state) {
 
 ChangedArea renderFrame(const PreparedScene& prepared, const Viewport& viewport, FrameState& state,
                         const RenderPath& path) {
-    // Only where the last frame drew differs from the clear values: each band clears its rows
-    // of that before it is drawn.
+    // Only where the frames still in the buffers drew differs from the clear values: each
+    // band clears its rows of that before it is drawn.
     const Scene& scene = prepared.scene();
     const DrawnStrips lastDrawn = state.drawn;
+    // With two colour buffers, this one holds the frame before the last one.
+    const DrawnStrips colorDrawn = state.twoColorBuffers ? state.drawnBefore : lastDrawn;
+    state.drawnBefore = lastDrawn;
     animate(scene, state);
 
     BandQueue queue;
     queue.job = {{}, &scene, &state.mesh, state.animation.scale, &viewport, path.spanRoutine, nullptr};
     queue.lastDrawn = &lastDrawn;
+    queue.colorDrawn = &colorDrawn;
     queue.rowRecords = state.rowRecords.empty() ? nullptr : state.rowRecords.data();
     queue.count = std::clamp(std::min<int>(path.bands, viewport.height), 1, kMaxBands);
     // The workers take the bands where the last frame drew most first; the reference keeps

@@ -30,6 +30,8 @@ struct FrameState {
     Animation animation;
     TransformedMesh mesh;                // written on the main thread before the bands start
     DrawnStrips drawn;                   // where the last frame drew
+    DrawnStrips drawnBefore;             // where the frame before it drew, with two colour buffers
+    bool twoColorBuffers;                // frames alternate between two colour buffers
     double workerSeconds[kWorkerCount];  // how long each worker drew in the last frame
     std::vector<RowRecord> rowRecords;   // the last frame's, when frames are hashed
 };
@@ -44,8 +46,14 @@ FrameState startFrames(const PreparedScene& prepared, const Viewport& viewport);
 void hashEveryFrame(FrameState& state, const Viewport& viewport);
 uint64_t lastFrameHash(const FrameState& state);
 
+// From the next frame on, frames are drawn into two colour buffers in turn (the caller
+// passes viewports that differ in their colour buffer alone, one after the other) and one
+// depth buffer: each frame clears the colour buffer where the frame before the last drew
+// and the depth buffer where the last one drew. What the other buffer holds is not known yet.
+void alternateColorBuffers(FrameState& state, const Viewport& viewport);
+
 // Draws the next frame: advances the animation, clears each band of both buffers where the
-// last frame drew and draws every face into it, and moves on to the next frame number.
+// frames still in them drew and draws every face into it, and moves on to the next frame number.
 // Returns when the frame is in the buffers and no worker exists, with where it may differ
 // from the frame before.
 ChangedArea renderFrame(const PreparedScene& prepared, const Viewport& viewport, FrameState& state,

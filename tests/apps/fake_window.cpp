@@ -3,10 +3,12 @@
 #include <cstdint>
 #include <vector>
 
+#include "numeric/frame_hash.h"
+
 namespace quorvel {
 
 struct DesktopWindow {
-    std::vector<uint32_t> shared;
+    std::vector<uint32_t> shared[kMaxSharedFrames];
     std::vector<WindowEvent> gathered;
     size_t next = 0;
 };
@@ -32,23 +34,29 @@ DesktopWindow* openWindow(int width, int height, const char*, std::string& error
     if (!error.empty()) return nullptr;
     ++desktop.windowsOpened;
     auto* window = new DesktopWindow;
-    if (desktop.offersSharedPixels) window->shared.resize(size_t(width) * size_t(height));
-    desktop.sharedPixelsPresented = desktop.offersSharedPixels;
+    for (int i = 0; i < desktop.sharedFramesOffered; ++i)
+        window->shared[i].resize(size_t(width) * size_t(height));
     return window;
 }
 
-uint32_t* sharedPixels(DesktopWindow& window) {
-    return window.shared.empty() ? nullptr : window.shared.data();
+int sharedFrames(DesktopWindow& window, uint32_t* (&frames)[kMaxSharedFrames]) {
+    for (int i = 0; i < desktop.sharedFramesOffered; ++i) frames[i] = window.shared[i].data();
+    return desktop.sharedFramesOffered;
 }
 
-bool present(DesktopWindow& window, const uint32_t* pixels, int, int, const ChangedArea&,
+bool present(DesktopWindow& window, const uint32_t* pixels, int width, int height, const ChangedArea&,
              std::string& error) {
     if (desktop.presents == desktop.presentFailsAfter) {
         error = "the window was destroyed by another program";
         return false;
     }
     ++desktop.presents;
-    if (pixels != sharedPixels(window)) desktop.sharedPixelsPresented = false;
+    int which = -1;
+    for (int i = 0; i < desktop.sharedFramesOffered; ++i) {
+        if (pixels == window.shared[i].data()) which = i;
+    }
+    desktop.framesPresented.push_back(which);
+    desktop.hashesPresented.push_back(frameHash(pixels, width, height));
     return true;
 }
 

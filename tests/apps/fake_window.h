@@ -15,7 +15,7 @@ struct FakeDesktop {
     std::string displayError;  // openDisplay fails with it when set
     ScreenSize screen{74, 58};
     std::string windowError;                           // openWindow fails with it when set
-    bool offersSharedPixels = false;                   // as X11 with MIT-SHM does
+    int sharedFramesOffered = 0;                       // as X11 with MIT-SHM offers two
     std::deque<std::vector<WindowEvent>> eventBursts;  // one burst arrives at each gathering
     int presentFailsAfter = -1;                        // presents that succeed before the window goes
 
@@ -25,7 +25,10 @@ struct FakeDesktop {
     int sleeps = 0;
     int errorBoxes = 0;
     int displaysClosed = 0;
-    bool sharedPixelsPresented = false;  // every present was of the window's shared pixels
+    // Each present: which of the window's shared frames it was of (-1 for the program's own
+    // pixels), and the frame's hash.
+    std::vector<int> framesPresented;
+    std::vector<uint64_t> hashesPresented;
 };
 
 // The one desktop of the test process, made anew for each test.

@@ -129,14 +129,31 @@ TEST_F(StartupTest, AWindowThatGoesAwayEndsTheRunWithOneLine) {
     EXPECT_EQ(fakeDesktop().displaysClosed, 1);
 }
 
-// Where the window offers memory it reads itself, frames are drawn straight into it.
-TEST_F(StartupTest, DrawsIntoTheWindowsSharedPixelsWhereOffered) {
-    fakeDesktop().offersSharedPixels = true;
-    fakeDesktop().eventBursts = {{}, {kEscape}};
-    std::string said;
-    EXPECT_EQ(run(said), 0);
-    EXPECT_EQ(fakeDesktop().presents, 2);
-    EXPECT_TRUE(fakeDesktop().sharedPixelsPresented);
+// Where the window offers memory it reads itself, frames are drawn straight into it, in turn
+// where it offers two, and each is the frame drawn headless.
+TEST_F(StartupTest, DrawsIntoTheWindowsSharedFramesWhereOffered) {
+    for (const int offered : {0, 1, 2}) {
+        SCOPED_TRACE(testing::Message() << offered << " shared frames");
+        resetFakeDesktop();
+        fakeDesktop().sharedFramesOffered = offered;
+        fakeDesktop().eventBursts = {{}, {}, {}, {}, {kEscape}};
+        std::string said;
+        EXPECT_EQ(run(said), 0);
+        const std::vector<int> one = {0, 0, 0, 0, 0}, two = {0, 1, 0, 1, 0}, none = {-1, -1, -1, -1, -1};
+        EXPECT_EQ(fakeDesktop().framesPresented, offered == 2 ? two : offered == 1 ? one : none);
+
+        int width = 0, height = 0;
+        ASSERT_TRUE(drawingAreaFor(fakeDesktop().screen, width, height));
+        const PreparedScene scene = prepareBuiltInScene();
+        std::vector<uint32_t> color(size_t(width) * size_t(height));
+        std::vector<float> depth(color.size());
+        const Viewport viewport = makeViewport(uint16_t(width), uint16_t(height), color.data(), depth.data());
+        FrameState frames = startFrames(scene, viewport);
+        for (const uint64_t shown : fakeDesktop().hashesPresented) {
+            renderFrame(scene, viewport, frames, referenceRenderPath());
+            EXPECT_EQ(shown, frameHash(color.data(), width, height));
+        }
+    }
 }
 
 }  // namespace

@@ -2,8 +2,8 @@
 // depth, the frame's hash as the band workers make it, everything that changed inside the
 // changed area and everything outside what was drawn clear. The fast frames follow one
 // another, each cut into bands differently from the one before (so a band clears rows
-// another cut drew), while each reference frame is drawn over scribbled buffers that must
-// be cleared whole.
+// another cut drew), into one colour buffer or two in turn as the window draws them, while
+// each reference frame is drawn over scribbled buffers that must be cleared whole.
 
 #include <gtest/gtest.h>
 
@@ -18,9 +18,10 @@
 namespace quorvel {
 namespace {
 
-// Frames first..last-1 at one size.
+// Frames first..last-1 at one size, into one colour buffer or two in turn.
 struct CycleStretch {
     int width, height, first, last;
+    bool twoColorBuffers = false;
 };
 
 // The columns of `area` in row y; empty when none of it is in the row.
@@ -39,9 +40,15 @@ RenderPath cutOf(int frame) {
 
 void expectStretchMatchesTheReference(const CycleStretch& stretch) {
     const int width = stretch.width, height = stretch.height;
-    SCOPED_TRACE(testing::Message() << width << "x" << height);
+    SCOPED_TRACE(testing::Message() << width << "x" << height
+                                    << (stretch.twoColorBuffers ? ", two colour buffers" : ""));
     TestFrame fast(width, height), reference(width, height);
     hashEveryFrame(fast.frames, fast.viewport);
+    // The second buffer starts out holding anything at all.
+    std::vector<uint32_t> second(fast.color.size(), 0xDEADBEEFu);
+    Viewport viewports[2] = {fast.viewport, fast.viewport};
+    viewports[1].colorBuffer = second.data();
+    if (stretch.twoColorBuffers) alternateColorBuffers(fast.frames, fast.viewport);
     skipFrames(fast.frames, uint64_t(stretch.first));
     skipFrames(reference.frames, uint64_t(stretch.first));
     std::vector<uint32_t> before(fast.color.size(), 0);
@@ -49,9 +56,12 @@ void expectStretchMatchesTheReference(const CycleStretch& stretch) {
         std::fill(reference.color.begin(), reference.color.end(), 0xDEADBEEFu);
         std::fill(reference.depth.begin(), reference.depth.end(), 0.0f);
         reference.frames.drawn = startDrawnStrips(width, height, true);
-        const ChangedArea changed = fast.render(cutOf(frame));
+        const bool intoSecond = stretch.twoColorBuffers && (frame - stretch.first) % 2 == 1;
+        const ChangedArea changed =
+            renderFrame(fast.scene, viewports[intoSecond ? 1 : 0], fast.frames, cutOf(frame));
+        const std::vector<uint32_t>& color = intoSecond ? second : fast.color;
         reference.render(referenceRenderPath());
-        ASSERT_EQ(fast.color, reference.color) << "frame " << frame;
+        ASSERT_EQ(color, reference.color) << "frame " << frame;
         ASSERT_EQ(fast.depth, reference.depth) << "frame " << frame;
         ASSERT_EQ(lastFrameHash(fast.frames), frameHash(reference.color.data(), width, height))
             << "frame " << frame;
@@ -65,28 +75,30 @@ void expectStretchMatchesTheReference(const CycleStretch& stretch) {
                 const size_t i = size_t(y) * size_t(width) + size_t(x);
                 const bool inChanged = x >= mayChange.left && x < mayChange.right;
                 if (frame > stretch.first && !inChanged) {
-                    ASSERT_EQ(fast.color[i], before[i])
+                    ASSERT_EQ(color[i], before[i])
                         << "outside the changed area, frame " << frame << " at " << x << "," << y;
                 }
                 if (x < wasDrawn.left || x >= wasDrawn.right) {
-                    ASSERT_EQ(fast.color[i], kClearColor)
+                    ASSERT_EQ(color[i], kClearColor)
                         << "outside the drawn area, frame " << frame << " at " << x << "," << y;
                     ASSERT_EQ(fast.depth[i], kClearDepth)
                         << "outside the drawn area, frame " << frame << " at " << x << "," << y;
                 }
             }
         }
-        before = fast.color;
+        before = color;
     }
 }
 
 // Small sizes over the whole cycle (rows falling unevenly into bands, a frame smaller than
-// the solid's middle); portrait and landscape at full size around the largest zoom (frame
-// 1261), where the spans are longest.
+// the solid's middle), with one colour buffer and with two; portrait and landscape at full
+// size around the largest zoom (frame 1261), where the spans are longest.
 TEST(RenderFrame, WholeCycleMatchesTheReference) {
     const CycleStretch stretches[] = {
-        {322, 182, 0, kZoomCycleFrames}, {130, 98, 0, kZoomCycleFrames}, {64, 48, 0, kZoomCycleFrames},
-        {1910, 1074, 1200, 1320},        {1070, 1910, 1200, 1320},
+        {322, 182, 0, kZoomCycleFrames}, {130, 98, 0, kZoomCycleFrames},
+        {64, 48, 0, kZoomCycleFrames},   {1910, 1074, 1200, 1320},
+        {1070, 1910, 1200, 1320},        {322, 182, 0, kZoomCycleFrames, true},
+        {1910, 1074, 1200, 1240, true},
     };
     for (const CycleStretch& stretch : stretches) expectStretchMatchesTheReference(stretch);
 }

@@ -39,11 +39,15 @@ bool openDisplay(ScreenSize& screen, std::string& error);
 // A window at the top-left with a client area of exactly width x height; not resizable by
 // the user. Null with `error` when it cannot be opened or cannot show our pixels.
 DesktopWindow* openWindow(int width, int height, const char* caption, std::string& error);
-// Memory for the window's width x height frame that the window system reads itself,
-// zero-filled and page-aligned, valid until closeWindow; null where there is none. Frames
-// drawn there are shown by present() without a copy, and present() returns only once the
-// window system has read them, so the next frame may be drawn there at once.
-uint32_t* sharedPixels(DesktopWindow& window);
+// Frames of memory the window system reads itself, each for the window's width x height
+// frame, zero-filled and page-aligned, valid until closeWindow: none, one or two. Frames
+// drawn there are shown by present() without a copy. With one, present() returns only once
+// the window system has read it, so the next frame may be drawn there at once. With two,
+// frames are drawn into them in turn and present() returns as soon as it has sent one,
+// once the window system has read the other: the next frame is drawn there while this one
+// is read.
+inline constexpr int kMaxSharedFrames = 2;
+int sharedFrames(DesktopWindow& window, uint32_t* (&frames)[kMaxSharedFrames]);
 // Shows a top-down bitmap of 32-bit pixels (bytes blue, green, red, 0) one-to-one in the
 // client area, from its top-left corner: clipped where the window has been made smaller,
 // black where it has been made larger. Only `changed` may differ from the frame shown

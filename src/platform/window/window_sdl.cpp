@@ -144,7 +144,12 @@ DesktopWindow* openWindow(int width, int height, const char* caption, std::strin
             window->x11 = openX11Presenter(info.info.x11.display, info.info.x11.window, width, height, error);
         else
             error = "the window is not an X11 window";
-        if (window->x11 != nullptr) return window;
+        if (window->x11 != nullptr) {
+            // SDL takes every X event off the connection, the server's completions included:
+            // as window-system events they reach the presenter through nextEvent.
+            SDL_EventState(SDL_SYSWMEVENT, SDL_ENABLE);
+            return window;
+        }
     } else {
         if (known && info.subsystem == SDL_SYSWM_WAYLAND) window->wayland = info.info.wl.display;
         if (surfaceShowsOurPixels(window->sdl, error)) return window;
@@ -154,8 +159,8 @@ DesktopWindow* openWindow(int width, int height, const char* caption, std::strin
     return nullptr;
 }
 
-uint32_t* sharedPixels(DesktopWindow& window) {
-    return window.x11 != nullptr ? x11SharedPixels(*window.x11) : nullptr;
+int sharedFrames(DesktopWindow& window, uint32_t* (&frames)[kMaxSharedFrames]) {
+    return window.x11 != nullptr ? x11SharedFrames(*window.x11, frames) : 0;
 }
 
 bool present(DesktopWindow& window, const uint32_t* pixels, int width, int height, const ChangedArea& changed,
@@ -181,6 +186,8 @@ bool nextEvent(DesktopWindow& window, WindowEvent& event) {
     SDL_Event sdl;
     if (SDL_PeepEvents(&sdl, 1, SDL_GETEVENT, SDL_FIRSTEVENT, SDL_LASTEVENT) <= 0) return false;
     if (asksForContents(sdl)) noteContentsLost(window.shown);
+    if (sdl.type == SDL_SYSWMEVENT && window.x11 != nullptr && sdl.syswm.msg->subsystem == SDL_SYSWM_X11)
+        noteX11Event(*window.x11, sdl.syswm.msg->msg.x11.event);
     event = {WindowEventKind::Other, 0};
     if (sdl.type == SDL_KEYDOWN) {
         const SDL_Keycode key = sdl.key.keysym.sym;

@@ -128,7 +128,7 @@ DesktopWindow* openWindow(int width, int height, const char* caption, std::strin
     return window;
 }
 
-uint32_t* sharedPixels(DesktopWindow&) { return nullptr; }
+int sharedFrames(DesktopWindow&, uint32_t* (&)[kMaxSharedFrames]) { return 0; }
 
 // The whole frame every time, in one call; `changed` is not needed here. Windows clips it
 // to a smaller window; the rest of a larger one is painted black.

@@ -26,13 +26,20 @@ struct ChannelLookup {
 
 }  // namespace
 
+// An image of the window's size the frames are sent from.
+struct FrameImage {
+    XImage* image = nullptr;
+    XShmSegmentInfo segment{};
+    bool beingRead = false;  // sent from shared memory, and the server has not said it is done
+};
+
 struct X11Presenter {
     Display* display = nullptr;
     Window window = 0;
     GC context = nullptr;
-    XImage* image = nullptr;
-    XShmSegmentInfo segment{};
-    bool shared = false;      // the image lives in MIT-SHM memory
+    FrameImage images[kMaxSharedFrames];
+    int imageCount = 0;       // two where frames are drawn straight into shared memory
+    bool shared = false;      // the images live in MIT-SHM memory
     bool ourPixels = false;   // the visual's pixels are bytes blue, green, red, x
     int completionEvent = 0;  // the event type MIT-SHM reports a finished XShmPutImage with
     int width = 0;
@@ -161,8 +168,8 @@ XImage* createPlainImage(Display* display, const XWindowAttributes& attributes, 
 }
 
 // Writes `region` of our pixels into the image in the visual's format.
-void convertRegion(const X11Presenter& frame, const uint32_t* pixels, const PixelRect& region) {
-    XImage& image = *frame.image;
+void convertRegion(const X11Presenter& frame, XImage& image, const uint32_t* pixels,
+                   const PixelRect& region) {
     const int bytesPerPixel = image.bits_per_pixel / 8;
     const bool lsbFirst = image.byte_order == LSBFirst;
     for (int y = region.top; y < region.bottom; ++y) {
@@ -182,8 +189,7 @@ void convertRegion(const X11Presenter& frame, const uint32_t* pixels, const Pixe
 }
 
 // Copies `region` of our pixels into an image whose pixels are ours.
-void copyRegion(const X11Presenter& frame, const uint32_t* pixels, const PixelRect& region) {
-    XImage& image = *frame.image;
+void copyRegion(const X11Presenter& frame, XImage& image, const uint32_t* pixels, const PixelRect& region) {
     const auto columns = static_cast<size_t>(region.right - region.left);
     for (int y = region.top; y < region.bottom; ++y) {
         const uint32_t* source = pixels + size_t(y) * size_t(frame.width) + size_t(region.left);
@@ -193,39 +199,70 @@ void copyRegion(const X11Presenter& frame, const uint32_t* pixels, const PixelRe
 }
 
 // The last put of a shared image asks for the event that says the server has read it.
-void putRegion(const X11Presenter& frame, const PixelRect& region, bool last) {
+void putRegion(const X11Presenter& frame, XImage* image, const PixelRect& region, bool last) {
     const int x = region.left, y = region.top;
     const auto w = static_cast<unsigned>(region.right - region.left);
     const auto h = static_cast<unsigned>(region.bottom - region.top);
     if (frame.shared) {
-        XShmPutImage(frame.display, frame.window, frame.context, frame.image, x, y, x, y, w, h, last);
+        XShmPutImage(frame.display, frame.window, frame.context, image, x, y, x, y, w, h, last);
     } else {
-        XPutImage(frame.display, frame.window, frame.context, frame.image, x, y, x, y, w, h);
+        XPutImage(frame.display, frame.window, frame.context, image, x, y, x, y, w, h);
     }
 }
 
-Bool isOurCompletion(Display*, XEvent* event, XPointer presenter) {
-    const auto& frame = *reinterpret_cast<const X11Presenter*>(presenter);
-    return event->type == frame.completionEvent &&
-           reinterpret_cast<const XShmCompletionEvent*>(event)->drawable == frame.window;
+// The image whose segment `event` says the server has finished reading, or null.
+FrameImage* completedImage(X11Presenter& frame, const XEvent& event) {
+    if (event.type != frame.completionEvent) return nullptr;
+    const auto& completion = reinterpret_cast<const XShmCompletionEvent&>(event);
+    if (completion.drawable != frame.window) return nullptr;
+    for (int i = 0; i < frame.imageCount; ++i) {
+        if (frame.images[i].segment.shmseg == completion.shmseg) return &frame.images[i];
+    }
+    return nullptr;
 }
 
-// Waits for the server to finish reading the shared image. Blocking in a round trip
-// lets both processors sleep, and waking them costs more than the copy on some machines,
-// so the event is polled for a while, yielding, before a round trip settles it.
-void awaitSharedPut(X11Presenter& frame) {
-    const auto self = reinterpret_cast<XPointer>(&frame);
+struct AwaitedImage {
+    X11Presenter* frame;
+    const FrameImage* image;
+};
+
+Bool isAwaitedCompletion(Display*, XEvent* event, XPointer awaited) {
+    const auto& wanted = *reinterpret_cast<const AwaitedImage*>(awaited);
+    return completedImage(*wanted.frame, *event) == wanted.image;
+}
+
+// Waits for the server to finish reading a shared image. Blocking in a round trip lets
+// both processors sleep, and waking them costs more than the copy on some machines, so the
+// event is polled for a while, yielding, before a round trip settles it (the server reads
+// an image while handling its put, so any later reply means it is done).
+void awaitRead(X11Presenter& frame, FrameImage& image) {
+    if (!image.beingRead) return;
+    AwaitedImage awaited{&frame, &image};
+    const auto self = reinterpret_cast<XPointer>(&awaited);
     constexpr auto kPollFor = std::chrono::milliseconds(2);
     const auto start = std::chrono::steady_clock::now();
     XEvent event;
+    image.beingRead = false;
     while (pendingError.empty()) {
-        if (XCheckIfEvent(frame.display, &event, isOurCompletion, self)) return;
+        if (XCheckIfEvent(frame.display, &event, isAwaitedCompletion, self)) return;
         if (std::chrono::steady_clock::now() - start > kPollFor) break;
         sched_yield();
     }
-    // After the round trip the event is queued, unless the put failed.
     XSync(frame.display, False);
-    XCheckIfEvent(frame.display, &event, isOurCompletion, self);
+    XCheckIfEvent(frame.display, &event, isAwaitedCompletion, self);
+}
+
+// Frees the images' memory; their segments are detached from the server already, or were
+// never attached to it.
+void destroyImages(X11Presenter& frame) {
+    for (int i = 0; i < frame.imageCount; ++i) {
+        FrameImage& image = frame.images[i];
+        if (frame.shared) {
+            shmdt(image.segment.shmaddr);
+            image.image->data = nullptr;
+        }
+        XDestroyImage(image.image);
+    }
 }
 
 }  // namespace
@@ -293,43 +330,56 @@ X11Presenter* openX11Presenter(Display* display, ::Window window, int width, int
     }
 
     X11Presenter opened;
-    opened.image = createSharedImage(display, attributes, width, height, opened.segment);
-    opened.shared = opened.image != nullptr;
-    if (opened.image == nullptr) opened.image = createPlainImage(display, attributes, width, height);
-    if (opened.image == nullptr) {
+    FrameImage& first = opened.images[0];
+    first.image = createSharedImage(display, attributes, width, height, first.segment);
+    opened.shared = first.image != nullptr;
+    if (first.image == nullptr) first.image = createPlainImage(display, attributes, width, height);
+    if (first.image == nullptr) {
         // Both kinds of image fail only when their memory cannot be had.
         error =
             "out of memory for the window's image of " + std::to_string(width) + "x" + std::to_string(height);
         return nullptr;
     }
-    if (opened.image->bits_per_pixel % 8 != 0) {
-        error = "the window's X visual packs " + std::to_string(opened.image->bits_per_pixel) +
+    opened.imageCount = 1;
+    opened.display = display;
+    if (first.image->bits_per_pixel % 8 != 0) {
+        error = "the window's X visual packs " + std::to_string(first.image->bits_per_pixel) +
                 " bits a pixel, which cannot show the picture";
-        if (opened.shared) {
-            XShmDetach(display, &opened.segment);
-            shmdt(opened.segment.shmaddr);
-            opened.image->data = nullptr;
-        }
-        XDestroyImage(opened.image);
+        if (opened.shared) XShmDetach(display, &first.segment);
+        destroyImages(opened);
         return nullptr;
     }
-    opened.ourPixels = matchesOurPixels(*opened.image);
-    opened.red = lookupFor(opened.image->red_mask);
-    opened.green = lookupFor(opened.image->green_mask);
-    opened.blue = lookupFor(opened.image->blue_mask);
-    opened.display = display;
+    opened.ourPixels = matchesOurPixels(*first.image);
+    // Frames drawn straight into shared memory get a second image, so that the server reads
+    // one while the next frame is drawn into the other; without one, they take turns.
+    if (opened.shared && opened.ourPixels) {
+        FrameImage& second = opened.images[1];
+        second.image = createSharedImage(display, attributes, width, height, second.segment);
+        if (second.image != nullptr) opened.imageCount = 2;
+    }
+    opened.red = lookupFor(first.image->red_mask);
+    opened.green = lookupFor(first.image->green_mask);
+    opened.blue = lookupFor(first.image->blue_mask);
     opened.window = window;
     opened.context = XCreateGC(display, opened.window, 0, nullptr);
     opened.width = width;
     opened.height = height;
     opened.completionEvent = XShmGetEventBase(display) + ShmCompletion;
     auto* presenter = new X11Presenter(opened);
-    if (presenter->shared) presenter->image->obdata = reinterpret_cast<char*>(&presenter->segment);
+    if (presenter->shared) {
+        for (int i = 0; i < presenter->imageCount; ++i) {
+            FrameImage& image = presenter->images[i];
+            image.image->obdata = reinterpret_cast<char*>(&image.segment);
+        }
+    }
     return presenter;
 }
 
-uint32_t* x11SharedPixels(const X11Presenter& frame) {
-    return frame.shared && frame.ourPixels ? reinterpret_cast<uint32_t*>(frame.segment.shmaddr) : nullptr;
+int x11SharedFrames(const X11Presenter& frame, uint32_t* (&frames)[kMaxSharedFrames]) {
+    if (!frame.shared || !frame.ourPixels) return 0;
+    for (int i = 0; i < frame.imageCount; ++i)
+        frames[i] = reinterpret_cast<uint32_t*>(frame.images[i].segment.shmaddr);
+    return frame.imageCount;
 }
 
 bool presentX11(X11Presenter& frame, const uint32_t* pixels, const ChangedArea& area, int windowWidth,
@@ -342,15 +392,23 @@ bool presentX11(X11Presenter& frame, const uint32_t* pixels, const ChangedArea& 
             std::max(rect.left, 0), std::min(rect.right, std::min(frame.width, windowWidth))};
         if (!isEmpty(visible)) shown.rects[shown.count++] = visible;
     }
+    // Pixels of our own are converted or copied into the first image, once the server has
+    // read it; pixels drawn into a shared image are sent from there.
+    int sent = 0;
+    while (sent < frame.imageCount && reinterpret_cast<const char*>(pixels) != frame.images[sent].image->data)
+        ++sent;
+    const bool drawnThere = sent < frame.imageCount;
+    if (!drawnThere) sent = 0;
+    FrameImage& image = frame.images[sent];
     for (int i = 0; i < shown.count; ++i) {
         if (!frame.ourPixels) {
-            convertRegion(frame, pixels, shown.rects[i]);
-        } else if (reinterpret_cast<const char*>(pixels) != frame.image->data) {
-            copyRegion(frame, pixels, shown.rects[i]);
+            convertRegion(frame, *image.image, pixels, shown.rects[i]);
+        } else if (!drawnThere) {
+            copyRegion(frame, *image.image, pixels, shown.rects[i]);
         }
-        putRegion(frame, shown.rects[i], i == shown.count - 1);
+        putRegion(frame, image.image, shown.rects[i], i == shown.count - 1);
     }
-    const bool putShared = frame.shared && shown.count > 0;
+    if (frame.shared && shown.count > 0) image.beingRead = true;
     if (clearOutside) {
         XSetForeground(frame.display, frame.context, 0);  // black in every TrueColor visual
         if (windowWidth > frame.width) {
@@ -364,29 +422,36 @@ bool presentX11(X11Presenter& frame, const uint32_t* pixels, const ChangedArea& 
                            static_cast<unsigned>(windowHeight - frame.height));
         }
     }
-    // The next frame is drawn into the same memory: wait until the server has read it.
-    if (putShared) {
-        awaitSharedPut(frame);
-    } else {
+    if (!frame.shared) {
         XSync(frame.display, False);
+    } else if (frame.imageCount == 2) {
+        // The next frame is drawn into the other image while the server reads this one.
+        XFlush(frame.display);
+        awaitRead(frame, frame.images[1 - sent]);
+    } else {
+        // The next frame is drawn into the same memory: wait until the server has read it.
+        awaitRead(frame, image);
     }
     return !takeError(error);
+}
+
+void noteX11Event(X11Presenter& presenter, const XEvent& event) {
+    FrameImage* read = completedImage(presenter, event);
+    if (read != nullptr) read->beingRead = false;
 }
 
 void closeX11Presenter(X11Presenter* presenter) {
     if (presenter == nullptr) return;
     X11Presenter& frame = *presenter;
-    if (frame.shared) {
-        XShmDetach(frame.display, &frame.segment);
-        frame.image->data = nullptr;
+    for (int i = 0; i < frame.imageCount; ++i) {
+        if (frame.shared) XShmDetach(frame.display, &frame.images[i].segment);
     }
     XFreeGC(frame.display, frame.context);
     // Whatever the server still has to say about the window, gone or not, ends here.
     XSync(frame.display, False);
     std::string ignored;
     takeError(ignored);
-    if (frame.shared) shmdt(frame.segment.shmaddr);
-    XDestroyImage(frame.image);
+    destroyImages(frame);
     delete presenter;
 }
 
