@@ -424,7 +424,7 @@ bool presentX11(X11Presenter& frame, const uint32_t* pixels, const ChangedArea& 
     }
     if (!frame.shared) {
         XSync(frame.display, False);
-    } else if (frame.imageCount == 2) {
+    } else if (drawnThere && frame.imageCount == 2) {
         // The next frame is drawn into the other image while the server reads this one.
         XFlush(frame.display);
         awaitRead(frame, frame.images[1 - sent]);
