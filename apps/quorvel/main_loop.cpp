@@ -10,18 +10,29 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-// Frames counted since the last report, printed once a second with --fps.
+double secondsBetween(Clock::time_point start, Clock::time_point end) {
+    return std::chrono::duration<double>(end - start).count();
+}
+
+// Frames counted since the last report, and where their time went, printed once a second
+// with --fps.
 struct FrameRate {
     Clock::time_point since = Clock::now();
     int frames = 0;
+    double drawing = 0.0, presenting = 0.0;  // seconds
 };
 
-void countFrame(FrameRate& rate, bool fullSpeed) {
+void countFrame(FrameRate& rate, bool fullSpeed, double drawing, double presenting) {
     ++rate.frames;
-    const double seconds = std::chrono::duration<double>(Clock::now() - rate.since).count();
+    rate.drawing += drawing;
+    rate.presenting += presenting;
+    const double seconds = secondsBetween(rate.since, Clock::now());
     if (seconds < 1.0) return;
-    std::printf("%.1f frames/s, %s\n", rate.frames / seconds,
-                fullSpeed ? "full speed" : "idle (1 ms after each frame)");
+    const double perFrame = 1000.0 / rate.frames;  // milliseconds a frame per second in all
+    std::printf("%.1f frames/s, %s; a frame: drawing %.3f ms, presenting %.3f ms, the rest %.3f ms\n",
+                rate.frames / seconds, fullSpeed ? "full speed" : "idle (1 ms after each frame)",
+                rate.drawing * perFrame, rate.presenting * perFrame,
+                (seconds - rate.drawing - rate.presenting) * perFrame);
     std::fflush(stdout);
     rate = {};
 }
@@ -31,16 +42,20 @@ void countFrame(FrameRate& rate, bool fullSpeed) {
 int runMainLoop(Shell& shell) {
     FrameRate rate;
     for (;;) {
+        const Clock::time_point start = Clock::now();
         const Viewport& viewport = shell.viewports[shell.nextViewport];
         shell.nextViewport = (shell.nextViewport + 1) % shell.viewportCount;
         const ChangedArea changed = renderFrame(*shell.scene, viewport, shell.frames, shell.renderPath);
+        const Clock::time_point drawn = Clock::now();
         std::string error;
         if (!present(*shell.window, viewport.colorBuffer, viewport.width, viewport.height, changed, error)) {
             std::fprintf(stderr, "quorvel: %s\n", error.c_str());
             return 1;
         }
+        const Clock::time_point presented = Clock::now();
         if (!shell.fullSpeed) sleepMilliseconds(1);
-        if (shell.showFrameRate) countFrame(rate, shell.fullSpeed);
+        if (shell.showFrameRate)
+            countFrame(rate, shell.fullSpeed, secondsBetween(start, drawn), secondsBetween(drawn, presented));
         // Every event queued by now is handled, so that a flood of them (mouse motion)
         // never keeps Escape waiting for more than a frame.
         gatherEvents(*shell.window);

@@ -116,8 +116,8 @@ sleep 2.5
 kill -TERM "$app_pid"
 wait_for_exit 10
 check "SIGTERM: status 143" test "$app_status" = 143
-check "--fps: frame rate at full speed" grep -qE '^[0-9]+\.[0-9] frames/s, full speed$' "$work/fps.txt"
-check "--fps: then idle after Space" grep -qE '^[0-9]+\.[0-9] frames/s, idle \(1 ms after each frame\)$' "$work/fps.txt"
+check "--fps: frame rate at full speed" grep -qE '^[0-9]+\.[0-9] frames/s, full speed; a frame: drawing [0-9.]+ ms, presenting [0-9.]+ ms, the rest [0-9.]+ ms$' "$work/fps.txt"
+check "--fps: then idle after Space" grep -qE '^[0-9]+\.[0-9] frames/s, idle \(1 ms after each frame\); a frame: drawing' "$work/fps.txt"
 # (A background job of this script ignores SIGINT, as it was started.)
 start_app
 kill -HUP "$app_pid"
