@@ -400,6 +400,7 @@ bool presentX11(X11Presenter& frame, const uint32_t* pixels, const ChangedArea& 
     const bool drawnThere = sent < frame.imageCount;
     if (!drawnThere) sent = 0;
     FrameImage& image = frame.images[sent];
+    if (!drawnThere) awaitRead(frame, image);
     for (int i = 0; i < shown.count; ++i) {
         if (!frame.ourPixels) {
             convertRegion(frame, *image.image, pixels, shown.rects[i]);
