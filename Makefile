@@ -130,6 +130,11 @@ bench: build-all
 	@bench/compare_frames.sh build-baseline/quorvel-render $(BUILD_DIR)/quorvel-render 3830x2150 $(BENCH_ROUNDS)
 	@# What --hash adds to a frame (the workers hash their rows as they finish them).
 	@bench/compare_frames.sh $(BUILD_DIR)/quorvel-render $(BUILD_DIR)/quorvel-render 1910x1070 $(BENCH_ROUNDS) "" --hash
+	@# What each maker's model costs beside this processor's own instructions.
+	@bench/compare_frames.sh $(BUILD_DIR)/quorvel-render $(BUILD_DIR)/quorvel-render 1910x1070 $(BENCH_ROUNDS) \
+		"--approx native" "--approx intel"
+	@bench/compare_frames.sh $(BUILD_DIR)/quorvel-render $(BUILD_DIR)/quorvel-render 1910x1070 $(BENCH_ROUNDS) \
+		"--approx native" "--approx amd"
 	@# Each worker's time, the wait for the slower one and the frames checked against the reference.
 	@$(BUILD_DIR)/bench/frame_bench 1910x1070
 	@$(BUILD_DIR)/bench/frame_bench 3830x2150

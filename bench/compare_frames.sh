@@ -2,7 +2,8 @@
 # The whole zoom cycle drawn by a baseline build and by this tree, alternately, in one run:
 #   compare_frames.sh BASELINE_QUORVEL_RENDER QUORVEL_RENDER SIZE [ROUNDS [BASELINE_ARGS CURRENT_ARGS]]
 # Each round draws the cycle once with each program's `--bench` (two band workers, a few
-# seconds), so that the busy and quiet moments of this shared machine fall on both alike.
+# seconds), the two in turn first, so that the busy and quiet moments of this shared machine
+# and any advantage of going first fall on both alike.
 # Prints every run, then the medians of the rounds' mean and 99th percentile. The same
 # program twice with other options (say "" and "--hash") measures what an option costs.
 set -u
@@ -20,7 +21,9 @@ source "$(dirname "$0")/median.sh"
 results=$(mktemp)
 trap 'rm -f "$results"' EXIT
 for ((round = 1; round <= rounds; ++round)); do
-    for build in baseline current; do
+    order="baseline current"
+    ((round % 2 == 0)) && order="current baseline"
+    for build in $order; do
         args=${build}_args
         # shellcheck disable=SC2086 # the extra options are words
         line=$("${!build}" --size "$size" --frames 1824 --save none --bench ${!args} 2>&1 | grep '^bench:') ||

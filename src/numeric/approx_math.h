@@ -110,6 +110,30 @@ __attribute__((target("avx2"), always_inline)) inline __m256 modelReciprocalSqrt
     const __m256i halfExponent = _mm256_srai_epi32(_mm256_sub_epi32(e, odd), 1);
     return _mm256_castsi256_ps(_mm256_sub_epi32(entry, _mm256_slli_epi32(halfExponent, 23)));
 }
+
+// Intel's reciprocal square root without its table: each entry is 1/sqrt of the middle of its
+// bucket rounded to 13 significant bits, and the processor's 12-bit estimate of the middle
+// with one Newton step, y' = r (3 - m r r) = 2y, is close enough to round the same way. A
+// computation, not a lookup, so it is used only where it has been checked against the model
+// for every bucket of every exponent (model.reciprocalSqrtComputed); the middles stand for
+// every input, since the first step maps each input to its bucket's middle. Positive normal
+// inputs only: the caller sends the rest to the full model.
+__attribute__((target("avx2"), always_inline)) inline __m256 computedReciprocalSqrt8(const ApproxModel& model,
+                                                                                     __m256 value) {
+    const int belowIndex = 23 - model.reciprocalSqrtIndexBits;
+    const __m256i bucket =
+        _mm256_and_si256(_mm256_castps_si256(value), _mm256_set1_epi32(-(1 << belowIndex)));
+    const __m256 middle =
+        _mm256_castsi256_ps(_mm256_or_si256(bucket, _mm256_set1_epi32(1 << (belowIndex - 1))));
+    const __m256 estimate = _mm256_rsqrt_ps(middle);
+    const __m256 product = _mm256_mul_ps(_mm256_mul_ps(middle, estimate), estimate);
+    const __m256 twice = _mm256_mul_ps(estimate, _mm256_sub_ps(_mm256_set1_ps(3.0f), product));
+    // Rounded to 13 significant bits (half up) and halved, both in the bits: 2y is normal.
+    constexpr int kHalfStep = 1 << 10, kExponentOne = 1 << 23;
+    const __m256i rounded =
+        _mm256_add_epi32(_mm256_castps_si256(twice), _mm256_set1_epi32(kHalfStep - kExponentOne));
+    return _mm256_castsi256_ps(_mm256_and_si256(rounded, _mm256_set1_epi32(-2 * kHalfStep)));
+}
 #endif
 
 }  // namespace quorvel

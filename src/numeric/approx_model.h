@@ -22,6 +22,10 @@ struct ApproxModel {
     const uint32_t* reciprocal;   // results for 1.m, 1 << reciprocalIndexBits of them
     // results for [1, 2), then for [2, 4): 2 << reciprocalSqrtIndexBits of them
     const uint32_t* reciprocalSqrt;
+    // The eight-lane reciprocal square root computed from the processor's own estimate
+    // instead of looked up: only in a copy made where that has been checked to give every
+    // result of the tables (fastestEquivalent).
+    bool reciprocalSqrtComputed = false;
 };
 
 inline bool isNative(const ApproxModel& model) { return model.reciprocal == nullptr; }

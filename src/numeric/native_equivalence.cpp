@@ -40,9 +40,59 @@ bool checkNativeGivesModel(const ApproxModel& model) {
     return true;
 }
 
+// The computed reciprocal square root against the table at the middle of every bucket of
+// every normal exponent, eight buckets at a time.
+__attribute__((target("avx2"))) bool checkComputedGivesModel(const ApproxModel& model) {
+    const int belowIndex = 23 - model.reciprocalSqrtIndexBits;
+    const uint32_t middle = uint32_t(1) << (belowIndex - 1);
+    for (uint32_t first = 0x00800000u; first < 0x7F800000u; first += uint32_t(8) << belowIndex) {
+        uint32_t inputs[8], expected[8];
+        for (int lane = 0; lane < 8; ++lane) {
+            inputs[lane] = first + (uint32_t(lane) << belowIndex) + middle;
+            expected[lane] = modelReciprocalSqrtBits(model, inputs[lane]);
+        }
+        const __m256 computed =
+            computedReciprocalSqrt8(model, _mm256_loadu_ps(reinterpret_cast<const float*>(inputs)));
+        const __m256i same = _mm256_cmpeq_epi32(
+            _mm256_castps_si256(computed), _mm256_loadu_si256(reinterpret_cast<const __m256i*>(expected)));
+        if (_mm256_movemask_epi8(same) != -1) return false;
+    }
+    return true;
+}
+
+ApproxModel withComputedReciprocalSqrt(const ApproxModel& model) {
+    ApproxModel computed = model;
+    computed.reciprocalSqrtComputed = true;
+    return computed;
+}
+
+// A maker's model with its reciprocal square root computed, where that gives its results on
+// this processor: checked once per maker.
+const ApproxModel* computedEquivalent(const ApproxModel& model) {
+    if (&model == &kIntelApprox) {
+        static const ApproxModel intel = withComputedReciprocalSqrt(kIntelApprox);
+        static const bool gives = computedGivesModel(intel);
+        return gives ? &intel : nullptr;
+    }
+    if (&model == &kAmdApprox) {
+        static const ApproxModel amd = withComputedReciprocalSqrt(kAmdApprox);
+        static const bool gives = computedGivesModel(amd);
+        return gives ? &amd : nullptr;
+    }
+    return nullptr;
+}
+
 #endif
 
 }  // namespace
+
+bool computedGivesModel(const ApproxModel& model) {
+#if QUORVEL_X86
+    return !isNative(model) && processorHasAvx2() && checkComputedGivesModel(model);
+#else
+    return false;
+#endif
+}
 
 bool nativeGivesModel(const ApproxModel& model) {
 #if QUORVEL_X86
@@ -65,6 +115,7 @@ bool nativeGivesModel(const ApproxModel& model) {
 const ApproxModel& fastestEquivalent(const ApproxModel& model) {
 #if QUORVEL_X86
     if (nativeGivesModel(model)) return kNativeApprox;
+    if (const ApproxModel* computed = computedEquivalent(model)) return *computed;
 #endif
     return model;
 }

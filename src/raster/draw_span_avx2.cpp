@@ -168,24 +168,63 @@ inline bool anyBelowNormalRange(__m256 value) {
     return _mm256_movemask_ps(_mm256_cmp_ps(value, _mm256_set1_ps(FLT_MIN), _CMP_LT_OQ)) != 0;
 }
 
-// A maker's model (gathered from its tables) or this processor's own instruction.
-template <bool modelled>
+// Where each pixel's reciprocal square root comes from: this processor's instruction, a
+// maker's model computed from it, or that model's tables.
+enum class Estimate { instruction, computed, table };
+
+template <Estimate estimate>
 ALWAYS_INLINE __m256 reciprocalSqrt8(const ApproxModel& approx, __m256 value) {
-    if constexpr (modelled) return modelReciprocalSqrt8(approx, value);
+    if constexpr (estimate == Estimate::table) return modelReciprocalSqrt8(approx, value);
     return nativeReciprocalSqrt8(value);
 }
 
-template <bool general, bool modelled, int N>
+// Zero, denormal, infinite or NaN lanes: only a positive normal number's bits plus 2^23 make
+// a signed integer of at least 2^24.
+inline bool anyOutsideNormalRange(__m256 value) {
+    const __m256i shifted = _mm256_add_epi32(_mm256_castps_si256(value), _mm256_set1_epi32(1 << 23));
+    return _mm256_movemask_ps(_mm256_castsi256_ps(_mm256_cmpgt_epi32(_mm256_set1_epi32(1 << 24), shifted))) !=
+           0;
+}
+
+template <bool general>
+ALWAYS_INLINE __m256 squaredLengthOf(const PixelBlock& p) {
+    const __m256 nearLength = general ? add(mul(p.nz, p.nz), mul(p.nw, p.nw)) : mul(p.nz, p.nz);
+    return add(add(mul(p.nx, p.nx), mul(p.ny, p.ny)), nearLength);
+}
+
+// A maker's model computed: blocks with a squared length outside the normal range, which the
+// computation does not take, go the general way with the model's full form.
+template <bool general, int N>
+ALWAYS_INLINE bool lightBlockComputed(const PixelBlock (&p)[N], const LightLanes (&lights)[kLightCount],
+                                      const ApproxModel& approx, __m256 (&accumulated)[N][3]) {
+    __m256 squaredLength[N], r[N];
+    bool unusual = false;
+#pragma GCC unroll kMaxBlocks
+    for (int n = 0; n < N; ++n) {
+        squaredLength[n] = squaredLengthOf<general>(p[n]);
+        unusual = unusual || anyOutsideNormalRange(squaredLength[n]);
+    }
+    if (unusual) {
+#pragma GCC unroll kMaxBlocks
+        for (int n = 0; n < N; ++n) r[n] = modelReciprocalSqrt8AnyInput(approx, squaredLength[n]);
+        return lightPixels<true, N>(p, r, lights, accumulated);
+    }
+#pragma GCC unroll kMaxBlocks
+    for (int n = 0; n < N; ++n) r[n] = computedReciprocalSqrt8(approx, squaredLength[n]);
+    return lightPixels<general, N>(p, r, lights, accumulated);
+}
+
+template <bool general, Estimate estimate, int N>
 ALWAYS_INLINE bool lightBlock(const PixelBlock (&p)[N], const LightLanes (&lights)[kLightCount],
                               const ApproxModel& approx, __m256 (&accumulated)[N][3]) {
+    if constexpr (estimate == Estimate::computed)
+        return lightBlockComputed<general, N>(p, lights, approx, accumulated);
     __m256 r[N];
     bool belowNormal = false;
 #pragma GCC unroll kMaxBlocks
     for (int n = 0; n < N; ++n) {
-        const __m256 nearLength =
-            general ? add(mul(p[n].nz, p[n].nz), mul(p[n].nw, p[n].nw)) : mul(p[n].nz, p[n].nz);
-        const __m256 squaredLength = add(add(mul(p[n].nx, p[n].nx), mul(p[n].ny, p[n].ny)), nearLength);
-        r[n] = reciprocalSqrt8<modelled>(approx, squaredLength);
+        const __m256 squaredLength = squaredLengthOf<general>(p[n]);
+        r[n] = reciprocalSqrt8<estimate>(approx, squaredLength);
         belowNormal = belowNormal || anyBelowNormalRange(squaredLength);
     }
     // A zero-length normal makes every facing NaN through its fourth lane. Blocks with a
@@ -394,7 +433,7 @@ inline bool findVisibleBlock(SpanWalk& walk, VisibleBlock& block) {
 }
 
 // Lights and textures N blocks' nearer pixels and stores them with their depths.
-template <bool general, bool modelled, int N>
+template <bool general, Estimate estimate, int N>
 inline void shadeBlocks(const VisibleBlock (&visible)[kMaxBlocks], const int (&at)[kMaxBlocks],
                         uint32_t* color, float* depth, const LightLanes (&lights)[kLightCount],
                         const RasterTarget& target) {
@@ -405,7 +444,7 @@ inline void shadeBlocks(const VisibleBlock (&visible)[kMaxBlocks], const int (&a
     __m256i shaded[N];
     // Unlit off the general path, a block's texels are finite, so every channel is
     // 0 x texel = 0.
-    if (lightBlock<general, modelled, N>(blocks, lights, *target.approx, light)) {
+    if (lightBlock<general, estimate, N>(blocks, lights, *target.approx, light)) {
         shadePixels<general, N>(blocks, light, *target.texture, shaded);
     } else {
 #pragma GCC unroll kMaxBlocks
@@ -428,7 +467,7 @@ inline void shadeBlocks(const VisibleBlock (&visible)[kMaxBlocks], const int (&a
     }
 }
 
-template <bool general, bool modelled>
+template <bool general, Estimate estimate>
 void shadeSpan(const SpanSetup& span, const RasterTarget& target) {
     // Broadcast once the first pixel is visible: hidden spans never need them.
     LightLanes lights[kLightCount];
@@ -464,9 +503,9 @@ void shadeSpan(const SpanSetup& span, const RasterTarget& target) {
             lightsReady = true;
         }
         if (pair) {
-            shadeBlocks<general, modelled, 2>(visible, at, color, depth, lights, target);
+            shadeBlocks<general, estimate, 2>(visible, at, color, depth, lights, target);
         } else {
-            shadeBlocks<general, modelled, 1>(visible, at, color, depth, lights, target);
+            shadeBlocks<general, estimate, 1>(visible, at, color, depth, lights, target);
         }
     }
 }
@@ -478,9 +517,14 @@ void drawSpanAvx2(int row, const SpanEnd& endA, const SpanEnd& endB, const Raste
     if (!setUpSpan(row, endA, endB, target.band, target.rowPitch, span)) return;
     const bool general = needsGeneralPath(span, target.lights);
     if (isNative(*target.approx)) {
-        general ? shadeSpan<true, false>(span, target) : shadeSpan<false, false>(span, target);
+        general ? shadeSpan<true, Estimate::instruction>(span, target)
+                : shadeSpan<false, Estimate::instruction>(span, target);
+    } else if (target.approx->reciprocalSqrtComputed) {
+        general ? shadeSpan<true, Estimate::computed>(span, target)
+                : shadeSpan<false, Estimate::computed>(span, target);
     } else {
-        general ? shadeSpan<true, true>(span, target) : shadeSpan<false, true>(span, target);
+        general ? shadeSpan<true, Estimate::table>(span, target)
+                : shadeSpan<false, Estimate::table>(span, target);
     }
 }
 

@@ -196,7 +196,13 @@ TEST(ApproxModel, NativeStandsInOnlyForThisProcessorsMaker) {
         const bool same = approxFingerprint(*model) == native;
         if (same) own = model;
         EXPECT_EQ(nativeGivesModel(*model), same) << model->name;
-        EXPECT_EQ(&fastestEquivalent(*model), same ? &kNativeApprox : model) << model->name;
+        const ApproxModel& fastest = fastestEquivalent(*model);
+        if (same) {
+            EXPECT_EQ(&fastest, &kNativeApprox) << model->name;
+        } else {
+            EXPECT_EQ(fastest.reciprocalSqrt, model->reciprocalSqrt) << model->name;
+            EXPECT_EQ(fastest.reciprocalSqrtComputed, computedGivesModel(*model)) << model->name;
+        }
     }
     EXPECT_EQ(&fastestEquivalent(kNativeApprox), &kNativeApprox);
     if (own == nullptr) GTEST_SKIP() << "this processor's approximate reciprocals are no measured maker's";
@@ -208,6 +214,53 @@ TEST(ApproxModel, NativeStandsInOnlyForThisProcessorsMaker) {
         doctored.reciprocalSqrt = table.data();
         EXPECT_FALSE(nativeGivesModel(doctored)) << "entry " << changed;
     }
+}
+
+// Intel's reciprocal square root computed from the estimate of a measured maker's processor:
+// taken for Intel's table, refused for AMD's and for an Intel table one entry off.
+TEST(ApproxModel, IntelsReciprocalSqrtIsComputedWhereThatGivesItsTable) {
+    if (!processorHasAvx2()) GTEST_SKIP() << "the computed form needs AVX2";
+    if (modelOfThisProcessor() == nullptr)
+        GTEST_SKIP() << "this processor's estimates are no measured maker's";
+    EXPECT_TRUE(computedGivesModel(kIntelApprox));
+    EXPECT_FALSE(computedGivesModel(kAmdApprox));
+    EXPECT_FALSE(computedGivesModel(kNativeApprox));
+    const size_t entries = size_t(2) << kIntelApprox.reciprocalSqrtIndexBits;
+    for (const size_t changed : {size_t(0), entries / 2 + 7, entries - 1}) {
+        std::vector<uint32_t> table(kIntelApprox.reciprocalSqrt, kIntelApprox.reciprocalSqrt + entries);
+        table[changed] += 0x800;
+        ApproxModel doctored = kIntelApprox;
+        doctored.reciprocalSqrt = table.data();
+        EXPECT_FALSE(computedGivesModel(doctored)) << "entry " << changed;
+    }
+}
+
+// The computed form against the table form for every positive normal input, where the check
+// at start-up takes only each bucket's middle.
+__attribute__((target("avx2"))) uint64_t countComputedWrong(const ApproxModel& model, uint32_t begin,
+                                                            uint32_t end) {
+    uint64_t wrong = 0;
+    const __m256i lanes = _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7);
+    for (uint32_t first = begin; first < end; first += 8) {
+        const __m256 x = _mm256_castsi256_ps(_mm256_add_epi32(_mm256_set1_epi32(int(first)), lanes));
+        const __m256i same = _mm256_cmpeq_epi32(_mm256_castps_si256(computedReciprocalSqrt8(model, x)),
+                                                _mm256_castps_si256(modelReciprocalSqrt8(model, x)));
+        wrong += uint64_t(__builtin_popcount(~uint32_t(_mm256_movemask_epi8(same))) / 4);
+    }
+    return wrong;
+}
+
+// A few seconds on two processors, each: not repeated in the sanitizer builds.
+TEST(ApproxModelExhaustive, ComputedReciprocalSqrtGivesTheTableForEveryNormalInput) {
+    if (!processorHasAvx2()) GTEST_SKIP() << "the computed form needs AVX2";
+    if (!computedGivesModel(kIntelApprox))
+        GTEST_SKIP() << "the computed form does not hold on this processor";
+    constexpr uint32_t kFirst = 0x00800000u, kEnd = 0x7F800000u, kMiddle = kFirst + (kEnd - kFirst) / 2;
+    uint64_t wrong[2] = {};
+    std::thread second([&] { wrong[1] = countComputedWrong(kIntelApprox, kMiddle, kEnd); });
+    wrong[0] = countComputedWrong(kIntelApprox, kFirst, kMiddle);
+    second.join();
+    EXPECT_EQ(wrong[0] + wrong[1], 0u);
 }
 
 // A few seconds on two processors: not repeated in the sanitizer builds.

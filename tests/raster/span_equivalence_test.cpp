@@ -4,7 +4,10 @@
 #include <cstring>
 #include <limits>
 #include <random>
+#include <string>
+#include <vector>
 
+#include "numeric/native_equivalence.h"
 #include "numeric/simd.h"
 #include "raster/draw_span_avx2.h"
 #include "raster/draw_span_reference.h"
@@ -64,11 +67,16 @@ void expectSameSpansWith(const ApproxModel& model, std::mt19937& random, const L
     }
 }
 
-// Draws `count` random spans with both routines, with the processor's own approximations
-// and with each maker's model, and stops at the first that differs.
+// Draws `count` random spans with both routines, with the processor's own approximations,
+// with each maker's model and with a maker's model computed where it can be here, and stops at
+// the first that differs.
 void expectSameSpans(std::mt19937& random, const Light (&lights)[kLightCount], int count) {
-    for (const ApproxModel* model : {&kNativeApprox, &kIntelApprox, &kAmdApprox}) {
-        SCOPED_TRACE(model->name);
+    std::vector<const ApproxModel*> models = {&kNativeApprox, &kIntelApprox, &kAmdApprox};
+    for (const ApproxModel* maker : {&kIntelApprox, &kAmdApprox}) {
+        if (fastestEquivalent(*maker).reciprocalSqrtComputed) models.push_back(&fastestEquivalent(*maker));
+    }
+    for (const ApproxModel* model : models) {
+        SCOPED_TRACE(std::string(model->name) + (model->reciprocalSqrtComputed ? ", computed" : ""));
         expectSameSpansWith(*model, random, lights, count);
     }
 }
