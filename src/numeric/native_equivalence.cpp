@@ -86,7 +86,7 @@ const ApproxModel* computedEquivalent(const ApproxModel& model) {
 
 }  // namespace
 
-bool computedGivesModel(const ApproxModel& model) {
+bool computedGivesModel([[maybe_unused]] const ApproxModel& model) {
 #if QUORVEL_X86
     return !isNative(model) && processorHasAvx2() && checkComputedGivesModel(model);
 #else
