@@ -15,7 +15,7 @@ const char* sourceOf(const ApproxModel& approx) {
     if (isNative(approx)) return " (this processor's instructions)";
     if (nativeGivesModel(approx))
         return " (measured tables, which this processor's instructions match: full speed)";
-    if (computedGivesModel(approx))
+    if (fastestEquivalent(approx).reciprocalSqrtComputed)
         return " (measured tables; the per-pixel reciprocal square root computed from this processor's, "
                "which gives the same)";
     return " (measured tables)";

@@ -60,26 +60,23 @@ __attribute__((target("avx2"))) bool checkComputedGivesModel(const ApproxModel& 
     return true;
 }
 
-ApproxModel withComputedReciprocalSqrt(const ApproxModel& model) {
-    ApproxModel computed = model;
+struct ComputedForm {
+    ApproxModel model;
+    bool givesModel;
+};
+
+ComputedForm computedForm(const ApproxModel& maker) {
+    ApproxModel computed = maker;
     computed.reciprocalSqrtComputed = true;
-    return computed;
+    return {computed, computedGivesModel(computed)};
 }
 
 // A maker's model with its reciprocal square root computed, where that gives its results on
-// this processor: checked once per maker.
+// this processor: both makers checked once, the first time either is asked about.
 const ApproxModel* computedEquivalent(const ApproxModel& model) {
-    if (&model == &kIntelApprox) {
-        static const ApproxModel intel = withComputedReciprocalSqrt(kIntelApprox);
-        static const bool gives = computedGivesModel(intel);
-        return gives ? &intel : nullptr;
-    }
-    if (&model == &kAmdApprox) {
-        static const ApproxModel amd = withComputedReciprocalSqrt(kAmdApprox);
-        static const bool gives = computedGivesModel(amd);
-        return gives ? &amd : nullptr;
-    }
-    return nullptr;
+    static const ComputedForm intel = computedForm(kIntelApprox), amd = computedForm(kAmdApprox);
+    const ComputedForm* form = &model == &kIntelApprox ? &intel : &model == &kAmdApprox ? &amd : nullptr;
+    return form != nullptr && form->givesModel ? &form->model : nullptr;
 }
 
 #endif
