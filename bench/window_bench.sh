@@ -39,4 +39,8 @@ rates=$(for ((round = 1; round <= rounds; ++round)); do
     done
 done)
 pick() { awk -v b="$1" '$1 == b && NF == 2 { print $2 }' <<<"$rates" | median; }
-echo "window, median of $rounds rounds: $(pick quorvel) frames per second (baseline $(pick baseline))"
+# This tree's rate over the baseline's, round by round (a round's two windows share its load).
+speedups=$(awk 'NF == 2 { rate[$1] = $2 } $1 == "quorvel" && NF == 2 && rate["baseline"] > 0 {
+    printf "%.3f\n", $2 / rate["baseline"] }' <<<"$rates" | sort -n)
+echo "window, median of $rounds rounds: $(pick quorvel) frames per second (baseline $(pick baseline));" \
+    "within a round $(head -n 1 <<<"$speedups")-$(tail -n 1 <<<"$speedups")x, median $(median <<<"$speedups")x"
