@@ -174,6 +174,7 @@ enum class Estimate { instruction, computed, table };
 
 template <Estimate estimate>
 ALWAYS_INLINE __m256 reciprocalSqrt8(const ApproxModel& approx, __m256 value) {
+    static_assert(estimate != Estimate::computed, "computed blocks take lightBlockComputed");
     if constexpr (estimate == Estimate::table) return modelReciprocalSqrt8(approx, value);
     return nativeReciprocalSqrt8(value);
 }
@@ -217,21 +218,23 @@ ALWAYS_INLINE bool lightBlockComputed(const PixelBlock (&p)[N], const LightLanes
 template <bool general, Estimate estimate, int N>
 ALWAYS_INLINE bool lightBlock(const PixelBlock (&p)[N], const LightLanes (&lights)[kLightCount],
                               const ApproxModel& approx, __m256 (&accumulated)[N][3]) {
-    if constexpr (estimate == Estimate::computed)
+    if constexpr (estimate == Estimate::computed) {
         return lightBlockComputed<general, N>(p, lights, approx, accumulated);
-    __m256 r[N];
-    bool belowNormal = false;
+    } else {
+        __m256 r[N];
+        bool belowNormal = false;
 #pragma GCC unroll kMaxBlocks
-    for (int n = 0; n < N; ++n) {
-        const __m256 squaredLength = squaredLengthOf<general>(p[n]);
-        r[n] = reciprocalSqrt8<estimate>(approx, squaredLength);
-        belowNormal = belowNormal || anyBelowNormalRange(squaredLength);
+        for (int n = 0; n < N; ++n) {
+            const __m256 squaredLength = squaredLengthOf<general>(p[n]);
+            r[n] = reciprocalSqrt8<estimate>(approx, squaredLength);
+            belowNormal = belowNormal || anyBelowNormalRange(squaredLength);
+        }
+        // A zero-length normal makes every facing NaN through its fourth lane. Blocks with a
+        // squared length below the normal range take the general path, which leaves r finite
+        // off it; the test waits on the sum, not on the reciprocal square root.
+        if (!general && !belowNormal) return lightPixels<false, N>(p, r, lights, accumulated);
+        return lightPixels<true, N>(p, r, lights, accumulated);
     }
-    // A zero-length normal makes every facing NaN through its fourth lane. Blocks with a
-    // squared length below the normal range take the general path, which leaves r finite
-    // off it; the test waits on the sum, not on the reciprocal square root.
-    if (!general && !belowNormal) return lightPixels<false, N>(p, r, lights, accumulated);
-    return lightPixels<true, N>(p, r, lights, accumulated);
 }
 
 // Texel channels as floats: blue, green, red (the fourth byte of every texel is zero).
