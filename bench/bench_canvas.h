@@ -25,7 +25,8 @@ struct Canvas {
         bytes = sizeof(uint32_t) * size_t(width) * size_t(height);
         auto* color = static_cast<uint32_t*>(quorvel::allocatePages(bytes));
         auto* depth = static_cast<float*>(quorvel::allocatePages(bytes));
-        viewport = quorvel::makeViewport(uint16_t(width), uint16_t(height), color, depth);
-        return color != nullptr && depth != nullptr;
+        auto* faces = static_cast<uint8_t*>(quorvel::allocatePages(bytes / sizeof(uint32_t)));
+        viewport = quorvel::makeViewport(uint16_t(width), uint16_t(height), color, depth, faces);
+        return color != nullptr && depth != nullptr && faces != nullptr;
     }
 };

@@ -31,7 +31,9 @@ struct Canvas {
                 scene.lights,
                 scene.approx,
                 routine,
-                nullptr};
+                nullptr,
+                nullptr,
+                0};
     }
 };
 

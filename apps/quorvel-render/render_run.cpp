@@ -250,15 +250,17 @@ int renderFrames(const RenderOptions& options, const PreparedScene& scene) {
         sizeof(uint32_t) * static_cast<size_t>(options.width) * static_cast<size_t>(options.height);
     auto* color = static_cast<uint32_t*>(allocatePages(bytes));
     auto* depth = static_cast<float*>(allocatePages(bytes));
-    if (color == nullptr || depth == nullptr) {
+    auto* faces = static_cast<uint8_t*>(allocatePages(bytes / sizeof(uint32_t)));
+    if (color == nullptr || depth == nullptr || faces == nullptr) {
         releasePages(color, bytes);
         releasePages(depth, bytes);
+        releasePages(faces, bytes / sizeof(uint32_t));
         std::fprintf(stderr, "quorvel-render: out of memory for frame buffers of %dx%d\n", options.width,
                      options.height);
         return 1;
     }
     const Viewport viewport = makeViewport(static_cast<uint16_t>(options.width),
-                                           static_cast<uint16_t>(options.height), color, depth);
+                                           static_cast<uint16_t>(options.height), color, depth, faces);
     FrameState frames = startFrames(scene, viewport);
     skipFrames(frames, options.from);
     if (options.hash) hashEveryFrame(frames, viewport);
@@ -290,6 +292,7 @@ int renderFrames(const RenderOptions& options, const PreparedScene& scene) {
     if (status == 0 && progress.enabled) std::fputs(runSummary(options, saved, seconds).c_str(), stderr);
     releasePages(color, bytes);
     releasePages(depth, bytes);
+    releasePages(faces, bytes / sizeof(uint32_t));
     return status;
 }
 

@@ -38,8 +38,9 @@ int startup(const WindowOptions& options) {
     const int sharedCount = sharedFrames(*window, shared);
     auto* color = sharedCount > 0 ? shared[0] : static_cast<uint32_t*>(allocatePages(bytes));
     auto* depth = static_cast<float*>(allocatePages(bytes));
+    auto* faces = static_cast<uint8_t*>(allocatePages(bytes / sizeof(uint32_t)));
     int status = 1;
-    if (color == nullptr || depth == nullptr) {
+    if (color == nullptr || depth == nullptr || faces == nullptr) {
         // The message box says what the program has always said; stderr also says why.
         std::fprintf(stderr, "quorvel: Startup failed: out of memory for frame buffers of %s\n",
                      sizeText(width, height).c_str());
@@ -47,7 +48,7 @@ int startup(const WindowOptions& options) {
     } else {
         const PreparedScene scene = prepareBuiltInScene(*options.approx);
         const Viewport viewport =
-            makeViewport(static_cast<uint16_t>(width), static_cast<uint16_t>(height), color, depth);
+            makeViewport(static_cast<uint16_t>(width), static_cast<uint16_t>(height), color, depth, faces);
         Shell shell{
             window, &scene, {viewport, viewport}, 1, startFrames(scene, viewport), fastestRenderPath()};
         if (sharedCount == 2) {
@@ -61,6 +62,7 @@ int startup(const WindowOptions& options) {
     closeWindow(window);
     if (sharedCount == 0) releasePages(color, bytes);
     releasePages(depth, bytes);
+    releasePages(faces, bytes / sizeof(uint32_t));
     return status;
 }
 

@@ -23,6 +23,9 @@ struct BandJob {
     const Viewport* viewport;
     SpanRoutine spanRoutine;
     DrawnStrips* drawn;  // the drawing worker's own record of where it drew; may be null
+    // Beside the depth buffer, where the span routine keeps one: faces may then be drawn in
+    // any order, ties of depth still going to the face first in the scene. May be null.
+    uint8_t* faceBuffer;
 };
 
 struct ProjectedPoint {
@@ -34,8 +37,9 @@ struct ProjectedPoint {
 // signed 16-bit range becomes -32768.
 ProjectedPoint projectVertex(const Vec3& transformed, float scale, const Viewport& viewport);
 
-// One band of a frame: projects every face in order and draws the part of it inside the
-// job's band, widening the drawn record by every span.
+// One band of a frame: projects every face and draws the part of it inside the job's band,
+// widening the drawn record by every span. Faces go in the scene's order, or with a face
+// buffer those facing the viewer first; the frame comes out the same.
 void renderBand(const BandJob& job);
 
 }  // namespace quorvel

@@ -1,6 +1,5 @@
 #pragma once
 
-#include <bit>
 #include <cstddef>
 #include <cstdint>
 
@@ -8,9 +7,7 @@
 
 namespace quorvel {
 
-inline constexpr uint32_t kClearColor = 0;               // black, fourth byte 0
-inline constexpr uint32_t kClearDepthBits = 0x45BB80CD;  // 6000.1f
-inline constexpr float kClearDepth = std::bit_cast<float>(kClearDepthBits);
+inline constexpr uint32_t kClearColor = 0;  // black, fourth byte 0
 
 // Writes exactly `count` words equal to `value`: single words up to an aligned boundary,
 // then blocks of 16 words, with the widest aligned stores the processor has.

@@ -122,7 +122,9 @@ ChangedArea renderFrame(const PreparedScene& prepared, const Viewport& viewport,
     animate(scene, state);
 
     BandQueue queue;
-    queue.job = {{}, &scene, &state.mesh, state.animation.scale, &viewport, path.spanRoutine, nullptr};
+    uint8_t* faceBuffer = takesFacesInAnyOrder(path.spanRoutine) ? viewport.faceBuffer : nullptr;
+    queue.job = {{},        &scene,           &state.mesh, state.animation.scale,
+                 &viewport, path.spanRoutine, nullptr,     faceBuffer};
     queue.lastDrawn = &lastDrawn;
     queue.colorDrawn = &colorDrawn;
     queue.rowRecords = state.rowRecords.empty() ? nullptr : state.rowRecords.data();

@@ -2,8 +2,10 @@
 
 #include <immintrin.h>
 
+#include <array>
 #include <cfloat>
 #include <cmath>
+#include <cstring>
 
 #include "numeric/approx_math.h"
 #include "raster/span_setup.h"
@@ -378,6 +380,8 @@ struct SpanWalk {
     __m256 current;
     __m256 step;
     const float* depth;
+    uint8_t* faces;  // the span's part of the face buffer, or null
+    uint8_t face;
     int count;
     int done;
     bool aheadReady;
@@ -385,7 +389,7 @@ struct SpanWalk {
 };
 
 // Eight pixels, each one step after the one before.
-inline void stepBlock(SpanWalk& walk, SteppedPixels& stepped) {
+ALWAYS_INLINE void stepBlock(SpanWalk& walk, SteppedPixels& stepped) {
 #pragma GCC unroll 8
     for (__m256& p : stepped.pixel) {
         p = walk.current;
@@ -401,9 +405,29 @@ struct VisibleBlock {
     int remaining;
 };
 
-// Steps the walk's block at `done` (or takes it stepped ahead) and tests its depths; true when
-// a pixel of it is nearer.
-inline bool testBlock(SpanWalk& walk, VisibleBlock& block) {
+// The lanes of `level`, pixels whose depth equals the one stored, that this face takes. In
+// the scene's order the face drawn first keeps such a pixel; out of order, this face takes it
+// where the face that stored the depth comes after it in the scene. A clear depth was stored
+// by no face. Rare: out of line, with nothing but integers and addresses passed, so that the
+// walk keeps its vectors in registers.
+[[gnu::noinline, gnu::cold]] int levelPixelsWon(const uint8_t* faces, const float* depths, uint8_t face,
+                                                int level) {
+    int won = 0;
+    for (int lane = 0; lane < kLanes; ++lane) {
+        if ((level >> lane & 1) != 0 && depths[lane] != kClearDepth && faces[lane] > face) won |= 1 << lane;
+    }
+    return won;
+}
+
+// Lanes set where the bits of an eight-bit mask are.
+inline __m256 lanesOf(int mask) {
+    const __m256i bits = _mm256_setr_epi32(1, 2, 4, 8, 16, 32, 64, 128);
+    return _mm256_castsi256_ps(_mm256_cmpeq_epi32(_mm256_and_si256(_mm256_set1_epi32(mask), bits), bits));
+}
+
+// Steps the walk's block at `done` (or takes it stepped ahead) and compares its depths with
+// those stored; true when a pixel of it is nearer or level, which `nearer` then marks.
+ALWAYS_INLINE bool reachBlock(SpanWalk& walk, VisibleBlock& block) {
     const __m256i laneIndex = _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7);
     if (walk.aheadReady) {
         block.stepped = walk.ahead;
@@ -416,30 +440,82 @@ inline bool testBlock(SpanWalk& walk, VisibleBlock& block) {
     block.z = block.stepped.depths();
     if (block.remaining >= kLanes) {
         block.stored = _mm256_loadu_ps(depth);
-        block.nearer = _mm256_cmp_ps(block.z, block.stored, _CMP_LT_OQ);
+        block.nearer = _mm256_cmp_ps(block.z, block.stored, _CMP_LE_OQ);
     } else {
         const __m256i inSpan = _mm256_cmpgt_epi32(_mm256_set1_epi32(block.remaining), laneIndex);
         block.stored = _mm256_maskload_ps(depth, inSpan);
         block.nearer =
-            _mm256_and_ps(_mm256_cmp_ps(block.z, block.stored, _CMP_LT_OQ), _mm256_castsi256_ps(inSpan));
+            _mm256_and_ps(_mm256_cmp_ps(block.z, block.stored, _CMP_LE_OQ), _mm256_castsi256_ps(inSpan));
     }
     return _mm256_movemask_ps(block.nearer) != 0;
 }
 
-// Steps past hidden blocks to the next block with a nearer pixel; false at the end of the
-// span. Hidden blocks loop here on their own, which keeps the stepped values in registers.
-inline bool findVisibleBlock(SpanWalk& walk, VisibleBlock& block) {
-    for (; walk.done < walk.count; walk.done += kLanes) {
-        if (testBlock(walk, block)) return true;
+// Of a reached block's nearer or level pixels keeps the nearer ones and the level ones this
+// face wins; true when any is left.
+ALWAYS_INLINE bool settleBlock(const SpanWalk& walk, VisibleBlock& block) {
+    const int reached = _mm256_movemask_ps(block.nearer);
+    block.nearer = _mm256_and_ps(block.nearer, _mm256_cmp_ps(block.z, block.stored, _CMP_LT_OQ));
+    const int level = reached & ~_mm256_movemask_ps(block.nearer);
+    if (level != 0 && walk.faces != nullptr) [[unlikely]] {
+        const int won = levelPixelsWon(walk.faces + walk.done, walk.depth + walk.done, walk.face, level);
+        block.nearer = _mm256_or_ps(block.nearer, lanesOf(won));
     }
-    return false;
+    return _mm256_movemask_ps(block.nearer) != 0;
 }
 
-// Lights and textures N blocks' nearer pixels and stores them with their depths.
+// Steps and tests the walk's block at `done`; true when a pixel of it is to be drawn.
+ALWAYS_INLINE bool testBlock(SpanWalk& walk, VisibleBlock& block) {
+    return reachBlock(walk, block) && settleBlock(walk, block);
+}
+
+// Bytes of a 64-bit word set where the bits of an eight-bit lane mask are.
+constexpr auto kByteLanes = [] {
+    std::array<uint64_t, 256> table{};
+    for (int mask = 0; mask < 256; ++mask) {
+        for (int lane = 0; lane < kLanes; ++lane) {
+            if ((mask >> lane & 1) != 0) table[mask] |= uint64_t{0xFF} << (8 * lane);
+        }
+    }
+    return table;
+}();
+
+// Marks the block's nearer pixels as drawn by `face`.
+ALWAYS_INLINE void storeFace(uint8_t* faces, uint8_t face, const VisibleBlock& block) {
+    const int nearer = _mm256_movemask_ps(block.nearer);
+    if (block.remaining >= kLanes) {
+        uint64_t word;
+        std::memcpy(&word, faces, sizeof word);
+        const uint64_t lanes = kByteLanes[nearer];
+        word = (word & ~lanes) | (uint64_t{face} * 0x0101010101010101u & lanes);
+        std::memcpy(faces, &word, sizeof word);
+    } else {
+        for (int lane = 0; lane < block.remaining; ++lane) {
+            if ((nearer >> lane & 1) != 0) faces[lane] = face;
+        }
+    }
+}
+
+// Steps past hidden blocks to the next block with a pixel to draw; false at the end of the
+// span. Hidden blocks take the inner loop on their own, which keeps the stepped values in
+// registers.
+ALWAYS_INLINE bool findVisibleBlock(SpanWalk& walk, VisibleBlock& block) {
+    if (walk.done >= walk.count) return false;
+    for (;;) {
+        while (!reachBlock(walk, block)) {
+            walk.done += kLanes;
+            if (walk.done >= walk.count) return false;
+        }
+        if (settleBlock(walk, block)) return true;
+        walk.done += kLanes;
+        if (walk.done >= walk.count) return false;
+    }
+}
+
+// Lights and textures N blocks' nearer pixels and stores them with their depths (and faces).
 template <bool general, Estimate estimate, int N>
 inline void shadeBlocks(const VisibleBlock (&visible)[kMaxBlocks], const int (&at)[kMaxBlocks],
-                        uint32_t* color, float* depth, const LightLanes (&lights)[kLightCount],
-                        const RasterTarget& target) {
+                        uint32_t* color, float* depth, uint8_t* faces, uint8_t face,
+                        const LightLanes (&lights)[kLightCount], const RasterTarget& target) {
     PixelBlock blocks[N];
 #pragma GCC unroll kMaxBlocks
     for (int n = 0; n < N; ++n) blocks[n] = visible[n].stepped.transpose<general>(visible[n].z);
@@ -467,6 +543,7 @@ inline void shadeBlocks(const VisibleBlock (&visible)[kMaxBlocks], const int (&a
             _mm256_maskstore_epi32(reinterpret_cast<int*>(colorBlock), _mm256_castps_si256(nearer),
                                    shaded[n]);
         }
+        if (faces != nullptr) storeFace(faces + at[n], face, visible[n]);
     }
 }
 
@@ -481,6 +558,8 @@ void shadeSpan(const SpanSetup& span, const RasterTarget& target) {
     walk.current = _mm256_set_m128(span.normal, span.attributes);
     walk.step = _mm256_set_m128(span.normalStep, span.attributeStep);
     walk.depth = depth;
+    walk.faces = target.faceBuffer == nullptr ? nullptr : target.faceBuffer + span.first;
+    walk.face = target.face;
     walk.count = span.count;
     walk.done = 0;
     walk.aheadReady = false;
@@ -506,9 +585,11 @@ void shadeSpan(const SpanSetup& span, const RasterTarget& target) {
             lightsReady = true;
         }
         if (pair) {
-            shadeBlocks<general, estimate, 2>(visible, at, color, depth, lights, target);
+            shadeBlocks<general, estimate, 2>(visible, at, color, depth, walk.faces, walk.face, lights,
+                                              target);
         } else {
-            shadeBlocks<general, estimate, 1>(visible, at, color, depth, lights, target);
+            shadeBlocks<general, estimate, 1>(visible, at, color, depth, walk.faces, walk.face, lights,
+                                              target);
         }
     }
 }

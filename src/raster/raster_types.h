@@ -1,5 +1,7 @@
 #pragma once
 
+#include <bit>
+#include <cstddef>
 #include <cstdint>
 
 #include "numeric/pixel_rect.h"
@@ -12,6 +14,10 @@ namespace quorvel {
 // Texture columns and rows 125..127 never contribute: coordinates are capped here before
 // the bilinear sample takes (u, v) and (u + 1, v + 1).
 inline constexpr int kTexelCeiling = 124;
+
+// The depth of every pixel no face has drawn yet: a face draws only where it is nearer.
+inline constexpr uint32_t kClearDepthBits = 0x45BB80CD;  // 6000.1f
+inline constexpr float kClearDepth = std::bit_cast<float>(kClearDepthBits);
 
 // x grows right, y grows down, (0, 0) is the top-left pixel.
 struct ScreenPoint {
@@ -34,6 +40,10 @@ struct SpanEnd {
     Vec4 normal;
 };
 
+// How many faces a face buffer tells apart, one byte a pixel: scenes with more are drawn in
+// their own order.
+inline constexpr size_t kFaceBufferFaces = 256;
+
 struct RasterTarget;
 using SpanRoutine = void (*)(int row, const SpanEnd& endA, const SpanEnd& endB, const RasterTarget& target);
 
@@ -48,6 +58,11 @@ struct RasterTarget {
     const ApproxModel* approx;
     SpanRoutine spanRoutine;
     DrawnStrips* drawn;  // widened by every span inside the band; may be null
+    // Beside the depth buffer, where faces are drawn in another order than the scene's: which
+    // face stored each depth nearer than the clear one (the depth every frame starts from);
+    // null where faces come in the scene's order.
+    uint8_t* faceBuffer;
+    uint8_t face;  // with a face buffer, the face being drawn: its place in the scene's order
 };
 
 }  // namespace quorvel

@@ -31,6 +31,14 @@ const char* spanRoutineName(SpanRoutine routine) {
     return "unknown";
 }
 
+bool takesFacesInAnyOrder([[maybe_unused]] SpanRoutine routine) {
+#if QUORVEL_X86
+    return routine == drawSpanAvx2;
+#else
+    return false;
+#endif
+}
+
 SpanRoutine spanRoutineNamed(const std::string& name, std::string& why) {
     std::string names;
     for (const NamedSpanRoutine& named : spanRoutines()) {

@@ -23,6 +23,10 @@ SpanRoutine fastestSpanRoutine();
 // The name of a routine of this build ("avx2").
 const char* spanRoutineName(SpanRoutine routine);
 
+// Whether `routine` keeps a face buffer, so that faces may come in any order; the others
+// take them in the scene's order.
+bool takesFacesInAnyOrder(SpanRoutine routine);
+
 // The routine named `name`, or null with `why` when there is none by that name or this
 // processor lacks what it needs.
 SpanRoutine spanRoutineNamed(const std::string& name, std::string& why);

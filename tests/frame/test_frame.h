@@ -14,6 +14,7 @@ struct TestFrame {
     PreparedScene scene;
     std::vector<uint32_t> color;
     std::vector<float> depth;
+    std::vector<uint8_t> faces;
     Viewport viewport;
     FrameState frames;
 
@@ -23,7 +24,8 @@ struct TestFrame {
         : scene(std::move(prepared)),
           color(size_t(width) * size_t(height)),
           depth(size_t(width) * size_t(height)),
-          viewport(makeViewport(uint16_t(width), uint16_t(height), color.data(), depth.data())),
+          faces(size_t(width) * size_t(height)),
+          viewport(makeViewport(uint16_t(width), uint16_t(height), color.data(), depth.data(), faces.data())),
           frames(startFrames(scene, viewport)) {}
 
     ChangedArea render(const RenderPath& path) { return renderFrame(scene, viewport, frames, path); }

@@ -1,8 +1,9 @@
 // Fuzz target for the rasterizer: bytes become the approximations (the processor's own or a
 // maker's model), a frame size, a band and up to eight triangles with any positions,
 // depths, normals and texture coordinates (NaN and infinities included). Both span routines draw them into
-// guarded buffers; any write outside the band, the buffers or the strips the triangle walk recorded, any
-// crash, and any difference between the two routines is a failure.
+// guarded buffers, the fastest one in reverse order with a face buffer where it takes faces in any order;
+// any write outside the band, the buffers or the strips the triangle walk recorded, any crash, and any
+// difference between the two routines is a failure.
 
 #include <algorithm>
 #include <cstdint>
@@ -24,6 +25,9 @@ using namespace quorvel;
 constexpr size_t kGuardWords = 64;
 constexpr uint32_t kGuard = 0xA5A5A5A5u;
 constexpr uint32_t kUntouched = 0x5A5A5A5Au;
+// Depths start clear, as in every frame: a face stores only nearer ones, so each store shows.
+constexpr uint32_t kUntouchedDepth = kClearDepthBits;
+constexpr uint8_t kFaceGuard = 0xA5, kFaceUntouched = 0;
 constexpr int kMaxTriangles = 8;
 
 struct Reader {
@@ -46,26 +50,32 @@ struct Reader {
 struct GuardedFrame {
     int width, height;
     std::vector<uint32_t> color, depth;
+    std::vector<uint8_t> faces;
 
     GuardedFrame(int w, int h)
         : width(w),
           height(h),
           color(size_t(w) * h + 2 * kGuardWords, kUntouched),
-          depth(size_t(w) * h + 2 * kGuardWords, kUntouched) {
+          depth(size_t(w) * h + 2 * kGuardWords, kUntouchedDepth),
+          faces(size_t(w) * h + 2 * kGuardWords, kFaceUntouched) {
         std::fill_n(color.begin(), kGuardWords, kGuard);
         std::fill_n(color.end() - kGuardWords, kGuardWords, kGuard);
         std::fill_n(depth.begin(), kGuardWords, kGuard);
         std::fill_n(depth.end() - kGuardWords, kGuardWords, kGuard);
+        std::fill_n(faces.begin(), kGuardWords, kFaceGuard);
+        std::fill_n(faces.end() - kGuardWords, kGuardWords, kFaceGuard);
     }
     uint32_t* colorPixels() { return color.data() + kGuardWords; }
     float* depthPixels() { return reinterpret_cast<float*>(depth.data() + kGuardWords); }
+    uint8_t* facePixels() { return faces.data() + kGuardWords; }
 
     // Fails unless guards hold and only pixels inside the band and its recorded strips
     // changed.
     void check(const PixelRect& band, const DrawnStrips& drawn) const {
         for (size_t i = 0; i < kGuardWords; ++i) {
             if (color[i] != kGuard || depth[i] != kGuard || color[color.size() - 1 - i] != kGuard ||
-                depth[depth.size() - 1 - i] != kGuard) {
+                depth[depth.size() - 1 - i] != kGuard || faces[i] != kFaceGuard ||
+                faces[faces.size() - 1 - i] != kFaceGuard) {
                 std::abort();
             }
         }
@@ -75,7 +85,9 @@ struct GuardedFrame {
                 const ColumnSpan strip = inBand ? drawn.columns[y / drawn.stripRows] : ColumnSpan{};
                 const bool inStrip = inBand && x >= strip.left && x < strip.right;
                 const size_t i = kGuardWords + size_t(y) * width + x;
-                if (!inStrip && (color[i] != kUntouched || depth[i] != kUntouched)) std::abort();
+                if (!inStrip &&
+                    (color[i] != kUntouched || depth[i] != kUntouchedDepth || faces[i] != kFaceUntouched))
+                    std::abort();
             }
         }
     }
@@ -130,12 +142,26 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
                                           scene.lights,
                                           scene.approx,
                                           drawSpanReference,
-                                          &drawn};
-    const RasterTarget fastTarget = {band,           width,        fast.colorPixels(), fast.depthPixels(),
-                                     &scene.texture, scene.lights, scene.approx,       fastest,
-                                     &drawn};
-    for (int t = 0; t < count; ++t) {
+                                          &drawn,
+                                          nullptr,
+                                          0};
+    const bool anyOrder = takesFacesInAnyOrder(fastest);
+    RasterTarget fastTarget = {band,
+                               width,
+                               fast.colorPixels(),
+                               fast.depthPixels(),
+                               &scene.texture,
+                               scene.lights,
+                               scene.approx,
+                               fastest,
+                               &drawn,
+                               anyOrder ? fast.facePixels() : nullptr,
+                               0};
+    for (int t = 0; t < count; ++t)
         drawTriangle(triangles[t][0], triangles[t][1], triangles[t][2], referenceTarget);
+    for (int i = 0; i < count; ++i) {
+        const int t = anyOrder ? count - 1 - i : i;
+        fastTarget.face = static_cast<uint8_t>(t);
         drawTriangle(triangles[t][0], triangles[t][1], triangles[t][2], fastTarget);
     }
     reference.check(band, drawn);

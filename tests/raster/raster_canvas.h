@@ -17,12 +17,17 @@ struct RasterCanvas {
     int height;
     std::vector<uint32_t> color;
     std::vector<float> depth;
+    std::vector<uint8_t> faces;  // which face drew each pixel, for faces drawn out of order
     std::unique_ptr<Texture> texture = std::make_unique<Texture>();
     Light lights[kLightCount];
     const ApproxModel* approx = &defaultApprox();
 
     RasterCanvas(int w, int h)
-        : width(w), height(h), color(size_t(w) * h, 0), depth(size_t(w) * h, kClearDepth) {
+        : width(w),
+          height(h),
+          color(size_t(w) * h, 0),
+          depth(size_t(w) * h, kClearDepth),
+          faces(size_t(w) * h, 0) {
         static const PreparedScene prepared = prepareBuiltInScene();
         const Scene& scene = prepared.scene();
         *texture = scene.texture;
@@ -30,7 +35,15 @@ struct RasterCanvas {
     }
 
     RasterTarget target(PixelRect band, SpanRoutine routine) {
-        return {band, width, color.data(), depth.data(), texture.get(), lights, approx, routine, nullptr};
+        return {band,    width, color.data(), depth.data(), texture.get(), lights, approx, routine, nullptr,
+                nullptr, 0};
+    }
+    // Face `face` of a scene whose faces may be drawn in any order.
+    RasterTarget faceTarget(SpanRoutine routine, uint8_t face) {
+        RasterTarget drawn = whole(routine);
+        drawn.faceBuffer = faces.data();
+        drawn.face = face;
+        return drawn;
     }
     RasterTarget whole(SpanRoutine routine) { return target({0, height, 0, width}, routine); }
     uint32_t pixel(int x, int y) const { return color[size_t(y) * width + x]; }
