@@ -373,6 +373,26 @@ bool needsGeneralPath(const SpanSetup& span, const Light* lights) {
            !staysWithin(span, 0, kFiniteWeightBound) || !staysWithin(span, 1, kFiniteWeightBound);
 }
 
+// Each depth a span's walk steps to lies within `slack` of first + k x step however its k
+// additions rounded: each is off by at most 2^-24 of its result. So the rest of a span can be
+// found certainly hidden, and left, without stepping through it.
+struct DepthEstimate {
+    __m256 first, step, slack;
+};
+
+DepthEstimate estimateDepths(const SpanSetup& span) {
+    alignas(16) float start[4], step[4];
+    _mm_store_ps(start, span.attributes);
+    _mm_store_ps(step, span.attributeStep);
+    // Twice what any depth of the span can reach; infinite or NaN where the depths are, and
+    // then nothing is found certainly hidden.
+    const float largest = 2.0f * (std::fabs(start[2]) + float(span.count) * std::fabs(step[2]));
+    // The walk's additions, then the estimate's multiplication, addition and subtraction,
+    // with four times the room they need; FLT_MIN covers what rounds below the normal range.
+    const float slack = float(span.count + 8) * 0x1p-22f * largest + FLT_MIN;
+    return {_mm256_set1_ps(start[2]), _mm256_set1_ps(step[2]), _mm256_set1_ps(slack)};
+}
+
 // The pixels of a span, stepped one at a time exactly as the one-pixel routine steps them,
 // and the depths already in the buffer beside them. The block after a visible one can be
 // stepped ahead, while the visible one is shaded.
@@ -386,6 +406,8 @@ struct SpanWalk {
     int done;
     bool aheadReady;
     SteppedPixels ahead;  // the next block's pixels when aheadReady
+    DepthEstimate depths;
+    int unhiddenAt;  // the first block from which the rest may not be hidden, as last found
 };
 
 // Eight pixels, each one step after the one before.
@@ -495,15 +517,42 @@ ALWAYS_INLINE void storeFace(uint8_t* faces, uint8_t face, const VisibleBlock& b
     }
 }
 
+// The first block from `done` on with a pixel that may not be behind the depth stored there,
+// by the estimate; `count` when there is none.
+ALWAYS_INLINE int firstUnhiddenBlock(const SpanWalk& walk) {
+    const __m256 laneOffset = _mm256_setr_ps(0, 1, 2, 3, 4, 5, 6, 7);
+    const __m256i laneIndex = _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7);
+    for (int at = walk.done; at < walk.count; at += kLanes) {
+        const __m256 pixel = add(_mm256_set1_ps(static_cast<float>(at)), laneOffset);
+        const __m256 lowest =
+            _mm256_sub_ps(add(walk.depths.first, mul(pixel, walk.depths.step)), walk.depths.slack);
+        const int remaining = walk.count - at;
+        int behind;
+        if (remaining >= kLanes) {
+            behind = _mm256_movemask_ps(_mm256_cmp_ps(lowest, _mm256_loadu_ps(walk.depth + at), _CMP_GT_OQ));
+        } else {
+            const __m256i inSpan = _mm256_cmpgt_epi32(_mm256_set1_epi32(remaining), laneIndex);
+            const __m256 stored = _mm256_maskload_ps(walk.depth + at, inSpan);
+            behind = _mm256_movemask_ps(_mm256_cmp_ps(lowest, stored, _CMP_GT_OQ)) | (0xFF << remaining);
+        }
+        if ((behind & 0xFF) != 0xFF) return at;
+    }
+    return walk.count;
+}
+
 // Steps past hidden blocks to the next block with a pixel to draw; false at the end of the
 // span. Hidden blocks take the inner loop on their own, which keeps the stepped values in
-// registers.
+// registers; at the start of each hidden stretch the estimate may end the span there.
 ALWAYS_INLINE bool findVisibleBlock(SpanWalk& walk, VisibleBlock& block) {
     if (walk.done >= walk.count) return false;
     for (;;) {
         while (!reachBlock(walk, block)) {
             walk.done += kLanes;
             if (walk.done >= walk.count) return false;
+            if (walk.done > walk.unhiddenAt) {
+                walk.unhiddenAt = firstUnhiddenBlock(walk);
+                if (walk.unhiddenAt >= walk.count) return false;
+            }
         }
         if (settleBlock(walk, block)) return true;
         walk.done += kLanes;
@@ -563,6 +612,8 @@ void shadeSpan(const SpanSetup& span, const RasterTarget& target) {
     walk.count = span.count;
     walk.done = 0;
     walk.aheadReady = false;
+    walk.depths = estimateDepths(span);
+    walk.unhiddenAt = -1;
     VisibleBlock visible[kMaxBlocks];
     int at[kMaxBlocks];
     while (findVisibleBlock(walk, visible[0])) {

@@ -126,6 +126,36 @@ TEST(SpanEquivalence, Avx2TakesFacesInAnyOrder) {
     }
 }
 
+// Long spans over depths a unit in the last place nearer than the ones they step to, but for
+// one pixel near the end farther by a unit: the routine must find that pixel however far the
+// stepped depths have drifted from first + k x step by then, and draw it alone.
+TEST(SpanEquivalence, Avx2FindsAPixelNearerByOneUnitAtTheEndOfAHiddenSpan) {
+    if (!processorHasAvx2()) GTEST_SKIP() << "no AVX2 on this processor";
+    std::mt19937 random(11122026);
+    for (int i = 0; i < 40; ++i) {
+        const float near = std::uniform_real_distribution<float>(0.001f, 6000.0f)(random);
+        const float far = std::uniform_real_distribution<float>(0.001f, 6000.0f)(random);
+        const int length = 1000 + int(random() % 1000), nearerAt = length - 1 - int(random() % 16);
+        SCOPED_TRACE(testing::Message() << near << " to " << far << " over " << length);
+        RasterCanvas reference(kWidth, 1), fast(kWidth, 1);
+        const float step = (far - near) / static_cast<float>(length);
+        float depth = near;
+        for (int x = 0; x < length; ++x) {
+            const float stored = std::nextafter(depth, x == nearerAt ? INFINITY : -INFINITY);
+            reference.depth[size_t(x)] = fast.depth[size_t(x)] = stored;
+            depth += step;
+        }
+        const std::vector<float> before = fast.depth;
+        const SpanEnd a = spanEndAt(0, 10.0f, 20.0f, near), b = spanEndAt(length, 90.0f, 70.0f, far);
+        drawSpanReference(0, a, b, reference.whole(drawSpanReference));
+        drawSpanAvx2(0, a, b, fast.whole(drawSpanAvx2));
+        ASSERT_EQ(fast.color, reference.color);
+        ASSERT_TRUE(sameBits(fast.depth, reference.depth));
+        for (int x = 0; x < kWidth; ++x)
+            ASSERT_EQ(fast.depth[size_t(x)] != before[size_t(x)], x == nearerAt) << "pixel " << x;
+    }
+}
+
 // Lights the fast routine cannot take its short cuts with: a negative, an infinite or a NaN
 // colour channel, or an infinite fourth lane in a direction.
 TEST(SpanEquivalence, Avx2MatchesTheReferenceUnderUnusualLights) {
