@@ -447,10 +447,14 @@ inline __m256 lanesOf(int mask) {
     return _mm256_castsi256_ps(_mm256_cmpeq_epi32(_mm256_and_si256(_mm256_set1_epi32(mask), bits), bits));
 }
 
+// The lanes of a block that lie in the span, when only `remaining` pixels of it do.
+inline __m256i lanesInSpan(int remaining) {
+    return _mm256_cmpgt_epi32(_mm256_set1_epi32(remaining), _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7));
+}
+
 // Steps the walk's block at `done` (or takes it stepped ahead) and compares its depths with
 // those stored; true when a pixel of it is nearer or level, which `nearer` then marks.
 ALWAYS_INLINE bool reachBlock(SpanWalk& walk, VisibleBlock& block) {
-    const __m256i laneIndex = _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7);
     if (walk.aheadReady) {
         block.stepped = walk.ahead;
         walk.aheadReady = false;
@@ -464,7 +468,7 @@ ALWAYS_INLINE bool reachBlock(SpanWalk& walk, VisibleBlock& block) {
         block.stored = _mm256_loadu_ps(depth);
         block.nearer = _mm256_cmp_ps(block.z, block.stored, _CMP_LE_OQ);
     } else {
-        const __m256i inSpan = _mm256_cmpgt_epi32(_mm256_set1_epi32(block.remaining), laneIndex);
+        const __m256i inSpan = lanesInSpan(block.remaining);
         block.stored = _mm256_maskload_ps(depth, inSpan);
         block.nearer =
             _mm256_and_ps(_mm256_cmp_ps(block.z, block.stored, _CMP_LE_OQ), _mm256_castsi256_ps(inSpan));
@@ -521,7 +525,6 @@ ALWAYS_INLINE void storeFace(uint8_t* faces, uint8_t face, const VisibleBlock& b
 // by the estimate; `count` when there is none.
 ALWAYS_INLINE int firstUnhiddenBlock(const SpanWalk& walk) {
     const __m256 laneOffset = _mm256_setr_ps(0, 1, 2, 3, 4, 5, 6, 7);
-    const __m256i laneIndex = _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7);
     for (int at = walk.done; at < walk.count; at += kLanes) {
         const __m256 pixel = add(_mm256_set1_ps(static_cast<float>(at)), laneOffset);
         const __m256 lowest =
@@ -531,7 +534,7 @@ ALWAYS_INLINE int firstUnhiddenBlock(const SpanWalk& walk) {
         if (remaining >= kLanes) {
             behind = _mm256_movemask_ps(_mm256_cmp_ps(lowest, _mm256_loadu_ps(walk.depth + at), _CMP_GT_OQ));
         } else {
-            const __m256i inSpan = _mm256_cmpgt_epi32(_mm256_set1_epi32(remaining), laneIndex);
+            const __m256i inSpan = lanesInSpan(remaining);
             const __m256 stored = _mm256_maskload_ps(walk.depth + at, inSpan);
             behind = _mm256_movemask_ps(_mm256_cmp_ps(lowest, stored, _CMP_GT_OQ)) | (0xFF << remaining);
         }
