@@ -6,7 +6,7 @@
 namespace quorvel {
 
 void createWorker(WorkerThread& worker, WorkerEntry entry, void* argument) {
-    worker = {entry, argument, false, -1, 0, false};
+    worker = {entry, argument, false, -1, 0, false, -1};
 }
 void raiseWorkerPriority(WorkerThread&) {}
 void pinWorker(WorkerThread&, int) {}

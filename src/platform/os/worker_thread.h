@@ -15,6 +15,7 @@ struct WorkerThread {
     int processor;  // -1: not pinned
     uintptr_t handle;
     bool started;
+    int stack;  // the reused stack the thread runs on; -1: one of the system's
 };
 
 void createWorker(WorkerThread& worker, WorkerEntry entry, void* argument);

@@ -1,8 +1,12 @@
 #include <pthread.h>
 #include <sched.h>
+#include <sys/mman.h>
 #include <sys/resource.h>
 #include <sys/syscall.h>
 #include <unistd.h>
+
+#include <atomic>
+#include <cstddef>
 
 #include "platform/os/worker_thread.h"
 
@@ -24,6 +28,50 @@ void raiseOwnPriority() {
     }
 }
 
+// Workers run on stacks of our own, reused frame after frame. On a stack of its own making
+// the C library hands the unused part back to the kernel as each thread ends, and every
+// processor then drops those pages from its address cache, each one interrupted for it.
+constexpr int kReusedStacks = 8;
+constexpr size_t kStackBytes = size_t{8} << 20;
+
+struct ReusedStack {
+    std::atomic<bool> taken;
+    void* base;  // set once by the first taker, guard page first
+};
+
+ReusedStack reusedStacks[kReusedStacks];
+
+void* stackBase(ReusedStack& stack) {
+    if (stack.base != nullptr) return stack.base;
+    const auto guard = static_cast<size_t>(sysconf(_SC_PAGESIZE));
+    void* pages = mmap(nullptr, guard + kStackBytes, PROT_READ | PROT_WRITE,
+                       MAP_PRIVATE | MAP_ANONYMOUS | MAP_NORESERVE | MAP_STACK, -1, 0);
+    if (pages == MAP_FAILED) return nullptr;
+    // An overflow then faults instead of writing over other memory.
+    if (mprotect(pages, guard, PROT_NONE) != 0) {
+        munmap(pages, guard + kStackBytes);
+        return nullptr;
+    }
+    stack.base = static_cast<char*>(pages) + guard;
+    return stack.base;
+}
+
+// A free stack, or -1 when all are in use or none can be made.
+int takeStack() {
+    for (int i = 0; i < kReusedStacks; ++i) {
+        if (reusedStacks[i].taken.exchange(true, std::memory_order_acquire)) continue;
+        if (stackBase(reusedStacks[i]) != nullptr) return i;
+        reusedStacks[i].taken.store(false, std::memory_order_release);
+        return -1;
+    }
+    return -1;
+}
+
+void giveBackStack(WorkerThread& worker) {
+    if (worker.stack >= 0) reusedStacks[worker.stack].taken.store(false, std::memory_order_release);
+    worker.stack = -1;
+}
+
 void* runWorker(void* record) {
     const WorkerThread& worker = *static_cast<const WorkerThread*>(record);
     if (worker.raisedPriority) raiseOwnPriority();
@@ -31,16 +79,23 @@ void* runWorker(void* record) {
     return nullptr;
 }
 
-// Pinned from birth, so the thread starts on its own processor instead of moving there.
-bool createPinned(pthread_t& thread, WorkerThread& worker) {
-    if (worker.processor < 0 || worker.processor >= CPU_SETSIZE) return false;
+// Pinned from birth when `pinned`, so the thread starts on its own processor instead of
+// moving there.
+bool startThread(pthread_t& thread, WorkerThread& worker, bool pinned) {
+    if (pinned && (worker.processor < 0 || worker.processor >= CPU_SETSIZE)) return false;
     pthread_attr_t attributes;
     if (pthread_attr_init(&attributes) != 0) return false;
-    cpu_set_t set;
-    CPU_ZERO(&set);
-    CPU_SET(worker.processor, &set);
-    const bool created = pthread_attr_setaffinity_np(&attributes, sizeof(set), &set) == 0 &&
-                         pthread_create(&thread, &attributes, runWorker, &worker) == 0;
+    bool ready = true;
+    if (pinned) {
+        cpu_set_t set;
+        CPU_ZERO(&set);
+        CPU_SET(worker.processor, &set);
+        ready = pthread_attr_setaffinity_np(&attributes, sizeof(set), &set) == 0;
+    }
+    if (ready && worker.stack >= 0) {
+        ready = pthread_attr_setstack(&attributes, reusedStacks[worker.stack].base, kStackBytes) == 0;
+    }
+    const bool created = ready && pthread_create(&thread, &attributes, runWorker, &worker) == 0;
     pthread_attr_destroy(&attributes);
     return created;
 }
@@ -48,7 +103,7 @@ bool createPinned(pthread_t& thread, WorkerThread& worker) {
 }  // namespace
 
 void createWorker(WorkerThread& worker, WorkerEntry entry, void* argument) {
-    worker = {entry, argument, false, -1, 0, false};
+    worker = {entry, argument, false, -1, 0, false, -1};
 }
 
 void raiseWorkerPriority(WorkerThread& worker) { worker.raisedPriority = true; }
@@ -57,16 +112,22 @@ void pinWorker(WorkerThread& worker, int processor) { worker.processor = process
 
 bool startWorker(WorkerThread& worker) {
     pthread_t thread;
+    worker.stack = takeStack();
     // A processor that does not exist or is refused leaves the thread unpinned.
-    worker.started =
-        createPinned(thread, worker) || pthread_create(&thread, nullptr, runWorker, &worker) == 0;
-    if (worker.started) worker.handle = static_cast<uintptr_t>(thread);
+    worker.started = startThread(thread, worker, true) || startThread(thread, worker, false);
+    if (worker.started) {
+        worker.handle = static_cast<uintptr_t>(thread);
+    } else {
+        giveBackStack(worker);
+    }
     return worker.started;
 }
 
 void waitForWorkers(WorkerThread* workers, int count) {
     for (int i = 0; i < count; ++i) {
-        if (workers[i].started) pthread_join(static_cast<pthread_t>(workers[i].handle), nullptr);
+        if (!workers[i].started) continue;
+        pthread_join(static_cast<pthread_t>(workers[i].handle), nullptr);
+        giveBackStack(workers[i]);
     }
 }
 

@@ -18,7 +18,7 @@ HANDLE handleOf(const WorkerThread& worker) { return reinterpret_cast<HANDLE>(wo
 // The thread exists from here on, suspended, so priority and processor are set before it
 // runs a single instruction of its own.
 void createWorker(WorkerThread& worker, WorkerEntry entry, void* argument) {
-    worker = {entry, argument, false, -1, 0, false};
+    worker = {entry, argument, false, -1, 0, false, -1};
     worker.handle =
         reinterpret_cast<uintptr_t>(CreateThread(nullptr, 0, runWorker, &worker, CREATE_SUSPENDED, nullptr));
 }
