@@ -28,9 +28,9 @@ void raiseOwnPriority() {
     }
 }
 
-// Workers run on stacks of our own, reused frame after frame. On a stack of its own making
-// the C library hands the unused part back to the kernel as each thread ends, and every
-// processor then drops those pages from its address cache, each one interrupted for it.
+// Workers run on stacks of our own, reused frame after frame. On a stack the C library made,
+// it hands the unused part back to the kernel as each thread ends: every processor is then
+// interrupted to drop those pages from its address cache, and the next worker faults them in.
 constexpr int kReusedStacks = 8;
 constexpr size_t kStackBytes = size_t{8} << 20;
 
