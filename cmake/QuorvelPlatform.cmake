@@ -28,7 +28,7 @@ if(WIN32)
 elseif(CMAKE_CROSSCOMPILING)
   find_package(Threads REQUIRED)
   add_library(quorvel_threads STATIC src/platform/os/worker_thread_posix.cpp)
-  target_link_libraries(quorvel_threads PRIVATE Threads::Threads)
+  target_link_libraries(quorvel_threads PRIVATE Threads::Threads quorvel_os)
   add_library(quorvel_os STATIC src/platform/os/pages_posix.cpp src/platform/os/process_info_posix.cpp
                                 src/platform/os/interrupts_posix.cpp src/platform/os/new_file_posix.cpp)
   # The packaged stb and SIMDe headers are the same for every processor; only their folders
@@ -43,7 +43,7 @@ else()
   find_package(Threads REQUIRED)
   pkg_check_modules(STB REQUIRED IMPORTED_TARGET stb)
   add_library(quorvel_threads STATIC src/platform/os/worker_thread_posix.cpp)
-  target_link_libraries(quorvel_threads PRIVATE Threads::Threads)
+  target_link_libraries(quorvel_threads PRIVATE Threads::Threads quorvel_os)
   add_library(quorvel_os STATIC src/platform/os/pages_posix.cpp src/platform/os/process_info_posix.cpp
                                 src/platform/os/interrupts_posix.cpp src/platform/os/new_file_posix.cpp)
   if(QUORVEL_BUILD_WINDOW)

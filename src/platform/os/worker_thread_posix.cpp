@@ -8,6 +8,7 @@
 #include <atomic>
 #include <cstddef>
 
+#include "platform/os/pages.h"
 #include "platform/os/worker_thread.h"
 
 namespace quorvel {
@@ -44,12 +45,11 @@ ReusedStack reusedStacks[kReusedStacks];
 void* stackBase(ReusedStack& stack) {
     if (stack.base != nullptr) return stack.base;
     const auto guard = static_cast<size_t>(sysconf(_SC_PAGESIZE));
-    void* pages = mmap(nullptr, guard + kStackBytes, PROT_READ | PROT_WRITE,
-                       MAP_PRIVATE | MAP_ANONYMOUS | MAP_NORESERVE | MAP_STACK, -1, 0);
-    if (pages == MAP_FAILED) return nullptr;
+    void* pages = allocatePages(guard + kStackBytes);
+    if (pages == nullptr) return nullptr;
     // An overflow then faults instead of writing over other memory.
     if (mprotect(pages, guard, PROT_NONE) != 0) {
-        munmap(pages, guard + kStackBytes);
+        releasePages(pages, guard + kStackBytes);
         return nullptr;
     }
     stack.base = static_cast<char*>(pages) + guard;
