@@ -6,7 +6,7 @@
 
 #include "frame/viewport.h"
 #include "io/frame_size.h"
-#include "platform/os/pages.h"
+#include "os/pages.h"
 
 // The benchmarks' drawing area from a WxH argument (both even, 2 to 16384); prints one line
 // naming `program` and returns false when the argument is not such a size.

@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/window/window.h"
+#include "window/window.h"
 
 namespace {
 

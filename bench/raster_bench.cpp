@@ -5,7 +5,7 @@
 
 #include <vector>
 
-#include "frame/fill_buffer.h"
+#include "numeric/fill_buffer.h"
 #include "raster/draw_span_avx2.h"
 #include "raster/draw_span_reference.h"
 #include "raster/draw_triangle.h"

@@ -5,13 +5,14 @@
 add_library(quorvel_numeric STATIC
   src/numeric/approx_fingerprint.cpp
   src/numeric/approx_model.cpp
+  src/numeric/fill_buffer.cpp
   src/numeric/frame_hash.cpp
   src/numeric/native_equivalence.cpp
   src/numeric/vector_math.cpp
   src/numeric/generated/approx_tables_amd.cpp
   src/numeric/generated/approx_tables_intel.cpp
 )
-target_link_libraries(quorvel_numeric PUBLIC quorvel_platform_headers PRIVATE quorvel_xxhash)
+target_link_libraries(quorvel_numeric PUBLIC quorvel_includes PRIVATE quorvel_xxhash)
 # XXH3's AVX2 loop, chosen at run time on processors that have it.
 if(QUORVEL_X86)
   target_sources(quorvel_numeric PRIVATE src/numeric/xxh3_avx2.cpp)
@@ -32,6 +33,7 @@ target_link_libraries(quorvel_scene PUBLIC quorvel_numeric)
 add_library(quorvel_raster STATIC
   src/raster/draw_span_reference.cpp
   src/raster/draw_triangle.cpp
+  src/raster/drawing_description.cpp
   src/raster/span_routines.cpp
 )
 target_link_libraries(quorvel_raster PUBLIC quorvel_scene)
@@ -45,14 +47,10 @@ add_library(quorvel_frame STATIC
   src/frame/animation.cpp
   src/frame/band_order.cpp
   src/frame/band_row_hashes.cpp
-  src/frame/build_info.cpp
   src/frame/draw_faces.cpp
   src/frame/drawn_area.cpp
-  src/frame/fill_buffer.cpp
   src/frame/frame_driver.cpp
 )
-set_source_files_properties(src/frame/build_info.cpp PROPERTIES COMPILE_DEFINITIONS
-                            QUORVEL_VERSION="${PROJECT_VERSION}")
 target_link_libraries(quorvel_frame PUBLIC quorvel_raster quorvel_threads)
 
 # Image files and frame streams, files that appear whole, values quoted in error lines:
@@ -62,8 +60,11 @@ add_library(quorvel_io STATIC
   src/io/frame_size.cpp
   src/io/frame_stream.cpp
   src/io/image_file.cpp
+  src/io/program_version.cpp
   src/io/quoted_text.cpp
   src/io/rgb_bytes.cpp
   src/io/whole_file.cpp
 )
-target_link_libraries(quorvel_io PUBLIC quorvel_os quorvel_png)
+set_source_files_properties(src/io/program_version.cpp PROPERTIES COMPILE_DEFINITIONS
+                            QUORVEL_VERSION="${PROJECT_VERSION}")
+target_link_libraries(quorvel_io PUBLIC quorvel_numeric quorvel_os quorvel_png)

@@ -15,7 +15,7 @@ target_link_libraries(quorvel-render PRIVATE quorvel_render_lib)
 
 # Generators: the built-in picture's source, the icons, and a maker's measured tables.
 add_executable(quorvel-draw-picture tools/draw_picture.cpp)
-target_link_libraries(quorvel-draw-picture PRIVATE quorvel_platform_headers)
+target_link_libraries(quorvel-draw-picture PRIVATE quorvel_includes)
 
 add_executable(quorvel-draw-icon tools/draw_icon.cpp)
 target_link_libraries(quorvel-draw-icon PRIVATE quorvel_scene quorvel_io)
@@ -24,7 +24,7 @@ target_link_libraries(quorvel-draw-icon PRIVATE quorvel_scene quorvel_io)
 # tables as source.
 if(QUORVEL_X86 AND NOT WIN32)
   add_executable(quorvel-approx-tables tools/approx_tables.cpp)
-  target_link_libraries(quorvel-approx-tables PRIVATE quorvel_platform_headers)
+  target_link_libraries(quorvel-approx-tables PRIVATE quorvel_includes)
 endif()
 
 # The windowed program.

@@ -4,12 +4,13 @@
 #include <string>
 #include <vector>
 
-#include "frame/build_info.h"
 #include "io/command_line.h"
-#include "platform/os/interrupts.h"
-#include "platform/os/process_info.h"
+#include "io/program_version.h"
+#include "os/interrupts.h"
+#include "os/process_info.h"
 #include "quorvel-render/render_options.h"
 #include "quorvel-render/render_run.h"
+#include "raster/drawing_description.h"
 
 namespace {
 
@@ -32,7 +33,7 @@ int run(const std::vector<std::string>& arguments) {
     if (options.help) return printOrFail(std::string(quorvel::kRenderUsage) + quorvel::kExitStatusHelp);
     if (options.version) {
         return printOrFail(std::string("quorvel-render ") + quorvel::quorvelVersion() + "\n" +
-                           quorvel::describeBuild(*options.approx));
+                           quorvel::describeDrawing(*options.approx));
     }
     return quorvel::runRender(options);
 }

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cinttypes>
 
-#include "platform/os/process_info.h"
+#include "os/process_info.h"
 
 namespace quorvel {
 namespace {

@@ -3,10 +3,11 @@
 #include <cstdio>
 #include <string>
 
-#include "frame/build_info.h"
 #include "io/frame_size.h"
+#include "io/program_version.h"
 #include "io/quoted_text.h"
 #include "quorvel/shell.h"
+#include "raster/drawing_description.h"
 
 namespace quorvel {
 namespace {
@@ -80,7 +81,7 @@ int handleCommandLine(const std::vector<std::string>& arguments, WindowOptions& 
     }
     if (help) return print(std::string(kUsage) + kExitStatusHelp);
     if (version)
-        return print(std::string("quorvel ") + quorvelVersion() + "\n" + describeBuild(*options.approx));
+        return print(std::string("quorvel ") + quorvelVersion() + "\n" + describeDrawing(*options.approx));
     return kOpenTheWindow;
 }
 

@@ -1,3 +1,6 @@
+#include <algorithm>
+
+#include "numeric/pixel_rect.h"
 #include "quorvel/shell.h"
 
 namespace quorvel {
@@ -10,8 +13,9 @@ constexpr int kSmallestScreen = 12;  // anything smaller leaves no drawing area
 
 bool drawingAreaFor(const ScreenSize& screen, int& width, int& height) {
     if (screen.width < kSmallestScreen || screen.height < kSmallestScreen) return false;
-    width = (screen.width - kScreenMargin) & ~1;
-    height = (screen.height - kScreenMargin) & ~1;
+    // A screen wider than a frame may be gets the largest frame, at the top-left.
+    width = std::min((screen.width - kScreenMargin) & ~1, kMaxFrameSide);
+    height = std::min((screen.height - kScreenMargin) & ~1, kMaxFrameSide);
     return true;
 }
 

@@ -2,8 +2,8 @@
 #include <exception>
 #include <new>
 
-#include "platform/os/interrupts.h"
-#include "platform/os/process_info.h"
+#include "os/interrupts.h"
+#include "os/process_info.h"
 #include "quorvel/shell.h"
 
 int main(int argc, char** argv) {

@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "frame/frame_driver.h"
-#include "platform/window/window.h"
+#include "window/window.h"
 
 namespace quorvel {
 

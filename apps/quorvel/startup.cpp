@@ -1,7 +1,7 @@
 #include <cstdio>
 #include <string>
 
-#include "platform/os/pages.h"
+#include "os/pages.h"
 #include "quorvel/shell.h"
 #include "scene/preparation.h"
 

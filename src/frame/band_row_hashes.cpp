@@ -1,6 +1,6 @@
 #include "frame/band_row_hashes.h"
 
-#include "frame/fill_buffer.h"
+#include "raster/raster_types.h"
 
 namespace quorvel {
 

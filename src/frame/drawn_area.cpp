@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstdint>
 
-#include "frame/fill_buffer.h"
+#include "numeric/fill_buffer.h"
 
 namespace quorvel {
 namespace {

@@ -1,8 +1,8 @@
 #pragma once
 
 #include "frame/bands.h"
-#include "frame/changed_area.h"
 #include "frame/viewport.h"
+#include "numeric/changed_area.h"
 #include "raster/raster_types.h"
 
 namespace quorvel {

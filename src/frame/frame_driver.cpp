@@ -8,7 +8,7 @@
 #include "frame/band_order.h"
 #include "frame/band_row_hashes.h"
 #include "frame/drawn_area.h"
-#include "platform/os/worker_thread.h"
+#include "os/worker_thread.h"
 #include "raster/draw_span_reference.h"
 #include "raster/span_routines.h"
 

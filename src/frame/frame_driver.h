@@ -5,9 +5,9 @@
 
 #include "frame/animation.h"
 #include "frame/bands.h"
-#include "frame/changed_area.h"
 #include "frame/draw_faces.h"
 #include "frame/viewport.h"
+#include "numeric/changed_area.h"
 #include "numeric/frame_hash.h"
 #include "raster/raster_types.h"
 #include "scene/preparation.h"

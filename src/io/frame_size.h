@@ -2,10 +2,9 @@
 
 #include <string>
 
-namespace quorvel {
+#include "numeric/pixel_rect.h"
 
-// The largest side of a frame either program draws or a benchmark times.
-inline constexpr int kMaxFrameSide = 16384;
+namespace quorvel {
 
 // A frame size as written on a command line: "WxH", both sides even, 2 to kMaxFrameSide,
 // digits only. False, leaving the sides alone, for anything else.

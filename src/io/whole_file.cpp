@@ -7,7 +7,7 @@
 
 #include "io/quoted_text.h"
 #include "io/utf8_path.h"
-#include "platform/os/new_file.h"
+#include "os/new_file.h"
 
 namespace quorvel {
 namespace {

@@ -15,6 +15,9 @@ namespace quorvel {
 // the bilinear sample takes (u, v) and (u + 1, v + 1).
 inline constexpr int kTexelCeiling = 124;
 
+// Every pixel no face has drawn yet is black, fourth byte 0.
+inline constexpr uint32_t kClearColor = 0;
+
 // The depth of every pixel no face has drawn yet: a face draws only where it is nearer.
 inline constexpr uint32_t kClearDepthBits = 0x45BB80CD;  // 6000.1f
 inline constexpr float kClearDepth = std::bit_cast<float>(kClearDepthBits);

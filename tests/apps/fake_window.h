@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/window/window.h"
+#include "window/window.h"
 
 namespace quorvel {
 

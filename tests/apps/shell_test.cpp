@@ -85,6 +85,10 @@ TEST(DrawingArea, IsTheScreenLessTenRoundedDownToEven) {
     EXPECT_FALSE(drawingAreaFor({11, 800}, width, height));
     EXPECT_FALSE(drawingAreaFor({800, 0}, width, height));
     EXPECT_FALSE(drawingAreaFor({-5, -5}, width, height));
+    // A screen larger than any frame gets the largest frame.
+    ASSERT_TRUE(drawingAreaFor({40000, 16395}, width, height));
+    EXPECT_EQ(width, kMaxFrameSide);
+    EXPECT_EQ(height, kMaxFrameSide);
 }
 
 }  // namespace

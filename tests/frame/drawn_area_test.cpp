@@ -4,7 +4,7 @@
 
 #include <algorithm>
 
-#include "frame/fill_buffer.h"
+#include "numeric/fill_buffer.h"
 #include "stacked_rects.h"
 #include "test_frame.h"
 

@@ -1,7 +1,7 @@
 // Thread services that can never start a thread, linked in place of the real ones to show
 // that a frame still comes out whole when no band worker can be created.
 
-#include "platform/os/worker_thread.h"
+#include "os/worker_thread.h"
 
 namespace quorvel {
 

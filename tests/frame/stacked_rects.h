@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "frame/changed_area.h"
+#include "numeric/changed_area.h"
 
 namespace quorvel {
 

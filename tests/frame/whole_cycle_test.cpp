@@ -10,8 +10,8 @@
 #include <algorithm>
 
 #include "frame/drawn_area.h"
-#include "frame/fill_buffer.h"
 #include "numeric/frame_hash.h"
+#include "raster/raster_types.h"
 #include "stacked_rects.h"
 #include "test_frame.h"
 

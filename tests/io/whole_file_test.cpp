@@ -9,7 +9,7 @@
 #include <fstream>
 #include <string>
 
-#include "platform/os/new_file.h"
+#include "os/new_file.h"
 
 namespace quorvel {
 namespace {

@@ -3,7 +3,7 @@
 #include <memory>
 #include <vector>
 
-#include "frame/fill_buffer.h"
+#include "numeric/fill_buffer.h"
 #include "raster/raster_types.h"
 #include "scene/preparation.h"
 

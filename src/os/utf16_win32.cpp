@@ -1,4 +1,4 @@
-#include "platform/os/utf16_win32.h"
+#include "os/utf16_win32.h"
 
 #include <windows.h>
 

@@ -1,6 +1,6 @@
 #include <windows.h>
 
-#include "platform/os/worker_thread.h"
+#include "os/worker_thread.h"
 
 namespace quorvel {
 namespace {

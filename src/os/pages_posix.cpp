@@ -1,6 +1,6 @@
 #include <sys/mman.h>
 
-#include "platform/os/pages.h"
+#include "os/pages.h"
 
 namespace quorvel {
 

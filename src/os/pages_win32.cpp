@@ -1,6 +1,6 @@
 #include <windows.h>
 
-#include "platform/os/pages.h"
+#include "os/pages.h"
 
 namespace quorvel {
 

@@ -5,7 +5,7 @@
 
 #include <cerrno>
 
-#include "platform/os/process_info.h"
+#include "os/process_info.h"
 
 namespace quorvel {
 

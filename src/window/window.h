@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <string>
 
-#include "frame/changed_area.h"
+#include "numeric/changed_area.h"
 
 namespace quorvel {
 

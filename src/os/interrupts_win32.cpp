@@ -2,8 +2,8 @@
 
 #include <string>
 
-#include "platform/os/interrupts.h"
-#include "platform/os/utf16_win32.h"
+#include "os/interrupts.h"
+#include "os/utf16_win32.h"
 
 namespace quorvel {
 namespace {

@@ -4,8 +4,8 @@
 #include <cerrno>
 #include <cstring>
 
-#include "platform/os/interrupts.h"
-#include "platform/os/new_file.h"
+#include "os/interrupts.h"
+#include "os/new_file.h"
 
 namespace quorvel {
 

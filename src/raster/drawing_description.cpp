@@ -1,4 +1,4 @@
-#include "frame/build_info.h"
+#include "raster/drawing_description.h"
 
 #include <cinttypes>
 #include <cstdio>
@@ -23,9 +23,7 @@ const char* sourceOf(const ApproxModel& approx) {
 
 }  // namespace
 
-const char* quorvelVersion() { return QUORVEL_VERSION; }
-
-std::string describeBuild(const ApproxModel& approx) {
+std::string describeDrawing(const ApproxModel& approx) {
     char fingerprint[240];
     std::snprintf(fingerprint, sizeof fingerprint,
                   "approximations: %s%s, fingerprint %016" PRIx64

@@ -6,11 +6,11 @@
 #include <cerrno>
 #include <cstring>
 
-#include "platform/window/shown_frame.h"
-#include "platform/window/surface_presenter.h"
-#include "platform/window/wayland_probe.h"
-#include "platform/window/window.h"
-#include "platform/window/x11_presenter.h"
+#include "window/shown_frame.h"
+#include "window/surface_presenter.h"
+#include "window/wayland_probe.h"
+#include "window/window.h"
+#include "window/x11_presenter.h"
 
 namespace quorvel {
 

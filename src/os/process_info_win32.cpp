@@ -7,8 +7,8 @@
 
 #include <cerrno>
 
-#include "platform/os/process_info.h"
-#include "platform/os/utf16_win32.h"
+#include "os/process_info.h"
+#include "os/utf16_win32.h"
 
 namespace quorvel {
 

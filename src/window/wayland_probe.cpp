@@ -1,4 +1,4 @@
-#include "platform/window/wayland_probe.h"
+#include "window/wayland_probe.h"
 
 #include <SDL.h>
 #include <wayland-client.h>

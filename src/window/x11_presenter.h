@@ -3,8 +3,8 @@
 #include <cstdint>
 #include <string>
 
-#include "frame/changed_area.h"
-#include "platform/window/window.h"
+#include "numeric/changed_area.h"
+#include "window/window.h"
 
 struct _XDisplay;  // Xlib's Display
 union _XEvent;     // Xlib's XEvent

@@ -1,6 +1,6 @@
 #include <windows.h>
 
-#include "platform/window/window.h"
+#include "window/window.h"
 
 namespace quorvel {
 namespace {

@@ -7,8 +7,6 @@
 
 namespace quorvel {
 
-inline constexpr uint32_t kClearColor = 0;  // black, fourth byte 0
-
 // Writes exactly `count` words equal to `value`: single words up to an aligned boundary,
 // then blocks of 16 words, with the widest aligned stores the processor has.
 void fillBuffer(uint32_t* destination, size_t count, uint32_t value);

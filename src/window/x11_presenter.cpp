@@ -1,4 +1,4 @@
-#include "platform/window/x11_presenter.h"
+#include "window/x11_presenter.h"
 
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>

@@ -3,9 +3,9 @@
 #include <fcntl.h>
 #include <io.h>
 
-#include "platform/os/interrupts.h"
-#include "platform/os/new_file.h"
-#include "platform/os/utf16_win32.h"
+#include "os/interrupts.h"
+#include "os/new_file.h"
+#include "os/utf16_win32.h"
 
 namespace quorvel {
 namespace {

@@ -1,4 +1,4 @@
-#include "platform/window/surface_presenter.h"
+#include "window/surface_presenter.h"
 
 #include <SDL.h>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "frame/changed_area.h"
+#include "numeric/changed_area.h"
 
 namespace quorvel {
 

@@ -1,4 +1,4 @@
-#include "frame/fill_buffer.h"
+#include "numeric/fill_buffer.h"
 
 #include <cstring>
 

@@ -5,7 +5,7 @@
 #include <atomic>
 #include <cstring>
 
-#include "platform/os/interrupts.h"
+#include "os/interrupts.h"
 
 namespace quorvel {
 namespace {

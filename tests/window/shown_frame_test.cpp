@@ -1,4 +1,4 @@
-#include "platform/window/shown_frame.h"
+#include "window/shown_frame.h"
 
 #include <gtest/gtest.h>
 

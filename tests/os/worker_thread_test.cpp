@@ -1,4 +1,4 @@
-#include "platform/os/worker_thread.h"
+#include "os/worker_thread.h"
 
 #include <gtest/gtest.h>
 

@@ -8,8 +8,8 @@
 #include <atomic>
 #include <cstddef>
 
-#include "platform/os/pages.h"
-#include "platform/os/worker_thread.h"
+#include "os/pages.h"
+#include "os/worker_thread.h"
 
 namespace quorvel {
 namespace {
