@@ -34,7 +34,7 @@ FrameTimes timeCycle(const PreparedScene& scene, const Canvas& canvas, int frame
     FrameState state = startFrames(scene, canvas.viewport);
     for (int frame = 0; frame < frames; ++frame) {
         const Clock::time_point start = Clock::now();
-        renderFrame(scene, canvas.viewport, state, path);
+        renderFrame(scene, state, path);
         recordFrameTime(times, std::chrono::duration<double>(Clock::now() - start).count(), 0.0f);
         const double first = state.workerSeconds[0], second = state.workerSeconds[1];
         workers.worker[0] += first;
@@ -50,9 +50,10 @@ int countDifferingFrames(const PreparedScene& scene, const Canvas& fast, const C
     FrameState referenceState = startFrames(scene, reference.viewport);
     int differing = 0;
     for (int frame = 0; frame < frames; ++frame) {
-        renderFrame(scene, fast.viewport, fastState, fastestRenderPath());
-        renderFrame(scene, reference.viewport, referenceState, referenceRenderPath());
-        differing += std::memcmp(fast.viewport.colorBuffer, reference.viewport.colorBuffer, fast.bytes) != 0;
+        const DrawnFrame drawn = renderFrame(scene, fastState, fastestRenderPath());
+        const DrawnFrame expected = renderFrame(scene, referenceState, referenceRenderPath());
+        const size_t bytes = sizeof(uint32_t) * fast.viewport.width * fast.viewport.height;
+        differing += std::memcmp(drawn.pixels, expected.pixels, bytes) != 0;
     }
     return differing;
 }

@@ -48,7 +48,7 @@ int main(int argc, char** argv) {
         skipFrames(state, uint64_t(first));
         for (double& best : fastest) {
             const auto start = std::chrono::steady_clock::now();
-            renderFrame(scene, viewport, state, path);
+            renderFrame(scene, state, path);
             best = std::min(best,
                             std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
         }

@@ -47,8 +47,10 @@ add_library(quorvel_frame STATIC
   src/frame/animation.cpp
   src/frame/band_order.cpp
   src/frame/band_row_hashes.cpp
+  src/frame/band_workers.cpp
   src/frame/draw_faces.cpp
   src/frame/drawn_area.cpp
+  src/frame/frame_buffers.cpp
   src/frame/frame_driver.cpp
 )
 target_link_libraries(quorvel_frame PUBLIC quorvel_raster quorvel_threads)

@@ -15,7 +15,6 @@
 #include "io/utf8_path.h"
 #include "io/whole_file.h"
 #include "numeric/approx_fingerprint.h"
-#include "os/pages.h"
 #include "os/process_info.h"
 #include "quorvel-render/bench_plot.h"
 #include "quorvel-render/frame_times.h"
@@ -246,24 +245,15 @@ int renderFrames(const RenderOptions& options, const PreparedScene& scene) {
         !prepareOutputFolder(options.outDir, error))
         return refuse(error);
 
-    const size_t bytes =
-        sizeof(uint32_t) * static_cast<size_t>(options.width) * static_cast<size_t>(options.height);
-    auto* color = static_cast<uint32_t*>(allocatePages(bytes));
-    auto* depth = static_cast<float*>(allocatePages(bytes));
-    auto* faces = static_cast<uint8_t*>(allocatePages(bytes / sizeof(uint32_t)));
-    if (color == nullptr || depth == nullptr || faces == nullptr) {
-        releasePages(color, bytes);
-        releasePages(depth, bytes);
-        releasePages(faces, bytes / sizeof(uint32_t));
+    FrameBuffers buffers;
+    if (!allocateFrameBuffers(options.width, options.height, 1, buffers)) {
         std::fprintf(stderr, "quorvel-render: out of memory for frame buffers of %dx%d\n", options.width,
                      options.height);
         return 1;
     }
-    const Viewport viewport = makeViewport(static_cast<uint16_t>(options.width),
-                                           static_cast<uint16_t>(options.height), color, depth, faces);
-    FrameState frames = startFrames(scene, viewport);
+    FrameState frames = startFrames(scene, viewportOf(buffers));
     skipFrames(frames, options.from);
-    if (options.hash) hashEveryFrame(frames, viewport);
+    if (options.hash) hashEveryFrame(frames);
     RenderPath path = options.reference ? referenceRenderPath() : fastestRenderPath();
     if (options.spanRoutine != nullptr) path.spanRoutine = options.spanRoutine;
 
@@ -276,9 +266,10 @@ int renderFrames(const RenderOptions& options, const PreparedScene& scene) {
     int status = 0;
     for (uint64_t done = 0; done < options.frames && status == 0; ++done) {
         const Clock::time_point frameStart = Clock::now();
-        renderFrame(scene, viewport, frames, path);
+        const DrawnFrame drawn = renderFrame(scene, frames, path);
         if (timed) recordFrameTime(times, secondsSince(frameStart), drawnShare(frames.drawn, options.width));
-        status = keepFrame(options, options.from + done, color, frames, stream, nextRange, progress, saved);
+        status =
+            keepFrame(options, options.from + done, drawn.pixels, frames, stream, nextRange, progress, saved);
         showProgress(progress, done + 1, options.frames);
     }
     const double seconds = secondsSince(progress.start);
@@ -290,9 +281,6 @@ int renderFrames(const RenderOptions& options, const PreparedScene& scene) {
     }
     if (status == 0 && !options.benchPlot.empty()) status = writeBenchPlot(options, times, summary);
     if (status == 0 && progress.enabled) std::fputs(runSummary(options, saved, seconds).c_str(), stderr);
-    releasePages(color, bytes);
-    releasePages(depth, bytes);
-    releasePages(faces, bytes / sizeof(uint32_t));
     return status;
 }
 

@@ -43,12 +43,11 @@ int runMainLoop(Shell& shell) {
     FrameRate rate;
     for (;;) {
         const Clock::time_point start = Clock::now();
-        const Viewport& viewport = shell.viewports[shell.nextViewport];
-        shell.nextViewport = (shell.nextViewport + 1) % shell.viewportCount;
-        const ChangedArea changed = renderFrame(*shell.scene, viewport, shell.frames, shell.renderPath);
+        const DrawnFrame frame = renderFrame(*shell.scene, shell.frames, shell.renderPath);
         const Clock::time_point drawn = Clock::now();
+        const Viewport& viewport = shell.frames.viewport;
         std::string error;
-        if (!present(*shell.window, viewport.colorBuffer, viewport.width, viewport.height, changed, error)) {
+        if (!present(*shell.window, frame.pixels, viewport.width, viewport.height, frame.changed, error)) {
             std::fprintf(stderr, "quorvel: %s\n", error.c_str());
             return 1;
         }

@@ -22,13 +22,10 @@ struct WindowOptions {
 struct Shell {
     DesktopWindow* window;
     const PreparedScene* scene;
-    // Frames are drawn into these in turn: two where the window offers two frames of its
-    // own, so that the next frame is drawn while the window system reads the last one.
-    Viewport viewports[kMaxSharedFrames];
-    int viewportCount;
+    // Frames go into the window's own frames in turn where it offers them, so that the next
+    // frame is drawn while the window system reads the last one.
     FrameState frames;
     RenderPath renderPath;
-    int nextViewport = 0;
     bool fullSpeed = true;  // false: yield 1 ms after each frame
     bool quitPosted = false;
     bool showFrameRate = false;

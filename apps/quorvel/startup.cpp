@@ -1,7 +1,7 @@
 #include <cstdio>
 #include <string>
 
-#include "os/pages.h"
+#include "frame/frame_buffers.h"
 #include "quorvel/shell.h"
 #include "scene/preparation.h"
 
@@ -10,9 +10,18 @@ namespace {
 
 std::string sizeText(int width, int height) { return std::to_string(width) + "x" + std::to_string(height); }
 
-int cannotOpen(DesktopWindow* window, const std::string& why) {
+// Once the window system is open it is closed, with the window if one was opened, however
+// start-up or the run ends: by a return or an exception.
+struct WindowSystemInUse {
+    DesktopWindow* window = nullptr;
+    WindowSystemInUse() = default;
+    WindowSystemInUse(const WindowSystemInUse&) = delete;
+    WindowSystemInUse& operator=(const WindowSystemInUse&) = delete;
+    ~WindowSystemInUse() { closeWindow(window); }
+};
+
+int cannotOpen(const std::string& why) {
     std::fprintf(stderr, "quorvel: cannot open a window: %s\n", why.c_str());
-    closeWindow(window);
     return 1;
 }
 
@@ -21,49 +30,32 @@ int cannotOpen(DesktopWindow* window, const std::string& why) {
 int startup(const WindowOptions& options) {
     ScreenSize screen{};
     std::string error;
-    if (!openDisplay(screen, error)) {
-        std::fprintf(stderr, "quorvel: cannot open a window: %s\n", error.c_str());
-        return 1;
-    }
+    if (!openDisplay(screen, error)) return cannotOpen(error);
+    WindowSystemInUse windowSystem;
     int width = options.width, height = options.height;
     if (width == 0 && !drawingAreaFor(screen, width, height))
-        return cannotOpen(nullptr,
-                          "the screen (" + sizeText(screen.width, screen.height) + ") is too small for one");
-    DesktopWindow* window = openWindow(width, height, kCaption, error);
-    if (window == nullptr) return cannotOpen(nullptr, error);
+        return cannotOpen("the screen (" + sizeText(screen.width, screen.height) + ") is too small for one");
+    windowSystem.window = openWindow(width, height, kCaption, error);
+    if (windowSystem.window == nullptr) return cannotOpen(error);
+    DesktopWindow& window = *windowSystem.window;
 
-    const size_t bytes = sizeof(uint32_t) * static_cast<size_t>(width) * static_cast<size_t>(height);
     // The window's own frames, where it has them, spare a copy per frame.
+    static_assert(kMaxSharedFrames <= kMaxColorBuffers);
     uint32_t* shared[kMaxSharedFrames] = {};
-    const int sharedCount = sharedFrames(*window, shared);
-    auto* color = sharedCount > 0 ? shared[0] : static_cast<uint32_t*>(allocatePages(bytes));
-    auto* depth = static_cast<float*>(allocatePages(bytes));
-    auto* faces = static_cast<uint8_t*>(allocatePages(bytes / sizeof(uint32_t)));
-    int status = 1;
-    if (color == nullptr || depth == nullptr || faces == nullptr) {
+    const int sharedCount = sharedFrames(window, shared);
+    FrameBuffers buffers;
+    if (!allocateFrameBuffers(width, height, sharedCount > 0 ? 0 : 1, buffers)) {
         // The message box says what the program has always said; stderr also says why.
         std::fprintf(stderr, "quorvel: Startup failed: out of memory for frame buffers of %s\n",
                      sizeText(width, height).c_str());
         showError("Startup failed.");
-    } else {
-        const PreparedScene scene = prepareBuiltInScene(*options.approx);
-        const Viewport viewport =
-            makeViewport(static_cast<uint16_t>(width), static_cast<uint16_t>(height), color, depth, faces);
-        Shell shell{
-            window, &scene, {viewport, viewport}, 1, startFrames(scene, viewport), fastestRenderPath()};
-        if (sharedCount == 2) {
-            shell.viewports[1].colorBuffer = shared[1];
-            shell.viewportCount = 2;
-            alternateColorBuffers(shell.frames, viewport);
-        }
-        shell.showFrameRate = options.showFrameRate;
-        status = runMainLoop(shell);
+        return 1;
     }
-    closeWindow(window);
-    if (sharedCount == 0) releasePages(color, bytes);
-    releasePages(depth, bytes);
-    releasePages(faces, bytes / sizeof(uint32_t));
-    return status;
+    const PreparedScene scene = prepareBuiltInScene(*options.approx);
+    Shell shell{&window, &scene, startFrames(scene, viewportOf(buffers)), fastestRenderPath()};
+    if (sharedCount > 0) drawIntoColorBuffers(shell.frames, shared, sharedCount);
+    shell.showFrameRate = options.showFrameRate;
+    return runMainLoop(shell);
 }
 
 }  // namespace quorvel

@@ -1,14 +1,14 @@
 #include "frame/frame_driver.h"
 
 #include <algorithm>
-#include <atomic>
 #include <chrono>
 #include <numeric>
 
 #include "frame/band_order.h"
+#include "frame/band_queue.h"
 #include "frame/band_row_hashes.h"
+#include "frame/band_workers.h"
 #include "frame/drawn_area.h"
-#include "os/worker_thread.h"
 #include "raster/draw_span_reference.h"
 #include "raster/span_routines.h"
 
@@ -19,44 +19,44 @@ namespace {
 // so the whole animation repeats after their least common multiple.
 constexpr uint64_t kAnimationPeriod = std::lcm(uint64_t(kZoomCycleFrames), uint64_t(kFramesPerRotationCycle));
 
-// The frame's bands, handed out one at a time to whichever worker asks next.
-struct BandQueue {
+// One frame's bands and what drawing each of them needs.
+struct FrameJob {
     BandJob job;                    // every band's job but its rect and record
     const DrawnStrips* lastDrawn;   // where the last frame drew: what the depth buffer holds
     const DrawnStrips* colorDrawn;  // where the frame the colour buffer holds drew
     RowRecord* rowRecords;          // where each band's row records go, when hashing
-    int count;
-    int order[kMaxBands];
-    std::atomic<int> next;  // the place in `order` of the next band to hand out
-};
-
-struct Worker {
-    BandQueue* queue;
-    DrawnStrips drawn;  // where this worker's bands drew
-    double seconds;
+    BandQueue queue;
+    DrawnStrips drawn[kWorkerCount];  // where each worker's bands drew
+    double seconds[kWorkerCount];
 };
 
 // Takes bands until none is left: clears each one's rows where the frames the buffers hold
 // drew, then draws it.
-void drawQueuedBands(Worker& worker) {
+void drawQueuedBands(int worker, void* context) {
     const auto start = std::chrono::steady_clock::now();
-    BandQueue& queue = *worker.queue;
-    const Viewport& viewport = *queue.job.viewport;
-    // Bands only change pixels of their own rows, and the workers are joined before the
-    // frame is used: handing out the next band orders nothing else.
-    for (int taken; (taken = queue.next.fetch_add(1, std::memory_order_relaxed)) < queue.count;) {
-        BandJob job = queue.job;
-        job.rect = bandRect(queue.order[taken], queue.count, viewport.width, viewport.height);
-        job.drawn = &worker.drawn;
-        clearDrawnRows(viewport, *queue.colorDrawn, *queue.lastDrawn, job.rect.top, job.rect.bottom);
+    FrameJob& frame = *static_cast<FrameJob*>(context);
+    const Viewport& viewport = *frame.job.viewport;
+    for (int band; (band = takeBand(frame.queue)) >= 0;) {
+        BandJob job = frame.job;
+        job.rect = bandRect(band, frame.queue.count, viewport.width, viewport.height);
+        job.drawn = &frame.drawn[worker];
+        clearDrawnRows(viewport, *frame.colorDrawn, *frame.lastDrawn, job.rect.top, job.rect.bottom);
         renderBand(job);
-        if (queue.rowRecords != nullptr)
-            hashBandRows(viewport, worker.drawn, job.rect.top, job.rect.bottom, queue.rowRecords);
+        if (frame.rowRecords != nullptr)
+            hashBandRows(viewport, frame.drawn[worker], job.rect.top, job.rect.bottom, frame.rowRecords);
     }
-    worker.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    frame.seconds[worker] = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
 }
 
-void bandWorker(void* worker) { drawQueuedBands(*static_cast<Worker*>(worker)); }
+// What the buffers hold is not known yet: the first frame in each clears it whole.
+void useColorBuffers(FrameState& state, uint32_t* const* buffers, int count) {
+    state.colorBufferCount = count;
+    state.nextColorBuffer = 0;
+    for (int i = 0; i < count; ++i) {
+        state.colorBuffers[i] = buffers[i];
+        state.colorDrawn[i] = startDrawnStrips(state.viewport.width, state.viewport.height, true);
+    }
+}
 
 void animate(const Scene& scene, FrameState& state) {
     Animation& animation = state.animation;
@@ -64,22 +64,6 @@ void animate(const Scene& scene, FrameState& state) {
     transformPoints(animation, scene.vertices.data(), state.mesh.vertices.data(), scene.vertices.size());
     transformPoints(animation, scene.vertexNormals.data(), state.mesh.normals.data(), scene.vertices.size());
     advanceZoom(animation);
-}
-
-// Worker w runs pinned to processor w; a worker that cannot start has its share drawn here
-// instead, so the frame is always complete.
-void drawBandsInParallel(Worker (&jobs)[kWorkerCount]) {
-    WorkerThread workers[kWorkerCount];
-    for (int w = 0; w < kWorkerCount; ++w) {
-        createWorker(workers[w], bandWorker, &jobs[w]);
-        raiseWorkerPriority(workers[w]);
-    }
-    for (int w = 0; w < kWorkerCount; ++w) pinWorker(workers[w], w);
-    for (int w = 0; w < kWorkerCount; ++w) {
-        if (!startWorker(workers[w])) drawQueuedBands(jobs[w]);
-    }
-    waitForWorkers(workers, kWorkerCount);
-    for (WorkerThread& worker : workers) releaseWorker(worker);
 }
 
 }  // namespace
@@ -91,43 +75,49 @@ RenderPath referenceRenderPath() { return {drawSpanReference, kReferenceBands, f
 FrameState startFrames(const PreparedScene& prepared, const Viewport& viewport) {
     const Scene& scene = prepared.scene();
     FrameState state{};
+    state.viewport = viewport;
     state.animation = startAnimation(viewport.height);
     state.mesh.vertices.resize(scene.vertices.size());
     state.mesh.normals.resize(scene.vertices.size());
     // What the buffers hold before the first frame is unknown: all of it gets cleared.
     state.drawn = startDrawnStrips(viewport.width, viewport.height, true);
+    useColorBuffers(state, &state.viewport.colorBuffer, 1);
     return state;
 }
 
-void alternateColorBuffers(FrameState& state, const Viewport& viewport) {
-    state.twoColorBuffers = true;
-    state.drawnBefore = startDrawnStrips(viewport.width, viewport.height, true);
+bool drawIntoColorBuffers(FrameState& state, uint32_t* const* buffers, int count) {
+    if (count < 1 || count > kMaxColorBuffers ||
+        std::find(buffers, buffers + count, nullptr) != buffers + count)
+        return false;
+    useColorBuffers(state, buffers, count);
+    return true;
 }
 
-void hashEveryFrame(FrameState& state, const Viewport& viewport) { state.rowRecords.resize(viewport.height); }
+void hashEveryFrame(FrameState& state) { state.rowRecords.resize(state.viewport.height); }
 
 uint64_t lastFrameHash(const FrameState& state) {
     return hashOfRowRecords(state.rowRecords.data(), int(state.rowRecords.size()));
 }
 
-ChangedArea renderFrame(const PreparedScene& prepared, const Viewport& viewport, FrameState& state,
-                        const RenderPath& path) {
+DrawnFrame renderFrame(const PreparedScene& prepared, FrameState& state, const RenderPath& path) {
+    const Scene& scene = prepared.scene();
+    const int into = state.nextColorBuffer;
+    Viewport viewport = state.viewport;
+    viewport.colorBuffer = state.colorBuffers[into];
     // Only where the frames still in the buffers drew differs from the clear values: each
     // band clears its rows of that before it is drawn.
-    const Scene& scene = prepared.scene();
     const DrawnStrips lastDrawn = state.drawn;
-    // With two colour buffers, this one holds the frame before the last one.
-    const DrawnStrips colorDrawn = state.twoColorBuffers ? state.drawnBefore : lastDrawn;
-    state.drawnBefore = lastDrawn;
+    const DrawnStrips colorDrawn = state.colorDrawn[into];
     animate(scene, state);
 
-    BandQueue queue;
+    FrameJob frame;
     uint8_t* faceBuffer = takesFacesInAnyOrder(path.spanRoutine) ? viewport.faceBuffer : nullptr;
-    queue.job = {{},        &scene,           &state.mesh, state.animation.scale,
+    frame.job = {{},        &scene,           &state.mesh, state.animation.scale,
                  &viewport, path.spanRoutine, nullptr,     faceBuffer};
-    queue.lastDrawn = &lastDrawn;
-    queue.colorDrawn = &colorDrawn;
-    queue.rowRecords = state.rowRecords.empty() ? nullptr : state.rowRecords.data();
+    frame.lastDrawn = &lastDrawn;
+    frame.colorDrawn = &colorDrawn;
+    frame.rowRecords = state.rowRecords.empty() ? nullptr : state.rowRecords.data();
+    BandQueue& queue = frame.queue;
     queue.count = std::clamp(std::min<int>(path.bands, viewport.height), 1, kMaxBands);
     // The workers take the bands where the last frame drew most first; the reference keeps
     // to the top half and then the bottom one.
@@ -137,23 +127,23 @@ ChangedArea renderFrame(const PreparedScene& prepared, const Viewport& viewport,
         for (int band = 0; band < queue.count; ++band) queue.order[band] = band;
     }
     queue.next.store(0, std::memory_order_relaxed);
-
-    Worker workers[kWorkerCount];
-    for (Worker& worker : workers) {
-        worker.queue = &queue;
-        worker.drawn = startDrawnStrips(viewport.width, viewport.height, false);
-        worker.seconds = 0.0;
+    for (int w = 0; w < kWorkerCount; ++w) {
+        frame.drawn[w] = startDrawnStrips(viewport.width, viewport.height, false);
+        frame.seconds[w] = 0.0;
     }
     if (path.bandWorkers) {
-        drawBandsInParallel(workers);
+        runOnBandWorkers(drawQueuedBands, &frame);
     } else {
-        drawQueuedBands(workers[0]);
+        drawQueuedBands(0, &frame);
     }
-    state.drawn = workers[0].drawn;
-    for (int w = 1; w < kWorkerCount; ++w) widenDrawnStrips(state.drawn, workers[w].drawn);
-    for (int w = 0; w < kWorkerCount; ++w) state.workerSeconds[w] = workers[w].seconds;
+
+    state.drawn = frame.drawn[0];
+    for (int w = 1; w < kWorkerCount; ++w) widenDrawnStrips(state.drawn, frame.drawn[w]);
+    std::copy(std::begin(frame.seconds), std::end(frame.seconds), state.workerSeconds);
+    state.colorDrawn[into] = state.drawn;
+    state.nextColorBuffer = (into + 1) % state.colorBufferCount;
     advanceFrameCounter(state.animation);
-    return changedBetween(lastDrawn, state.drawn);
+    return {viewport.colorBuffer, into, changedBetween(lastDrawn, state.drawn)};
 }
 
 void skipFrames(FrameState& state, uint64_t count) {

@@ -6,6 +6,7 @@
 #include "frame/animation.h"
 #include "frame/bands.h"
 #include "frame/draw_faces.h"
+#include "frame/frame_buffers.h"
 #include "frame/viewport.h"
 #include "numeric/changed_area.h"
 #include "numeric/frame_hash.h"
@@ -25,39 +26,50 @@ struct RenderPath {
 RenderPath fastestRenderPath();
 RenderPath referenceRenderPath();
 
-// What the frame driver carries from one frame to the next.
+// What the frame driver carries from one frame to the next: the drawing area it was started
+// for, whose size every frame has, and the colour buffers frames go into in turn.
 struct FrameState {
+    Viewport viewport;  // the size, the depth and face buffers; its colour buffer is the first
     Animation animation;
-    TransformedMesh mesh;                // written on the main thread before the bands start
-    DrawnStrips drawn;                   // where the last frame drew
-    DrawnStrips drawnBefore;             // where the frame before it drew, with two colour buffers
-    bool twoColorBuffers;                // frames alternate between two colour buffers
-    double workerSeconds[kWorkerCount];  // how long each worker drew in the last frame
-    std::vector<RowRecord> rowRecords;   // the last frame's, when frames are hashed
+    TransformedMesh mesh;  // written on the main thread before the bands start
+    int colorBufferCount;  // 1 to kMaxColorBuffers
+    int nextColorBuffer;   // the one the next frame is drawn into
+    uint32_t* colorBuffers[kMaxColorBuffers];
+    DrawnStrips colorDrawn[kMaxColorBuffers];  // where the frame each colour buffer holds drew
+    DrawnStrips drawn;                         // where the last frame drew: what the depth buffer holds
+    double workerSeconds[kWorkerCount];        // how long each worker drew in the last frame
+    std::vector<RowRecord> rowRecords;         // the last frame's, when frames are hashed
 };
 
-// The state before frame 0 for this scene and drawing area. Everything a frame needs is
-// allocated here; drawing allocates nothing.
+// The state before frame 0 for this scene, drawing into `viewport`'s buffers. Everything a
+// frame needs is allocated here; drawing allocates nothing.
 FrameState startFrames(const PreparedScene& prepared, const Viewport& viewport);
+
+// From the next frame on, frames are drawn into these `count` colour buffers (1 to
+// kMaxColorBuffers, each of the frame's size) in turn, the first one first. What they hold is
+// not known yet: each is cleared whole the first time. False, changing nothing, for a count
+// out of range or a null buffer.
+bool drawIntoColorBuffers(FrameState& state, uint32_t* const* buffers, int count);
 
 // From the next frame on, each band worker also hashes the rows it draws, and
 // lastFrameHash gives the frame's hash (frameHash of the colour buffer) for a fraction of
 // what hashing it afterwards costs.
-void hashEveryFrame(FrameState& state, const Viewport& viewport);
+void hashEveryFrame(FrameState& state);
 uint64_t lastFrameHash(const FrameState& state);
 
-// From the next frame on, frames are drawn into two colour buffers in turn (the caller
-// passes viewports that differ in their colour buffer alone, one after the other) and one
-// depth buffer: each frame clears the colour buffer where the frame before the last drew
-// and the depth buffer where the last one drew. What the other buffer holds is not known yet.
-void alternateColorBuffers(FrameState& state, const Viewport& viewport);
+// A frame just drawn: the colour buffer it is in, and where it may differ from the frame
+// before.
+struct DrawnFrame {
+    const uint32_t* pixels;
+    int colorBuffer;  // its place among the colour buffers
+    ChangedArea changed;
+};
 
-// Draws the next frame: advances the animation, clears each band of both buffers where the
-// frames still in them drew and draws every face into it, and moves on to the next frame number.
-// Returns when the frame is in the buffers and no worker exists, with where it may differ
-// from the frame before.
-ChangedArea renderFrame(const PreparedScene& prepared, const Viewport& viewport, FrameState& state,
-                        const RenderPath& path);
+// Draws the next frame: advances the animation, clears each band of the depth buffer and the
+// next colour buffer where the frames still in them drew and draws every face into it, and
+// moves on to the next frame number. Returns when the frame is in the buffers and no worker
+// is drawing.
+DrawnFrame renderFrame(const PreparedScene& prepared, FrameState& state, const RenderPath& path);
 
 // Moves on `count` frames without drawing them, so that the next frame drawn is exactly
 // the one drawing them all would have given.

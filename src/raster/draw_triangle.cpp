@@ -4,6 +4,9 @@
 #include <utility>
 
 #include "numeric/simd.h"
+#if QUORVEL_CHECK_SPAN_WRITES
+#include "raster/span_write_check.h"
+#endif
 
 namespace quorvel {
 namespace {
@@ -55,15 +58,6 @@ inline SpanEnd spanEnd(const Edge& edge) {
     return end;
 }
 
-// Widens the strip of `row` by the columns a span between x0 and x1 can draw in the band.
-void noteSpan(int row, int x0, int x1, const RasterTarget& target) {
-    const PixelRect& band = target.band;
-    const int left = std::max<int>(std::min(x0, x1), band.left);
-    const int right = std::min<int>(std::max(x0, x1), band.right);
-    if (row < band.top || left >= right) return;
-    widenStrip(*target.drawn, row, left, right);
-}
-
 // Walks rows [first, last) between the long and the short edge. Rows above the band only
 // step the edges: each row's ends come from adding the steps row by row from the top
 // vertex, whichever band draws the row.
@@ -81,8 +75,15 @@ void walkRows(int first, int last, Edge& longEdge, const EdgeStep& longStep, Edg
     shortEdge = shortSkipped;
     for (int row = firstInBand; row < last; ++row) {
         const SpanEnd endA = spanEnd(longEdge), endB = spanEnd(shortEdge);
-        if (target.drawn) noteSpan(row, endA.x, endB.x, target);
+        if (target.drawn) recordSpan(*target.drawn, target.band, row, endA.x, endB.x);
+#if QUORVEL_CHECK_SPAN_WRITES
+        const SpanSurroundings before =
+            surroundingsOf(row, spanColumns(target.band, row, endA.x, endB.x), target);
         target.spanRoutine(row, endA, endB, target);
+        checkSpanStayedInside(before, target);
+#else
+        target.spanRoutine(row, endA, endB, target);
+#endif
         advance(longEdge, longStep);
         advance(shortEdge, shortStep);
     }

@@ -7,7 +7,8 @@
 
 namespace quorvel {
 
-// Where a frame drew, kept while its spans are drawn and read to clear and present it.
+// Where a frame drew, kept while its spans are drawn and read to clear, hash, order bands
+// and present it. Written only through startDrawnStrips, recordSpan and widenDrawnStrips.
 
 // Columns left..right-1; empty when left >= right.
 struct ColumnSpan {
@@ -62,11 +63,21 @@ inline void widenDrawnStrips(DrawnStrips& into, const DrawnStrips& from) {
     }
 }
 
-// Widens the strip of `row` by columns left..right-1 (inside the frame, not empty).
-inline void widenStrip(DrawnStrips& drawn, int row, int left, int right) {
+// The columns a span of `row` with ends x0 and x1 (either order) can draw inside `band`:
+// left..right-1, empty when left >= right or the row lies outside the band.
+inline ColumnSpan spanColumns(const PixelRect& band, int row, int x0, int x1) {
+    if (row < band.top || row >= band.bottom) return {0, 0};
+    return {static_cast<int16_t>(std::max(std::min(x0, x1), band.left)),
+            static_cast<int16_t>(std::min(std::max(x0, x1), band.right))};
+}
+
+// Widens the strip of `row` by the columns a span between x0 and x1 can draw in `band`.
+inline void recordSpan(DrawnStrips& drawn, const PixelRect& band, int row, int x0, int x1) {
+    const ColumnSpan columns = spanColumns(band, row, x0, x1);
+    if (columns.left >= columns.right) return;
     ColumnSpan& strip = drawn.columns[std::min(row / drawn.stripRows, kMaxStrips - 1)];
-    strip.left = static_cast<int16_t>(std::min<int>(strip.left, left));
-    strip.right = static_cast<int16_t>(std::max<int>(strip.right, right));
+    strip.left = std::min(strip.left, columns.left);
+    strip.right = std::max(strip.right, columns.right);
 }
 
 }  // namespace quorvel

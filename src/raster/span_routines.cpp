@@ -6,13 +6,13 @@
 
 namespace quorvel {
 
-std::vector<NamedSpanRoutine> spanRoutines() {
-    std::vector<NamedSpanRoutine> routines = {
-        {"reference", "one pixel at a time", drawSpanReference, true},
-    };
+std::span<const NamedSpanRoutine> spanRoutines() {
+    static const NamedSpanRoutine routines[] = {
+        {"reference", "one pixel at a time", drawSpanReference, true, false},
 #if QUORVEL_X86
-    routines.push_back({"avx2", "eight pixels at a time", drawSpanAvx2, processorHasAvx2()});
+        {"avx2", "eight pixels at a time", drawSpanAvx2, processorHasAvx2(), true},
 #endif
+    };
     return routines;
 }
 
@@ -31,12 +31,11 @@ const char* spanRoutineName(SpanRoutine routine) {
     return "unknown";
 }
 
-bool takesFacesInAnyOrder([[maybe_unused]] SpanRoutine routine) {
-#if QUORVEL_X86
-    return routine == drawSpanAvx2;
-#else
+bool takesFacesInAnyOrder(SpanRoutine routine) {
+    for (const NamedSpanRoutine& named : spanRoutines()) {
+        if (named.routine == routine) return named.takesFacesInAnyOrder;
+    }
     return false;
-#endif
 }
 
 SpanRoutine spanRoutineNamed(const std::string& name, std::string& why) {

@@ -1,7 +1,7 @@
 #pragma once
 
+#include <span>
 #include <string>
-#include <vector>
 
 #include "raster/raster_types.h"
 
@@ -13,18 +13,20 @@ struct NamedSpanRoutine {
     const char* description;  // "one pixel at a time"
     SpanRoutine routine;
     bool available;  // whether this processor runs it
+    // Keeps a face buffer, so that faces may come in any order (those facing the viewer
+    // first); the others take them in the scene's order.
+    bool takesFacesInAnyOrder;
 };
 
-// Every routine this build has, fastest last.
-std::vector<NamedSpanRoutine> spanRoutines();
+// Every routine this build has, fastest last; the list is made once.
+std::span<const NamedSpanRoutine> spanRoutines();
 
 // The fastest span routine this processor runs.
 SpanRoutine fastestSpanRoutine();
 // The name of a routine of this build ("avx2").
 const char* spanRoutineName(SpanRoutine routine);
 
-// Whether `routine` keeps a face buffer, so that faces may come in any order; the others
-// take them in the scene's order.
+// Whether `routine`, one of this build's, keeps a face buffer (see NamedSpanRoutine).
 bool takesFacesInAnyOrder(SpanRoutine routine);
 
 // The routine named `name`, or null with `why` when there is none by that name or this

@@ -1,6 +1,7 @@
 #include "fake_window.h"
 
 #include <cstdint>
+#include <new>
 #include <vector>
 
 #include "numeric/frame_hash.h"
@@ -46,6 +47,7 @@ int sharedFrames(DesktopWindow& window, uint32_t* (&frames)[kMaxSharedFrames]) {
 
 bool present(DesktopWindow& window, const uint32_t* pixels, int width, int height, const ChangedArea&,
              std::string& error) {
+    if (desktop.presentThrows) throw std::bad_alloc();
     if (desktop.presents == desktop.presentFailsAfter) {
         error = "the window was destroyed by another program";
         return false;

@@ -18,6 +18,7 @@ struct FakeDesktop {
     int sharedFramesOffered = 0;                       // as X11 with MIT-SHM offers two
     std::deque<std::vector<WindowEvent>> eventBursts;  // one burst arrives at each gathering
     int presentFailsAfter = -1;                        // presents that succeed before the window goes
+    bool presentThrows = false;                        // the first present throws std::bad_alloc
 
     // What it saw.
     int windowsOpened = 0;

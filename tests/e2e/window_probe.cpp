@@ -92,7 +92,7 @@ int findFrame(const std::vector<uint32_t>& shot, int width, int height,
     int closest = -1;
     bool torn = false;
     for (int frame = first; frame < first + count; ++frame) {
-        quorvel::renderFrame(scene, viewport, frames, quorvel::fastestRenderPath());
+        quorvel::renderFrame(scene, frames, quorvel::fastestRenderPath());
         long differing = 0;
         bool rowsOfTheFrameBefore = false;
         for (size_t row = 0; row < size_t(height); ++row) {

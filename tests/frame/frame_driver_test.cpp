@@ -96,6 +96,76 @@ TEST(RenderFrame, FacesAtEqualDepthsGoToTheFirstInTheScene) {
     }
 }
 
+// Three colour buffers (as a compositor holding one needs), each starting with anything at
+// all: frames go into them in turn, and each is the frame drawn with one buffer.
+TEST(RenderFrame, DrawsIntoEachColourBufferInTurn) {
+    TestFrame ring(130, 98), one(130, 98);
+    std::vector<uint32_t> second(ring.color.size(), 0xDEADBEEFu), third(ring.color.size(), 0x12345678u);
+    uint32_t* const buffers[3] = {ring.color.data(), second.data(), third.data()};
+    ASSERT_TRUE(drawIntoColorBuffers(ring.frames, buffers, 3));
+    skipFrames(ring.frames, 1200);
+    skipFrames(one.frames, 1200);
+    for (int frame = 0; frame < 10; ++frame) {
+        const DrawnFrame drawn = renderFrame(ring.scene, ring.frames, fastestRenderPath());
+        one.render(referenceRenderPath());
+        ASSERT_EQ(drawn.colorBuffer, frame % 3);
+        ASSERT_EQ(drawn.pixels, buffers[frame % 3]);
+        ASSERT_TRUE(std::equal(one.color.begin(), one.color.end(), drawn.pixels)) << "frame " << frame;
+    }
+}
+
+TEST(RenderFrame, RefusesColourBuffersItCannotUse) {
+    TestFrame frame(64, 48);
+    std::vector<uint32_t> other(frame.color.size());
+    uint32_t* const four[4] = {frame.color.data(), other.data(), other.data(), other.data()};
+    uint32_t* const withNull[2] = {frame.color.data(), nullptr};
+    EXPECT_FALSE(drawIntoColorBuffers(frame.frames, four, 0));
+    EXPECT_FALSE(drawIntoColorBuffers(frame.frames, four, 4));
+    EXPECT_FALSE(drawIntoColorBuffers(frame.frames, withNull, 2));
+    // Refused, the frames still go into the one buffer they went into.
+    EXPECT_EQ(renderFrame(frame.scene, frame.frames, fastestRenderPath()).pixels, frame.color.data());
+}
+
+// Frames are the size the state was started for, whatever buffers lie beyond: drawn into
+// buffers four times as large, nothing past width x height words is touched, at the zoom
+// where the solid overflows the frame.
+TEST(RenderFrame, WritesOnlyTheSizeItWasStartedFor) {
+    const int width = 64, height = 48;
+    const size_t pixels = size_t(width) * size_t(height);
+    std::vector<uint32_t> color(4 * pixels, 0xDEADBEEFu);
+    std::vector<float> depth(4 * pixels, -1.0f);
+    std::vector<uint8_t> faces(4 * pixels, 0xEE);
+    const PreparedScene scene = prepareBuiltInScene();
+    FrameState state = startFrames(
+        scene, makeViewport(uint16_t(width), uint16_t(height), color.data(), depth.data(), faces.data()));
+    skipFrames(state, 1255);
+    for (int frame = 0; frame < 12; ++frame) renderFrame(scene, state, fastestRenderPath());
+    EXPECT_TRUE(
+        std::all_of(color.begin() + long(pixels), color.end(), [](uint32_t p) { return p == 0xDEADBEEFu; }));
+    EXPECT_TRUE(std::all_of(depth.begin() + long(pixels), depth.end(), [](float d) { return d == -1.0f; }));
+    EXPECT_TRUE(std::all_of(faces.begin() + long(pixels), faces.end(), [](uint8_t f) { return f == 0xEE; }));
+}
+
+TEST(FrameBuffers, RefuseSizesNoFrameHasAndReleaseWithTheirOwner) {
+    FrameBuffers buffers;
+    EXPECT_FALSE(allocateFrameBuffers(0, 48, 1, buffers));
+    EXPECT_FALSE(allocateFrameBuffers(64, kMaxFrameSide + 2, 1, buffers));
+    EXPECT_FALSE(allocateFrameBuffers(64, 48, kMaxColorBuffers + 1, buffers));
+    ASSERT_TRUE(allocateFrameBuffers(64, 48, 2, buffers));
+    const Viewport viewport = viewportOf(buffers);
+    EXPECT_EQ(viewport.width, 64);
+    EXPECT_NE(viewport.colorBuffer, nullptr);
+    EXPECT_NE(viewport.depthBuffer, nullptr);
+    EXPECT_NE(viewport.faceBuffer, nullptr);
+    EXPECT_FALSE(buffers.color[1].empty());
+    FrameBuffers moved = std::move(buffers);
+    EXPECT_EQ(moved.color[0].data(), viewport.colorBuffer);
+    EXPECT_TRUE(buffers.color[0].empty());
+    // The window lends its own colour buffers: none of ours.
+    ASSERT_TRUE(allocateFrameBuffers(64, 48, 0, buffers));
+    EXPECT_EQ(viewportOf(buffers).colorBuffer, nullptr);
+}
+
 // 200 rows in 1-row strips cut into 4 bands of 50: the bands where most was drawn go first.
 TEST(OrderBandsByDrawnArea, PutsTheMostDrawnFirstAndKeepsTiesInOrder) {
     DrawnStrips drawn = startDrawnStrips(64, 200, false);

@@ -28,7 +28,7 @@ struct TestFrame {
           viewport(makeViewport(uint16_t(width), uint16_t(height), color.data(), depth.data(), faces.data())),
           frames(startFrames(scene, viewport)) {}
 
-    ChangedArea render(const RenderPath& path) { return renderFrame(scene, viewport, frames, path); }
+    ChangedArea render(const RenderPath& path) { return renderFrame(scene, frames, path).changed; }
 };
 
 }  // namespace quorvel

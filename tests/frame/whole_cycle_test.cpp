@@ -43,23 +43,25 @@ void expectStretchMatchesTheReference(const CycleStretch& stretch) {
     SCOPED_TRACE(testing::Message() << width << "x" << height
                                     << (stretch.twoColorBuffers ? ", two colour buffers" : ""));
     TestFrame fast(width, height), reference(width, height);
-    hashEveryFrame(fast.frames, fast.viewport);
+    hashEveryFrame(fast.frames);
     // The second buffer starts out holding anything at all.
     std::vector<uint32_t> second(fast.color.size(), 0xDEADBEEFu);
-    Viewport viewports[2] = {fast.viewport, fast.viewport};
-    viewports[1].colorBuffer = second.data();
-    if (stretch.twoColorBuffers) alternateColorBuffers(fast.frames, fast.viewport);
+    uint32_t* const buffers[2] = {fast.color.data(), second.data()};
+    if (stretch.twoColorBuffers) {
+        ASSERT_TRUE(drawIntoColorBuffers(fast.frames, buffers, 2));
+    }
     skipFrames(fast.frames, uint64_t(stretch.first));
     skipFrames(reference.frames, uint64_t(stretch.first));
     std::vector<uint32_t> before(fast.color.size(), 0);
     for (int frame = stretch.first; frame < stretch.last; ++frame) {
         std::fill(reference.color.begin(), reference.color.end(), 0xDEADBEEFu);
         std::fill(reference.depth.begin(), reference.depth.end(), 0.0f);
-        reference.frames.drawn = startDrawnStrips(width, height, true);
+        reference.frames.drawn = reference.frames.colorDrawn[0] = startDrawnStrips(width, height, true);
         const bool intoSecond = stretch.twoColorBuffers && (frame - stretch.first) % 2 == 1;
-        const ChangedArea changed =
-            renderFrame(fast.scene, viewports[intoSecond ? 1 : 0], fast.frames, cutOf(frame));
+        const DrawnFrame drawnFrame = renderFrame(fast.scene, fast.frames, cutOf(frame));
+        const ChangedArea& changed = drawnFrame.changed;
         const std::vector<uint32_t>& color = intoSecond ? second : fast.color;
+        ASSERT_EQ(drawnFrame.pixels, color.data()) << "frame " << frame;
         reference.render(referenceRenderPath());
         ASSERT_EQ(color, reference.color) << "frame " << frame;
         ASSERT_EQ(fast.depth, reference.depth) << "frame " << frame;

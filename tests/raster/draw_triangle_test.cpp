@@ -16,14 +16,14 @@ namespace {
 // Columns drawn per row, first..last inclusive, as the span routine is handed them.
 std::map<int, std::pair<int, int>> recorded;
 
-void recordSpan(int row, const SpanEnd& endA, const SpanEnd& endB, const RasterTarget&) {
+void noteSpanColumns(int row, const SpanEnd& endA, const SpanEnd& endB, const RasterTarget&) {
     if (endA.x != endB.x) recorded[row] = {std::min(endA.x, endB.x), std::max(endA.x, endB.x) - 1};
 }
 
 std::map<int, std::pair<int, int>> columnsOf(TriangleVertex a, TriangleVertex b, TriangleVertex c) {
     RasterCanvas canvas(64, 64);
     recorded.clear();
-    drawTriangle(a, b, c, canvas.whole(recordSpan));
+    drawTriangle(a, b, c, canvas.whole(noteSpanColumns));
     return recorded;
 }
 
@@ -124,6 +124,29 @@ TEST(DrawTriangle, NeverWritesOutsideTheBand) {
         }
     }
     EXPECT_GT(inside, 0);
+}
+
+#if QUORVEL_CHECK_SPAN_WRITES
+// A routine that writes one pixel past the end of each span it is given.
+void drawOnePastTheEnd(int row, const SpanEnd& endA, const SpanEnd& endB, const RasterTarget& target) {
+    const int right = std::min(std::max(endA.x, endB.x), target.band.right);
+    if (row < target.band.top || row >= target.band.bottom || right >= target.band.right) return;
+    target.colorBuffer[size_t(row) * size_t(target.rowPitch) + size_t(right)] = 0xFFFFFFu;
+}
+#endif
+
+// Sanitizer builds check what every span routine writes (all the other tests run with the
+// check there): one that writes past its span is stopped, naming the pixel.
+TEST(DrawTriangle, ASpanRoutineWritingPastItsSpanIsStoppedInSanitizerBuilds) {
+#if QUORVEL_CHECK_SPAN_WRITES
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    RasterCanvas canvas(64, 64);
+    const RasterTarget target = canvas.target({0, 64, 0, 60}, drawOnePastTheEnd);
+    EXPECT_DEATH(drawTriangle(vertexAt(10, 10), vertexAt(40, 12), vertexAt(20, 40), target),
+                 "span routine wrote outside its span: row 1[0-9], column");
+#else
+    GTEST_SKIP() << "span routines' writes are checked in sanitizer builds";
+#endif
 }
 
 }  // namespace
