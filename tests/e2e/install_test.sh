@@ -38,8 +38,16 @@ for size in 16 24 32 48 64 128 256; do
     icon=$root/share/icons/hicolor/${size}x${size}/apps/quorvel.png
     check "$mode: ${size}x$size icon" grep -q "(${size}x${size}, 32-bit RGB+alpha" <(pngcheck "$icon" 2>&1)
 done
-# The installed README speaks of installed things only.
-check "$mode: README names no build folder" test -z "$(grep -n -E 'build/|make |docs/' "$root/share/doc/quorvel/README")"
+# The installed README speaks of installed things only, and describes every file and line
+# the programs write; the manual page sends the reader there.
+readme=$root/share/doc/quorvel/README
+check "$mode: README names no build folder" test -z "$(grep -n -E 'build/|make |docs/' "$readme")"
+for format in 'frame K hash H' 'XXH3-64' 'xxh3_64' 'bench: frames' 'peak-rss' 'frame-00042.png' 'P6' \
+    'YUV4MPEG2' 'FRAME' '--bench-plot' '--texture-out'; do
+    check "$mode: README describes $format" grep -q -F -e "$format" "$readme"
+done
+check "$mode: man quorvel-render names the installed README" \
+    grep -q 'share/doc/quorvel/README' <(zcat "$root/share/man/man1/quorvel-render.1.gz")
 if command -v desktop-file-validate >/dev/null; then
     check "desktop entry valid" desktop-file-validate "$root/share/applications/quorvel.desktop"
 fi
