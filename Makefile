@@ -11,7 +11,7 @@ CONFIGURE = cmake -DQUORVEL_WERROR=$(WERROR)
 
 .PHONY: help all setup setup-check setup-test setup-fuzz setup-windows setup-arm64 build build-all windows arm64 run \
 	test check test-asan test-tsan \
-	fuzz bench install package check-format clean
+	fuzz bench install uninstall package check-format clean
 
 all: build
 
@@ -29,6 +29,7 @@ help:
 	@echo "make windows      quorvel.exe and quorvel-render.exe with MinGW-w64 (build-windows/)"
 	@echo "make arm64        quorvel-render and the unit tests for ARM64 Linux (build-arm64/)"
 	@echo "make install      install into PREFIX (/usr/local), stripped; DESTDIR for a staging root"
+	@echo "make uninstall    remove what make install put in (same PREFIX and DESTDIR)"
 	@echo "make package      a Debian package (build/quorvel_VERSION_ARCH.deb)"
 	@echo "make setup        install the Debian packages building and running need"
 	@echo "make setup-check  ... and those the unit tier needs (GoogleTest)"
@@ -97,6 +98,11 @@ check: setup-check
 # Into PREFIX (default /usr/local); DESTDIR, when set, is put in front of every path.
 install: build
 	@cmake --install $(BUILD_DIR) --prefix $(PREFIX) --strip
+
+# What the last make install from BUILD_DIR put in, as its manifest lists, and the folders it
+# made; PREFIX and DESTDIR must be those it was given.
+uninstall:
+	@tools/uninstall.sh $(BUILD_DIR) $(PREFIX)
 
 # A Debian package of the programs: $(BUILD_DIR)/quorvel_VERSION_ARCH.deb.
 package: build
