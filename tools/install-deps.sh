@@ -54,6 +54,7 @@ if for_target --test; then
     need xvfb has Xvfb
     need xdotool has xdotool
     need weston has weston
+    need openbox has openbox
     need lintian has lintian
     need desktop-file-utils has desktop-file-validate
     need man-db has man

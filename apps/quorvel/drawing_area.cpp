@@ -4,15 +4,21 @@ namespace quorvel {
 namespace {
 
 constexpr int kScreenMargin = 10;
-constexpr int kSmallestScreen = 12;  // anything smaller leaves no drawing area
+constexpr int kSmallestSpace = 12;  // anything smaller leaves no drawing area
 
 }  // namespace
 
-bool drawingAreaFor(const ScreenSize& screen, int& width, int& height) {
-    if (screen.width < kSmallestScreen || screen.height < kSmallestScreen) return false;
-    width = (screen.width - kScreenMargin) & ~1;
-    height = (screen.height - kScreenMargin) & ~1;
+bool drawingAreaFor(const ScreenRect& usable, const WindowFrame& frame, int& width, int& height) {
+    const int spaceWidth = usable.width - frame.left - frame.right;
+    const int spaceHeight = usable.height - frame.top - frame.bottom;
+    if (spaceWidth < kSmallestSpace || spaceHeight < kSmallestSpace) return false;
+    width = (spaceWidth - kScreenMargin) & ~1;
+    height = (spaceHeight - kScreenMargin) & ~1;
     return true;
+}
+
+ScreenRect clientAreaFor(const ScreenRect& usable, const WindowFrame& frame, int width, int height) {
+    return {usable.x + frame.left, usable.y + frame.top, width, height};
 }
 
 }  // namespace quorvel

@@ -19,18 +19,26 @@ int cannotOpen(DesktopWindow* window, const std::string& why) {
 }  // namespace
 
 int startup(const WindowOptions& options) {
-    ScreenSize screen{};
+    Desktop desktop{};
     std::string error;
-    if (!openDisplay(screen, error)) {
+    if (!openDisplay(desktop, error)) {
         std::fprintf(stderr, "quorvel: cannot open a window: %s\n", error.c_str());
         return 1;
     }
+    const std::string tooSmall =
+        "the screen (" + sizeText(desktop.screen.width, desktop.screen.height) + ") is too small for one";
+    // The window manager's frame is known only once the window is open: it opens as if it
+    // had none, and is fitted to its frame then.
     int width = options.width, height = options.height;
-    if (width == 0 && !drawingAreaFor(screen, width, height))
-        return cannotOpen(nullptr,
-                          "the screen (" + sizeText(screen.width, screen.height) + ") is too small for one");
-    DesktopWindow* window = openWindow(width, height, kCaption, error);
+    if (width == 0 && !drawingAreaFor(desktop.usable, {}, width, height))
+        return cannotOpen(nullptr, tooSmall);
+    DesktopWindow* window = openWindow(clientAreaFor(desktop.usable, {}, width, height), kCaption, error);
     if (window == nullptr) return cannotOpen(nullptr, error);
+    const WindowFrame frame = windowFrame(*window);
+    if (options.width == 0 && !drawingAreaFor(desktop.usable, frame, width, height))
+        return cannotOpen(window, tooSmall);
+    if (!placeWindow(*window, clientAreaFor(desktop.usable, frame, width, height), error))
+        return cannotOpen(window, error);
 
     const size_t bytes = sizeof(uint32_t) * static_cast<size_t>(width) * static_cast<size_t>(height);
     // The window's own frames, where it has them, spare a copy per frame.
