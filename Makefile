@@ -9,9 +9,9 @@ JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 WERROR ?= OFF
 CONFIGURE = cmake -DQUORVEL_WERROR=$(WERROR)
 
-.PHONY: help all setup setup-test setup-fuzz setup-windows setup-arm64 build build-all windows arm64 run test check \
-	test-asan test-tsan \
-	fuzz bench install package check-format clean
+.PHONY: help all setup setup-check setup-test setup-fuzz setup-windows setup-arm64 build build-all windows arm64 run \
+	test check test-asan test-tsan \
+	fuzz bench install uninstall package check-format clean
 
 all: build
 
@@ -20,7 +20,7 @@ help:
 	@echo "make build        build the two programs (build/)"
 	@echo "make build-all    build the programs, tests and benchmarks"
 	@echo "make test         set up everything, build, run every test (about 4 min once set up)"
-	@echo "make check        build and run the unit tier (seconds)"
+	@echo "make check        set up what it needs, build, run the unit tier (seconds)"
 	@echo "make test-asan    AddressSanitizer + UndefinedBehaviorSanitizer build and its tests (build-asan/)"
 	@echo "make test-tsan    ThreadSanitizer build and its tests (build-tsan/)"
 	@echo "make check-format every C++ source formatted as .clang-format says"
@@ -29,15 +29,20 @@ help:
 	@echo "make windows      quorvel.exe and quorvel-render.exe with MinGW-w64 (build-windows/)"
 	@echo "make arm64        quorvel-render and the unit tests for ARM64 Linux (build-arm64/)"
 	@echo "make install      install into PREFIX (/usr/local), stripped; DESTDIR for a staging root"
+	@echo "make uninstall    remove what make install put in (same PREFIX and DESTDIR)"
 	@echo "make package      a Debian package (build/quorvel_VERSION_ARCH.deb)"
 	@echo "make setup        install the Debian packages building and running need"
-	@echo "make setup-test   ... and those testing needs (Wine, MinGW, qemu, weston, lintian, ...)"
+	@echo "make setup-check  ... and those the unit tier needs (GoogleTest)"
+	@echo "make setup-test   ... and those every test needs (Wine, MinGW, qemu, weston, lintian, ...)"
 	@echo "make setup-windows, setup-arm64, setup-fuzz   those for one cross build or the fuzzer"
 	@echo "make clean        remove every build folder"
 
 # Only what building and running needs; the test set-up adds the rest.
 setup:
 	@tools/install-deps.sh
+
+setup-check:
+	@tools/install-deps.sh --check
 
 setup-test:
 	@tools/install-deps.sh --test
@@ -82,13 +87,22 @@ run: build
 test: build-all windows arm64
 	@ctest --test-dir $(BUILD_DIR) --output-on-failure -j $(JOBS)
 
-# The unit tier alone: seconds, for the inner loop.
-check: build-all
+# The unit tier alone: seconds, for the inner loop. It needs GoogleTest and nothing of the
+# other tiers' set-up, nor the benchmarks.
+check: setup-check
+	@$(CONFIGURE) -S . -B $(BUILD_DIR) -DCMAKE_BUILD_TYPE=$(BUILD_TYPE) -DQUORVEL_BUILD_TESTS=ON \
+		-DQUORVEL_BUILD_BENCH=OFF >/dev/null
+	@cmake --build $(BUILD_DIR) -j $(JOBS)
 	@ctest --test-dir $(BUILD_DIR) --output-on-failure -j $(JOBS) -L unit
 
 # Into PREFIX (default /usr/local); DESTDIR, when set, is put in front of every path.
 install: build
 	@cmake --install $(BUILD_DIR) --prefix $(PREFIX) --strip
+
+# What the last make install from BUILD_DIR put in, as its manifest lists, and the folders it
+# made; PREFIX and DESTDIR must be those it was given.
+uninstall:
+	@tools/uninstall.sh $(BUILD_DIR) $(PREFIX)
 
 # A Debian package of the programs: $(BUILD_DIR)/quorvel_VERSION_ARCH.deb.
 package: build

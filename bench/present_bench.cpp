@@ -60,10 +60,12 @@ BENCHMARK(presentShared)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->MinTime
 }  // namespace
 
 int main(int argc, char** argv) {
-    quorvel::ScreenSize screen{};
+    quorvel::Desktop desktop{};
     std::string error;
-    if (!quorvel::openDisplay(screen, error) ||
-        (window = quorvel::openWindow(kWidth, kHeight, "present bench", error)) == nullptr) {
+    const quorvel::ScreenRect client{0, 0, kWidth, kHeight};
+    if (!quorvel::openDisplay(desktop, error) ||
+        (window = quorvel::openWindow(client, "present bench", error)) == nullptr ||
+        !quorvel::placeWindow(*window, client, error)) {
         std::fprintf(stderr, "present_bench: cannot open a window: %s\n", error.c_str());
         return 1;
     }

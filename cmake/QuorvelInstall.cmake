@@ -2,6 +2,24 @@
 # and icons, and the documents, laid out as a Linux desktop expects.
 
 include(GNUInstallDirs)
+
+# Every folder the install puts files in.
+set(icon_sizes 16 24 32 48 64 128 256)
+set(QUORVEL_INSTALL_FOLDERS ${CMAKE_INSTALL_BINDIR})
+if(NOT WIN32)
+  list(APPEND QUORVEL_INSTALL_FOLDERS ${CMAKE_INSTALL_MANDIR}/man1 ${CMAKE_INSTALL_DATADIR}/applications
+       ${CMAKE_INSTALL_DOCDIR})
+  foreach(size ${icon_sizes})
+    list(APPEND QUORVEL_INSTALL_FOLDERS ${CMAKE_INSTALL_DATADIR}/icons/hicolor/${size}x${size}/apps)
+  endforeach()
+endif()
+# make uninstall removes the folders the install made and no others: before any file goes
+# in, the folders on the way to those above that do not exist yet are written down, beside
+# the install manifest.
+install(CODE "set(QUORVEL_INSTALL_FOLDERS \"${QUORVEL_INSTALL_FOLDERS}\")
+              set(QUORVEL_MADE_FOLDERS_FILE \"${PROJECT_BINARY_DIR}/install_made_folders.txt\")")
+install(SCRIPT ${PROJECT_SOURCE_DIR}/cmake/QuorvelNoteMadeFolders.cmake)
+
 install(TARGETS quorvel quorvel-render RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 if(WIN32)
   return()
@@ -21,7 +39,6 @@ foreach(name quorvel.1 quorvel-render.1 changelog)
 endforeach()
 
 # Icons drawn from the built-in picture, at the sizes desktops ask for.
-set(icon_sizes 16 24 32 48 64 128 256)
 set(icons)
 foreach(size ${icon_sizes})
   add_custom_command(OUTPUT ${QUORVEL_STAGED}/icon-${size}.png

@@ -6,6 +6,7 @@ add_library(quorvel_render_lib STATIC
   apps/quorvel-render/progress_line.cpp
   apps/quorvel-render/render_options.cpp
   apps/quorvel-render/render_run.cpp
+  apps/quorvel-render/round_ticks.cpp
 )
 target_include_directories(quorvel_render_lib PUBLIC ${PROJECT_SOURCE_DIR}/apps)
 target_link_libraries(quorvel_render_lib PUBLIC quorvel_frame quorvel_io)

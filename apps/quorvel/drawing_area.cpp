@@ -7,16 +7,22 @@ namespace quorvel {
 namespace {
 
 constexpr int kScreenMargin = 10;
-constexpr int kSmallestScreen = 12;  // anything smaller leaves no drawing area
+constexpr int kSmallestSpace = 12;  // anything smaller leaves no drawing area
 
 }  // namespace
 
-bool drawingAreaFor(const ScreenSize& screen, int& width, int& height) {
-    if (screen.width < kSmallestScreen || screen.height < kSmallestScreen) return false;
-    // A screen wider than a frame may be gets the largest frame, at the top-left.
-    width = std::min((screen.width - kScreenMargin) & ~1, kMaxFrameSide);
-    height = std::min((screen.height - kScreenMargin) & ~1, kMaxFrameSide);
+bool drawingAreaFor(const ScreenRect& usable, const WindowFrame& frame, int& width, int& height) {
+    const int spaceWidth = usable.width - frame.left - frame.right;
+    const int spaceHeight = usable.height - frame.top - frame.bottom;
+    if (spaceWidth < kSmallestSpace || spaceHeight < kSmallestSpace) return false;
+    // A screen larger than any frame gets the largest frame.
+    width = std::min((spaceWidth - kScreenMargin) & ~1, kMaxFrameSide);
+    height = std::min((spaceHeight - kScreenMargin) & ~1, kMaxFrameSide);
     return true;
+}
+
+ScreenRect clientAreaFor(const ScreenRect& usable, const WindowFrame& frame, int width, int height) {
+    return {usable.x + frame.left, usable.y + frame.top, width, height};
 }
 
 }  // namespace quorvel

@@ -13,7 +13,7 @@ inline constexpr char kCaption[] = "Quorvel, press space -> speed - full/idle ";
 // What the command line asks of the window.
 struct WindowOptions {
     const ApproxModel* approx = &defaultApprox();
-    int width = 0, height = 0;   // the drawing area; 0 x 0: from the screen's size
+    int width = 0, height = 0;   // the drawing area; 0 x 0: from the desktop's space
     bool showFrameRate = false;  // --fps
 };
 
@@ -31,9 +31,12 @@ struct Shell {
     bool showFrameRate = false;
 };
 
-// The drawing area for a screen: 10 pixels smaller each way, rounded down to even.
-// False for a screen too small to leave a drawing area.
-bool drawingAreaFor(const ScreenSize& screen, int& width, int& height);
+// The drawing area for the space the desktop leaves for windows less the window manager's
+// frame: 10 pixels smaller each way, rounded down to even. False when that leaves none.
+bool drawingAreaFor(const ScreenRect& usable, const WindowFrame& frame, int& width, int& height);
+// Where a client area of width x height goes: its window, frame included, at the top-left
+// of the usable area, so that all of it shows where it fits and its top-left part where not.
+ScreenRect clientAreaFor(const ScreenRect& usable, const WindowFrame& frame, int width, int height);
 
 // Space toggles the pacing (every auto-repeat toggles again), Escape or closing the
 // window posts the quit request, everything else is ignored.

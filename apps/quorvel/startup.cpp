@@ -28,16 +28,24 @@ int cannotOpen(const std::string& why) {
 }  // namespace
 
 int startup(const WindowOptions& options) {
-    ScreenSize screen{};
+    Desktop desktop{};
     std::string error;
-    if (!openDisplay(screen, error)) return cannotOpen(error);
+    if (!openDisplay(desktop, error)) return cannotOpen(error);
     WindowSystemInUse windowSystem;
+    const std::string tooSmall =
+        "the screen (" + sizeText(desktop.screen.width, desktop.screen.height) + ") is too small for one";
+    // The window manager's frame is known only once the window is open: it opens as if it
+    // had none, and is fitted to its frame then.
     int width = options.width, height = options.height;
-    if (width == 0 && !drawingAreaFor(screen, width, height))
-        return cannotOpen("the screen (" + sizeText(screen.width, screen.height) + ") is too small for one");
-    windowSystem.window = openWindow(width, height, kCaption, error);
+    if (width == 0 && !drawingAreaFor(desktop.usable, {}, width, height)) return cannotOpen(tooSmall);
+    windowSystem.window = openWindow(clientAreaFor(desktop.usable, {}, width, height), kCaption, error);
     if (windowSystem.window == nullptr) return cannotOpen(error);
     DesktopWindow& window = *windowSystem.window;
+    const WindowFrame frame = windowFrame(window);
+    if (options.width == 0 && !drawingAreaFor(desktop.usable, frame, width, height))
+        return cannotOpen(tooSmall);
+    if (!placeWindow(window, clientAreaFor(desktop.usable, frame, width, height), error))
+        return cannotOpen(error);
 
     // The window's own frames, where it has them, spare a copy per frame.
     static_assert(kMaxSharedFrames <= kMaxColorBuffers);

@@ -30,15 +30,40 @@ struct ScreenSize {
     int height;
 };
 
+// A rectangle in screen coordinates.
+struct ScreenRect {
+    int x, y, width, height;
+};
+
+// The screen, and the part of it the desktop leaves for windows: all of it unless panels
+// or docks reserve some.
+struct Desktop {
+    ScreenSize screen;
+    ScreenRect usable;
+};
+
+// What the window manager draws around a window's client area (title bar, borders).
+struct WindowFrame {
+    int left, top, right, bottom;
+};
+
 // One open window; what it holds is the backend's own.
 struct DesktopWindow;
 
 // Starts the window system and measures the desktop. False with `error`, naming every
 // display tried, when there is none to use.
-bool openDisplay(ScreenSize& screen, std::string& error);
-// A window at the top-left with a client area of exactly width x height; not resizable by
-// the user. Null with `error` when it cannot be opened or cannot show our pixels.
-DesktopWindow* openWindow(int width, int height, const char* caption, std::string& error);
+bool openDisplay(Desktop& desktop, std::string& error);
+// A window whose client area is `client`, not resizable by the user; it may already be
+// shown, as a window manager frames only windows that are. Null with `error` when it
+// cannot be opened.
+DesktopWindow* openWindow(const ScreenRect& client, const char* caption, std::string& error);
+// The window manager's frame around the window: zero where there is none or it does not
+// say. Waits a few hundred milliseconds at most for a window manager to report it.
+WindowFrame windowFrame(DesktopWindow& window);
+// Moves the client area to `client`, gives it exactly that size, shows the window and
+// readies it for frames of that size. Once, before sharedFrames and present. False with
+// `error` when the window cannot show our pixels or memory is short.
+bool placeWindow(DesktopWindow& window, const ScreenRect& client, std::string& error);
 // Frames of memory the window system reads itself, each for the window's width x height
 // frame, zero-filled and page-aligned, valid until closeWindow: none, one or two. Frames
 // drawn there are shown by present() without a copy. With one, present() returns only once

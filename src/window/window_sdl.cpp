@@ -1,5 +1,6 @@
 #include <SDL.h>
 #include <SDL_syswm.h>
+#include <X11/Xlib.h>
 #include <wayland-client.h>
 
 #include <algorithm>
@@ -106,9 +107,37 @@ bool isWaylandLost(const DesktopWindow& window) {
 
 bool onX11() { return std::strcmp(SDL_GetCurrentVideoDriver(), "x11") == 0; }
 
+// A window manager answers with its frame's size soon after framing a window; without one
+// this is never waited for.
+constexpr Uint32 kFrameWaitMilliseconds = 250;
+
+WindowFrame bordersOf(SDL_Window* window) {
+    int top = 0, left = 0, bottom = 0, right = 0;
+    if (SDL_GetWindowBordersSize(window, &top, &left, &bottom, &right) != 0) return {};
+    return {left, top, right, bottom};
+}
+
+bool isNone(const WindowFrame& frame) {
+    return frame.left == 0 && frame.top == 0 && frame.right == 0 && frame.bottom == 0;
+}
+
+// A window manager that draws a frame on X11 makes our window a child of the frame before it
+// maps it, and SDL has waited for the map: a window still the root's child has no frame.
+bool framedOnX11(SDL_Window* window) {
+    SDL_SysWMinfo info;
+    SDL_VERSION(&info.version);
+    if (SDL_GetWindowWMInfo(window, &info) != SDL_TRUE || info.subsystem != SDL_SYSWM_X11) return false;
+    ::Window root = 0, parent = 0, *children = nullptr;
+    unsigned int count = 0;
+    if (XQueryTree(info.info.x11.display, info.info.x11.window, &root, &parent, &children, &count) == 0)
+        return false;
+    if (children != nullptr) XFree(children);
+    return parent != root;
+}
+
 }  // namespace
 
-bool openDisplay(ScreenSize& screen, std::string& error) {
+bool openDisplay(Desktop& desktop, std::string& error) {
     if (!startDesktopVideo(error)) return false;
     // SDL's default X11 window surface goes through an OpenGL renderer, software OpenGL on
     // machines without a GPU: ten times slower than plain X11. Wayland has only that one.
@@ -119,44 +148,71 @@ bool openDisplay(ScreenSize& screen, std::string& error) {
         SDL_Quit();
         return false;
     }
-    screen = {mode.w, mode.h};
+    desktop.screen = {mode.w, mode.h};
+    SDL_Rect usable;
+    desktop.usable = SDL_GetDisplayUsableBounds(0, &usable) == 0
+                         ? ScreenRect{usable.x, usable.y, usable.w, usable.h}
+                         : ScreenRect{0, 0, mode.w, mode.h};
     return true;
 }
 
-DesktopWindow* openWindow(int width, int height, const char* caption, std::string& error) {
+// Created at a position, the window's frame goes there (SDL cannot know the frame yet);
+// placeWindow puts the client area where it is asked to.
+DesktopWindow* openWindow(const ScreenRect& client, const char* caption, std::string& error) {
     if (onX11()) {
         unsigned long visual = 0;
         if (!chooseX11Visual(visual, error)) return nullptr;
         if (visual != 0) SDL_SetHint(SDL_HINT_VIDEO_X11_WINDOW_VISUALID, std::to_string(visual).c_str());
     }
     auto* window = new DesktopWindow;
-    window->sdl = SDL_CreateWindow(caption, 0, 0, width, height, SDL_WINDOW_SHOWN);
+    window->sdl =
+        SDL_CreateWindow(caption, client.x, client.y, client.width, client.height, SDL_WINDOW_SHOWN);
     if (window->sdl == nullptr) {
         error = SDL_GetError();
         delete window;
         return nullptr;
     }
+    return window;
+}
+
+// SDL learns an X11 frame's size from the window manager's property as it takes in events.
+WindowFrame windowFrame(DesktopWindow& window) {
+    if (!onX11()) return bordersOf(window.sdl);
+    if (!framedOnX11(window.sdl)) return {};
+    const Uint32 deadline = SDL_GetTicks() + kFrameWaitMilliseconds;
+    for (;;) {
+        SDL_PumpEvents();
+        const WindowFrame frame = bordersOf(window.sdl);
+        if (!isNone(frame) || SDL_TICKS_PASSED(SDL_GetTicks(), deadline)) return frame;
+        SDL_Delay(5);
+    }
+}
+
+bool placeWindow(DesktopWindow& window, const ScreenRect& client, std::string& error) {
+    int width = 0, height = 0, x = 0, y = 0;
+    SDL_GetWindowSize(window.sdl, &width, &height);
+    if (width != client.width || height != client.height)
+        SDL_SetWindowSize(window.sdl, client.width, client.height);
+    SDL_GetWindowPosition(window.sdl, &x, &y);
+    if (x != client.x || y != client.y) SDL_SetWindowPosition(window.sdl, client.x, client.y);
     SDL_SysWMinfo info;
     SDL_VERSION(&info.version);
-    const bool known = SDL_GetWindowWMInfo(window->sdl, &info) == SDL_TRUE;
-    if (onX11()) {
-        if (known && info.subsystem == SDL_SYSWM_X11)
-            window->x11 = openX11Presenter(info.info.x11.display, info.info.x11.window, width, height, error);
-        else
-            error = "the window is not an X11 window";
-        if (window->x11 != nullptr) {
-            // SDL takes every X event off the connection, the server's completions included:
-            // as window-system events they reach the presenter through nextEvent.
-            SDL_EventState(SDL_SYSWMEVENT, SDL_ENABLE);
-            return window;
-        }
-    } else {
-        if (known && info.subsystem == SDL_SYSWM_WAYLAND) window->wayland = info.info.wl.display;
-        if (surfaceShowsOurPixels(window->sdl, error)) return window;
+    const bool known = SDL_GetWindowWMInfo(window.sdl, &info) == SDL_TRUE;
+    if (!onX11()) {
+        if (known && info.subsystem == SDL_SYSWM_WAYLAND) window.wayland = info.info.wl.display;
+        return surfaceShowsOurPixels(window.sdl, error);
     }
-    SDL_DestroyWindow(window->sdl);
-    delete window;
-    return nullptr;
+    if (!known || info.subsystem != SDL_SYSWM_X11) {
+        error = "the window is not an X11 window";
+        return false;
+    }
+    window.x11 =
+        openX11Presenter(info.info.x11.display, info.info.x11.window, client.width, client.height, error);
+    if (window.x11 == nullptr) return false;
+    // SDL takes every X event off the connection, the server's completions included: as
+    // window-system events they reach the presenter through nextEvent.
+    SDL_EventState(SDL_SYSWMEVENT, SDL_ENABLE);
+    return true;
 }
 
 int sharedFrames(DesktopWindow& window, uint32_t* (&frames)[kMaxSharedFrames]) {

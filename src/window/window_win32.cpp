@@ -6,6 +6,7 @@ namespace quorvel {
 namespace {
 
 constexpr char kClassName[] = "plinth";
+constexpr DWORD kStyle = WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
 // Under Wine another X client can destroy the X window behind ours without any message
 // reaching us; Wine then removes this property, which names that X window. Windows never sets it.
 constexpr char kWineXWindowProperty[] = "__wine_x11_whole_window";
@@ -44,7 +45,7 @@ LRESULT CALLBACK windowProcedure(HWND window, UINT message, WPARAM wParam, LPARA
             return 0;
         case WM_GETMINMAXINFO: {
             // By default a window may be no taller than the screen plus its frame, which
-            // would cut the caption's height off a client area of screen height - 10.
+            // would cut the caption's height off a client area asked for nearly as tall.
             const LRESULT result = DefWindowProcA(window, message, wParam, lParam);
             auto& limits = *reinterpret_cast<MINMAXINFO*>(lParam);
             if (limits.ptMaxTrackSize.x < state.outer.cx) limits.ptMaxTrackSize.x = state.outer.cx;
@@ -70,6 +71,13 @@ std::string describeError(DWORD code) {
     return described;
 }
 
+// The whole window around a client area.
+RECT outerRect(const ScreenRect& client) {
+    RECT outer = {client.x, client.y, client.x + client.width, client.y + client.height};
+    AdjustWindowRect(&outer, kStyle, FALSE);
+    return outer;
+}
+
 bool windowStillExists(DesktopWindow& state) {
     if (!IsWindow(state.window)) return false;
     if (!state.onWineX11) return true;
@@ -81,15 +89,19 @@ bool windowStillExists(DesktopWindow& state) {
 
 }  // namespace
 
-bool openDisplay(ScreenSize& screen, std::string&) {
-    screen = {GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+bool openDisplay(Desktop& desktop, std::string&) {
+    desktop.screen = {GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+    RECT work{};
+    desktop.usable = SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0)
+                         ? ScreenRect{work.left, work.top, work.right - work.left, work.bottom - work.top}
+                         : ScreenRect{0, 0, desktop.screen.width, desktop.screen.height};
     return true;
 }
 
-DesktopWindow* openWindow(int width, int height, const char* caption, std::string& error) {
+// Hidden until placeWindow: Windows knows the frame before showing anything.
+DesktopWindow* openWindow(const ScreenRect& client, const char* caption, std::string& error) {
     const HINSTANCE module = GetModuleHandleA(nullptr);
-    RECT outer = {0, 0, width, height};
-    AdjustWindowRect(&outer, WS_POPUP | WS_CAPTION | WS_SYSMENU, FALSE);
+    const RECT outer = outerRect(client);
     auto* window = new DesktopWindow;
     DesktopWindow& state = *window;
     state.outer = {outer.right - outer.left, outer.bottom - outer.top};
@@ -103,29 +115,41 @@ DesktopWindow* openWindow(int width, int height, const char* caption, std::strin
     windowClass.lpszClassName = kClassName;
     RegisterClassA(&windowClass);
 
-    state.window = CreateWindowExA(0, kClassName, caption, WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX, 0, 0,
-                                   state.outer.cx, state.outer.cy, nullptr, nullptr, nullptr, nullptr);
+    state.window = CreateWindowExA(0, kClassName, caption, kStyle, outer.left, outer.top, state.outer.cx,
+                                   state.outer.cy, nullptr, nullptr, nullptr, nullptr);
     if (state.window == nullptr) {
         error = "CreateWindowExA failed: " + describeError(GetLastError());
         delete window;
         return nullptr;
     }
-    // Sized again once the procedure can find this record: creation alone would have held
-    // the window to the screen's height.
     SetWindowLongPtrA(state.window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(window));
-    SetWindowPos(state.window, nullptr, 0, 0, state.outer.cx, state.outer.cy, SWP_NOZORDER | SWP_NOACTIVATE);
     state.context = GetDC(state.window);
+    return window;
+}
+
+WindowFrame windowFrame(DesktopWindow&) {
+    const RECT outer = outerRect({0, 0, 0, 0});
+    return {-outer.left, -outer.top, outer.right, outer.bottom};
+}
+
+bool placeWindow(DesktopWindow& state, const ScreenRect& client, std::string&) {
+    // Sized once the procedure can find this record: creation alone would have held the
+    // window to the screen's height.
+    const RECT outer = outerRect(client);
+    state.outer = {outer.right - outer.left, outer.bottom - outer.top};
+    SetWindowPos(state.window, nullptr, outer.left, outer.top, state.outer.cx, state.outer.cy,
+                 SWP_NOZORDER | SWP_NOACTIVATE);
     ShowWindow(state.window, SW_SHOW);
     state.onWineX11 = GetPropA(state.window, kWineXWindowProperty) != nullptr;
 
     // A top-down 32-bit bitmap: bytes blue, green, red, 0, first row on top.
     state.bitmap.biSize = sizeof(BITMAPINFOHEADER);
-    state.bitmap.biWidth = width;
-    state.bitmap.biHeight = -height;
+    state.bitmap.biWidth = client.width;
+    state.bitmap.biHeight = -client.height;
     state.bitmap.biPlanes = 1;
     state.bitmap.biBitCount = 32;
     state.bitmap.biCompression = BI_RGB;
-    return window;
+    return true;
 }
 
 int sharedFrames(DesktopWindow&, uint32_t* (&)[kMaxSharedFrames]) { return 0; }

@@ -24,20 +24,31 @@ FakeDesktop& fakeDesktop() { return desktop; }
 
 void resetFakeDesktop() { desktop = FakeDesktop{}; }
 
-bool openDisplay(ScreenSize& screen, std::string& error) {
+bool openDisplay(Desktop& found, std::string& error) {
     error = desktop.displayError;
-    screen = desktop.screen;
+    found.screen = desktop.screen;
+    found.usable = desktop.usable.width == 0 ? ScreenRect{0, 0, desktop.screen.width, desktop.screen.height}
+                                             : desktop.usable;
     return error.empty();
 }
 
-DesktopWindow* openWindow(int width, int height, const char*, std::string& error) {
+DesktopWindow* openWindow(const ScreenRect& client, const char*, std::string& error) {
     error = desktop.windowError;
     if (!error.empty()) return nullptr;
     ++desktop.windowsOpened;
-    auto* window = new DesktopWindow;
+    desktop.opened = client;
+    return new DesktopWindow;
+}
+
+WindowFrame windowFrame(DesktopWindow&) { return desktop.frame; }
+
+bool placeWindow(DesktopWindow& window, const ScreenRect& client, std::string& error) {
+    error = desktop.placeError;
+    if (!error.empty()) return false;
+    desktop.placed = client;
     for (int i = 0; i < desktop.sharedFramesOffered; ++i)
-        window->shared[i].resize(size_t(width) * size_t(height));
-    return window;
+        window.shared[i].resize(size_t(client.width) * size_t(client.height));
+    return true;
 }
 
 int sharedFrames(DesktopWindow& window, uint32_t* (&frames)[kMaxSharedFrames]) {
@@ -59,6 +70,7 @@ bool present(DesktopWindow& window, const uint32_t* pixels, int width, int heigh
     }
     desktop.framesPresented.push_back(which);
     desktop.hashesPresented.push_back(frameHash(pixels, width, height));
+    desktop.presentedSize = {width, height};
     return true;
 }
 

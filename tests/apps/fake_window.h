@@ -14,7 +14,10 @@ struct FakeDesktop {
     // What it does.
     std::string displayError;  // openDisplay fails with it when set
     ScreenSize screen{74, 58};
+    ScreenRect usable{};  // the space left for windows; all of the screen when empty
+    WindowFrame frame{};
     std::string windowError;                           // openWindow fails with it when set
+    std::string placeError;                            // placeWindow fails with it when set
     int sharedFramesOffered = 0;                       // as X11 with MIT-SHM offers two
     std::deque<std::vector<WindowEvent>> eventBursts;  // one burst arrives at each gathering
     int presentFailsAfter = -1;                        // presents that succeed before the window goes
@@ -22,6 +25,7 @@ struct FakeDesktop {
 
     // What it saw.
     int windowsOpened = 0;
+    ScreenRect opened{}, placed{};  // the client area asked for by openWindow, by placeWindow
     int presents = 0;
     int sleeps = 0;
     int errorBoxes = 0;
@@ -30,6 +34,7 @@ struct FakeDesktop {
     // pixels), and the frame's hash.
     std::vector<int> framesPresented;
     std::vector<uint64_t> hashesPresented;
+    ScreenSize presentedSize{};  // of the last frame presented
 };
 
 // The one desktop of the test process, made anew for each test.

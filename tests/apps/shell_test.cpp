@@ -76,19 +76,43 @@ TEST(HandleCommandLine, OpensTheWindowOnlyWithoutOtherArguments) {
 
 TEST(DrawingArea, IsTheScreenLessTenRoundedDownToEven) {
     int width = 0, height = 0;
-    ASSERT_TRUE(drawingAreaFor({1920, 1080}, width, height));
+    ASSERT_TRUE(drawingAreaFor({0, 0, 1920, 1080}, {}, width, height));
     EXPECT_EQ(width, 1910);
     EXPECT_EQ(height, 1070);
-    ASSERT_TRUE(drawingAreaFor({1367, 13}, width, height));
+    ASSERT_TRUE(drawingAreaFor({0, 0, 1367, 13}, {}, width, height));
     EXPECT_EQ(width, 1356);
     EXPECT_EQ(height, 2);
-    EXPECT_FALSE(drawingAreaFor({11, 800}, width, height));
-    EXPECT_FALSE(drawingAreaFor({800, 0}, width, height));
-    EXPECT_FALSE(drawingAreaFor({-5, -5}, width, height));
+    EXPECT_FALSE(drawingAreaFor({0, 0, 11, 800}, {}, width, height));
+    EXPECT_FALSE(drawingAreaFor({0, 0, 800, 0}, {}, width, height));
+    EXPECT_FALSE(drawingAreaFor({0, 0, -5, -5}, {}, width, height));
     // A screen larger than any frame gets the largest frame.
-    ASSERT_TRUE(drawingAreaFor({40000, 16395}, width, height));
+    ASSERT_TRUE(drawingAreaFor({0, 0, 40000, 16395}, {}, width, height));
     EXPECT_EQ(width, kMaxFrameSide);
     EXPECT_EQ(height, kMaxFrameSide);
+}
+
+// A title bar 20 pixels high and 1-pixel borders; a panel reserving the top 30 rows.
+TEST(DrawingArea, LeavesRoomForTheFrameInTheSpaceTheDesktopLeaves) {
+    const WindowFrame frame{1, 20, 1, 1};
+    int width = 0, height = 0;
+    ASSERT_TRUE(drawingAreaFor({0, 0, 1920, 1080}, frame, width, height));
+    EXPECT_EQ(width, 1908);
+    EXPECT_EQ(height, 1048);
+    const ScreenRect belowThePanel{0, 30, 1920, 1050};
+    ASSERT_TRUE(drawingAreaFor(belowThePanel, frame, width, height));
+    EXPECT_EQ(width, 1908);
+    EXPECT_EQ(height, 1018);
+    EXPECT_FALSE(drawingAreaFor({0, 0, 800, 32}, frame, width, height));
+    EXPECT_FALSE(drawingAreaFor({0, 0, 13, 800}, frame, width, height));
+
+    // The whole window, frame included, inside the space, at its top-left.
+    const ScreenRect client = clientAreaFor(belowThePanel, frame, width, height);
+    EXPECT_EQ(client.x, 1);
+    EXPECT_EQ(client.y, 50);
+    EXPECT_EQ(client.width, 1908);
+    EXPECT_EQ(client.height, 1018);
+    EXPECT_LE(client.y + client.height + frame.bottom, belowThePanel.y + belowThePanel.height);
+    EXPECT_LE(client.x + client.width + frame.right, belowThePanel.x + belowThePanel.width);
 }
 
 }  // namespace

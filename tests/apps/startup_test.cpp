@@ -67,6 +67,82 @@ TEST_F(StartupTest, NamesEveryFailureOnOneLineAndClosesWhatItOpened) {
     }
 }
 
+// Failures once the window is open: it is closed again, and nothing is drawn.
+TEST_F(StartupTest, FailuresAfterTheWindowOpensCloseIt) {
+    const struct {
+        WindowFrame frame;
+        std::string placeError;
+        std::string line;
+    } cases[] = {
+        {{1, 50, 1, 1}, "", "quorvel: cannot open a window: the screen (74x58) is too small for one\n"},
+        {{},
+         "out of memory for the window's image",
+         "quorvel: cannot open a window: out of memory for the window's image\n"},
+    };
+    for (const auto& failure : cases) {
+        resetFakeDesktop();
+        fakeDesktop().frame = failure.frame;
+        fakeDesktop().placeError = failure.placeError;
+        std::string said;
+        EXPECT_EQ(run(said), 1) << failure.line;
+        EXPECT_EQ(said, failure.line);
+        EXPECT_EQ(fakeDesktop().windowsOpened, 1);
+        EXPECT_EQ(fakeDesktop().presents, 0);
+        EXPECT_EQ(fakeDesktop().displaysClosed, 1) << failure.line;
+    }
+}
+
+// The window opens as if it had no frame, the only guess before a window manager frames it,
+// and is then fitted with its frame into the space the desktop leaves: here below a panel
+// of 20 rows, with a title bar of 22 and borders of 3. The frames drawn are of that size.
+TEST_F(StartupTest, FitsTheWindowAndItsFrameIntoTheDesktopsSpace) {
+    const WindowFrame frame{3, 22, 3, 3};
+    const ScreenRect usable{0, 20, 200, 130};
+    fakeDesktop().screen = {200, 150};
+    fakeDesktop().usable = usable;
+    fakeDesktop().frame = frame;
+    fakeDesktop().eventBursts = {{}, {kEscape}};
+    std::string said;
+    ASSERT_EQ(run(said), 0) << said;
+    const ScreenRect opened = fakeDesktop().opened, placed = fakeDesktop().placed;
+    EXPECT_EQ(opened.x, 0);
+    EXPECT_EQ(opened.y, 20);
+    EXPECT_EQ(opened.width, 190);
+    EXPECT_EQ(opened.height, 120);
+    EXPECT_EQ(placed.x, 3);
+    EXPECT_EQ(placed.y, 42);
+    EXPECT_EQ(placed.width, 184);  // 200 - 3 - 3 - 10
+    EXPECT_EQ(placed.height, 94);  // 130 - 22 - 3 - 10, rounded down to even
+    EXPECT_GE(placed.y - frame.top, usable.y);
+    EXPECT_LE(placed.y + placed.height + frame.bottom, usable.y + usable.height);
+    EXPECT_LE(placed.x + placed.width + frame.right, usable.x + usable.width);
+    EXPECT_EQ(fakeDesktop().presentedSize.width, 184);
+    EXPECT_EQ(fakeDesktop().presentedSize.height, 94);
+}
+
+// --size asks for the drawing area, whatever the desktop's space; its window goes to the
+// space's top-left, frame included.
+TEST_F(StartupTest, AskedSizeIsKeptAndPlacedWithItsFrameAtTheTopLeft) {
+    for (const WindowFrame frame : {WindowFrame{}, WindowFrame{3, 22, 3, 3}}) {
+        resetFakeDesktop();
+        fakeDesktop().usable = {10, 20, 64, 38};
+        fakeDesktop().frame = frame;
+        fakeDesktop().eventBursts = {{kEscape}};
+        WindowOptions options;
+        options.width = 100;
+        options.height = 80;
+        testing::internal::CaptureStderr();
+        EXPECT_EQ(startup(options), 0);
+        testing::internal::GetCapturedStderr();
+        const ScreenRect placed = fakeDesktop().placed;
+        EXPECT_EQ(placed.x, 10 + frame.left);
+        EXPECT_EQ(placed.y, 20 + frame.top);
+        EXPECT_EQ(placed.width, 100);
+        EXPECT_EQ(placed.height, 80);
+        EXPECT_EQ(fakeDesktop().presentedSize.width, 100);
+    }
+}
+
 // Run in a child process whose address space is held to what it has plus 128 MiB: two
 // buffers of 8000 x 8000 pixels cannot be had.
 TEST_F(StartupTest, OutOfMemoryForTheBuffersSaysSo) {
@@ -156,8 +232,8 @@ TEST_F(StartupTest, DrawsIntoTheWindowsSharedFramesWhereOffered) {
         const std::vector<int> one = {0, 0, 0, 0, 0}, two = {0, 1, 0, 1, 0}, none = {-1, -1, -1, -1, -1};
         EXPECT_EQ(fakeDesktop().framesPresented, offered == 2 ? two : offered == 1 ? one : none);
 
-        int width = 0, height = 0;
-        ASSERT_TRUE(drawingAreaFor(fakeDesktop().screen, width, height));
+        const int width = fakeDesktop().placed.width, height = fakeDesktop().placed.height;
+        ASSERT_EQ(width, 64);
         const PreparedScene scene = prepareBuiltInScene();
         std::vector<uint32_t> color(size_t(width) * size_t(height));
         std::vector<float> depth(color.size());

@@ -62,9 +62,12 @@ fi
 # --bench-plot: an SVG a browser shows (rendered here where rsvg-convert is at hand).
 "$render" --size 64x48 --frames 100 --save none --bench-plot plot.svg >/dev/null
 check "--bench-plot writes an SVG" grep -q "<svg" plot.svg
+"$render" --size 64x48 --from 18446744073709551614 --save none --bench-plot last.svg >/dev/null
+check "--bench-plot labels a frame number near 2^64 exactly" grep -q ">18446744073709551614<" last.svg
 if command -v rsvg-convert >/dev/null; then
     check "--bench-plot renders" rsvg-convert plot.svg -o plot.png
     check "--bench-plot renders 960x480" grep -q "(960x480," <(pngcheck plot.png)
+    check "--bench-plot renders a one-frame run" rsvg-convert last.svg -o last.png
 fi
 expect_refused --bench-plot plot.png
 expect_refused --bench-plot no/such/folder/plot.svg

@@ -64,7 +64,16 @@ start_app() {
 start_app
 check "window appears" test -n "$window"
 check "exact caption" test "$(xdotool getwindowname "$window" 2>/dev/null)" = "$caption"
-check "client area 1910x1070" grep -q "Geometry: 1910x1070" <<<"$(xdotool getwindowgeometry "$window" 2>/dev/null)"
+# The X window is the client area; Windows' frame around it (borders as wide left, right and
+# below, a caption above) starts at the screen's top-left, and the drawing area is the screen
+# less that frame less 10 pixels each way, rounded down to even.
+geometry=$(xdotool getwindowgeometry --shell "$window" 2>/dev/null)
+geometry_value() { sed -n "s/^$1=//p" <<<"$geometry"; }
+x=$(geometry_value X) y=$(geometry_value Y) w=$(geometry_value WIDTH) h=$(geometry_value HEIGHT)
+echo "client area ${w}x$h at $x,$y"
+check "a frame with a caption around the client area" test "${x:-0}" -gt 0 -a "${y:-0}" -gt "${x:-0}"
+check "client area: the screen less the frame less 10, even" \
+    test "${w:-0}" -eq $(((1920 - 2 * x - 10) & ~1)) -a "${h:-0}" -eq $(((1080 - y - x - 10) & ~1))
 xdotool windowfocus --sync "$window" 2>/dev/null
 xdotool key space
 sleep 0.3

@@ -7,8 +7,15 @@
 //   window_probe close WINDOW    ask the window to close, as a window manager does
 //   window_probe look WINDOW     grab the window's own contents in its visual and print how
 //                                many distinct pixel values it shows and their hash
+//   window_probe workarea        print the work area the window manager reports: X Y W H
+//   window_probe placement WINDOW
+//                                print the work area, the window's client area on the screen
+//                                and the frame the window manager reports around it
+//   window_probe panel HEIGHT    show a panel HEIGHT rows high across the top of the screen
+//                                that windows must keep clear of, until killed
 // Exit status 0 on success; a line on stdout says what was found.
 
+#include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 
@@ -168,6 +175,73 @@ int lookAt(Display* display, Window window) {
     return 0;
 }
 
+// The first `count` 32-bit values of a window's property; empty when it has none.
+std::vector<long> cardinals(Display* display, Window window, const char* name, unsigned long count) {
+    Atom type = None;
+    int format = 0;
+    unsigned long items = 0, left = 0;
+    unsigned char* data = nullptr;
+    std::vector<long> values;
+    if (XGetWindowProperty(display, window, XInternAtom(display, name, False), 0, long(count), False,
+                           XA_CARDINAL, &type, &format, &items, &left, &data) == Success &&
+        format == 32 && items == count)
+        values.assign(reinterpret_cast<long*>(data), reinterpret_cast<long*>(data) + count);
+    if (data != nullptr) XFree(data);
+    return values;
+}
+
+// The current desktop's work area; empty without a window manager that reports one.
+std::vector<long> workArea(Display* display) {
+    const Window root = DefaultRootWindow(display);
+    const std::vector<long> current = cardinals(display, root, "_NET_CURRENT_DESKTOP", 1);
+    const unsigned long desktop = current.empty() ? 0 : unsigned(current[0]);
+    std::vector<long> all = cardinals(display, root, "_NET_WORKAREA", 4 * (desktop + 1));
+    if (all.empty()) return all;
+    return {all.end() - 4, all.end()};
+}
+
+int printWorkArea(Display* display) {
+    const std::vector<long> area = workArea(display);
+    if (area.empty()) return 1;
+    std::printf("%ld %ld %ld %ld\n", area[0], area[1], area[2], area[3]);
+    return 0;
+}
+
+int printPlacement(Display* display, Window window) {
+    const std::vector<long> area = workArea(display);
+    std::vector<long> frame = cardinals(display, window, "_NET_FRAME_EXTENTS", 4);
+    if (frame.empty()) frame.assign(4, 0);
+    XWindowAttributes attributes;
+    Window child = 0;
+    int x = 0, y = 0;
+    if (area.empty() || XGetWindowAttributes(display, window, &attributes) == 0 ||
+        !XTranslateCoordinates(display, window, DefaultRootWindow(display), 0, 0, &x, &y, &child))
+        return 1;
+    // _NET_FRAME_EXTENTS is left, right, top, bottom.
+    std::printf("work area %ld %ld %ld %ld client %d %d %d %d frame %ld %ld %ld %ld\n", area[0], area[1],
+                area[2], area[3], x, y, attributes.width, attributes.height, frame[0], frame[2], frame[1],
+                frame[3]);
+    return 0;
+}
+
+int showPanel(Display* display, int height) {
+    const int width = DisplayWidth(display, DefaultScreen(display));
+    const Window panel = XCreateSimpleWindow(display, DefaultRootWindow(display), 0, 0, unsigned(width),
+                                             unsigned(height), 0, 0, 0x404040);
+    Atom dock = XInternAtom(display, "_NET_WM_WINDOW_TYPE_DOCK", False);
+    XChangeProperty(display, panel, XInternAtom(display, "_NET_WM_WINDOW_TYPE", False), XA_ATOM, 32,
+                    PropModeReplace, reinterpret_cast<unsigned char*>(&dock), 1);
+    long strut[12] = {0, 0, height, 0, 0, 0, 0, 0, 0, width - 1, 0, 0};
+    XChangeProperty(display, panel, XInternAtom(display, "_NET_WM_STRUT_PARTIAL", False), XA_CARDINAL, 32,
+                    PropModeReplace, reinterpret_cast<unsigned char*>(strut), 12);
+    XChangeProperty(display, panel, XInternAtom(display, "_NET_WM_STRUT", False), XA_CARDINAL, 32,
+                    PropModeReplace, reinterpret_cast<unsigned char*>(strut), 4);
+    XMapWindow(display, panel);
+    for (XEvent event; XNextEvent(display, &event) == 0;) {
+    }
+    return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -195,10 +269,16 @@ int main(int argc, char** argv) {
         status = lookAt(display, Window(std::strtoul(argv[2], nullptr, 0)));
     } else if (command == "close" && argc == 3) {
         status = closeWindow(display, Window(std::strtoul(argv[2], nullptr, 0)));
+    } else if (command == "workarea" && argc == 2) {
+        status = printWorkArea(display);
+    } else if (command == "placement" && argc == 3) {
+        status = printPlacement(display, Window(std::strtoul(argv[2], nullptr, 0)));
+    } else if (command == "panel" && argc == 3) {
+        status = showPanel(display, std::atoi(argv[2]));
     } else {
-        std::fprintf(
-            stderr,
-            "usage: window_probe match X Y W H [APPROX] | rate SECONDS | close WINDOW | look WINDOW\n");
+        std::fprintf(stderr,
+                     "usage: window_probe match X Y W H [APPROX] | rate SECONDS | close WINDOW | look WINDOW"
+                     " | workarea | placement WINDOW | panel HEIGHT\n");
     }
     XCloseDisplay(display);
     return status;
