@@ -173,7 +173,7 @@ bool applyValue(const std::string& option, const std::string& value, RenderOptio
 
 // What only the whole command line can tell.
 bool checkTogether(RenderOptions& options, bool formatGiven, bool saveGiven, std::string& error) {
-    if (options.frames > std::numeric_limits<uint64_t>::max() - options.from) {
+    if (options.frames - 1 > std::numeric_limits<uint64_t>::max() - options.from) {
         error = "--from and --frames reach past the last frame number";
         return false;
     }

@@ -34,6 +34,17 @@ TEST(RenderOptions, TextureAloneRendersNoFrames) {
     EXPECT_TRUE(parse({"--texture-out", "t.png", "--hash"}).options.renderFrames);
 }
 
+// Every frame number can be drawn, the last one too.
+TEST(RenderOptions, FramesReachTheLastFrameNumber) {
+    const Parsed last = parse({"--from", "18446744073709551615", "--frames", "1"});
+    ASSERT_TRUE(last.ok) << last.error;
+    EXPECT_EQ(last.options.lastFrame(), 18446744073709551615u);
+    EXPECT_TRUE(parse({"--from", "18446744073709551614", "--frames", "2"}).ok);
+    EXPECT_TRUE(parse({"--frames", "18446744073709551615"}).ok);
+    EXPECT_TRUE(parse({"--from", "1", "--frames", "18446744073709551615"}).ok);
+    EXPECT_FALSE(parse({"--from", "2", "--frames", "18446744073709551615"}).ok);
+}
+
 TEST(RenderOptions, SaveListTakesRangesSortedAndChecked) {
     const Parsed parsed = parse({"--frames", "1824", "--save", "1200-1210,0-99,600"});
     ASSERT_TRUE(parsed.ok) << parsed.error;

@@ -73,6 +73,13 @@ expect_refused --bench-plot no/such/folder/plot.svg
 "$render" --size 16x16 --from 99999 --frames 2 --save all --out digits
 check "frame names sort: 099999 before 100000" test "$(ls digits | tr '\n' ' ')" = "frame-099999.png frame-100000.png "
 
+# The last frame number is a frame like any other: the animation repeats every 58368 frames.
+"$render" --size 64x48 --from 18446744073709551615 --hash --out last >hash.txt
+check "--from 2^64-1: drawn and saved" test $? -eq 0 -a -f last/frame-18446744073709551615.png
+check "--from 2^64-1: the frame 1023 is (2^64-1 mod 58368)" test "$(cut -d' ' -f4 hash.txt)" = \
+    "$("$render" --size 64x48 --from 1023 --hash --save none | cut -d' ' -f4)"
+expect_refused --from 18446744073709551615 --frames 2
+
 # A maker's model draws that maker's frames on any processor.
 xeon=$(awk '$1 == "640x480" && $2 == 1261 {print $3}' "$golden/intel_frame_hashes.txt")
 check "--approx intel: the Xeon's frame" test "$("$render" --approx intel --size 640x480 --from 1261 --hash \
