@@ -42,7 +42,8 @@ const char* const kRenderUsage =
     "  -V, --version       the version, the span routine and the approximations' fingerprint\n"
     "  -h, --help          show this text\n"
     "Options that take a value also take it as --option=value; any unique beginning of\n"
-    "an option's name will do (--fram 10); -- ends the options.\n";
+    "an option's name will do (--fram 10), but options that write a file (--bench-plot,\n"
+    "--texture-out) only their whole name; -- ends the options.\n";
 
 namespace {
 
@@ -99,11 +100,25 @@ bool parseSaveList(const std::string& text, RenderOptions& options, std::string&
     return true;
 }
 
+// Options that write a file are taken only by their whole name.
+constexpr bool kWholeNameOnly = true;
 const std::vector<KnownOption> kRenderOptionList = {
-    {"size", 0, true},       {"from", 0, true},        {"frames", 0, true},     {"save", 0, true},
-    {"out", 'o', true},      {"format", 0, true},      {"hash", 0, false},      {"bench", 0, false},
-    {"bench-plot", 0, true}, {"quiet", 'q', false},    {"reference", 0, false}, {"span-routine", 0, true},
-    {"approx", 0, true},     {"texture-out", 0, true}, {"version", 'V', false}, {"help", 'h', false},
+    {"size", 0, true},
+    {"from", 0, true},
+    {"frames", 0, true},
+    {"save", 0, true},
+    {"out", 'o', true},
+    {"format", 0, true},
+    {"hash", 0, false},
+    {"bench", 0, false},
+    {"bench-plot", 0, true, kWholeNameOnly},
+    {"quiet", 'q', false},
+    {"reference", 0, false},
+    {"span-routine", 0, true},
+    {"approx", 0, true},
+    {"texture-out", 0, true, kWholeNameOnly},
+    {"version", 'V', false},
+    {"help", 'h', false},
 };
 
 bool applyValue(const std::string& option, const std::string& value, RenderOptions& options,

@@ -30,6 +30,32 @@ expect_refused --size 4x4 --out /proc/no-such-folder/frames
 mkdir locked && touch locked/file && expect_refused --out locked/file --frames 1 --size 4x4
 check "no partial texture" test -z "$(find . -name '*.partial')"
 
+# An option that writes a file is taken only by its whole name: a guess that merely begins
+# it (--texture for a picture of one's own) is refused, naming the whole name, and the file
+# it names stays as it was.
+echo "a picture of one's own" >mine.png
+echo "a plot of one's own" >mine.svg
+cp mine.png mine.png.before && cp mine.svg mine.svg.before
+refuses_guess() {  # WHOLE FILE ARGUMENTS...
+    local whole=$1 file=$2 status
+    shift 2
+    "$render" --size 8x8 --save none "$@" >/dev/null 2>err.txt
+    status=$?
+    check "$*: status 2, one line" test "$status" -eq 2 -a "$(wc -l <err.txt)" -eq 1
+    check "$*: names $whole" grep -q "'${1%%=*}' is not a whole option name: $whole," err.txt
+    check "$*: $file untouched" cmp -s "$file" "$file.before"
+}
+refuses_beginnings_of() {  # WHOLE FILE SHORTEST
+    local whole=$1 file=$2 length
+    for ((length = $3; length < ${#whole}; ++length)); do
+        refuses_guess "$whole" "$file" "${whole:0:length}" "$file"
+        refuses_guess "$whole" "$file" "${whole:0:length}=$file"
+    done
+}
+refuses_beginnings_of --texture-out mine.png 3
+refuses_beginnings_of --bench-plot mine.svg 8  # shorter: --bench itself, or ambiguous
+rm -f err.txt mine.png mine.png.before mine.svg mine.svg.before
+
 # Good paths.
 "$render" --help | grep -q -- --texture-out
 check "help" test $? -eq 0
