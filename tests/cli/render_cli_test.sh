@@ -94,6 +94,9 @@ if command -v rsvg-convert >/dev/null; then
 fi
 expect_refused --bench-plot plot.png
 expect_refused --bench-plot no/such/folder/plot.svg
+# The output folder is made before the files' places are checked, so a file may go in it.
+"$render" --size 16x16 --bench-plot run1/plot.svg --texture-out run1/t.png --out run1 2>/dev/null
+check "--bench-plot and --texture-out in the folder --out makes" test -f run1/plot.svg -a -f run1/t.png -a -f run1/frame-00000.png
 
 # Frame numbers take the digits of the run's last one, at least five.
 "$render" --size 16x16 --from 99999 --frames 2 --save all --out digits
