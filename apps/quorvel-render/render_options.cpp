@@ -21,7 +21,7 @@ const char* const kRenderUsage =
     "  --save LIST         frames to write: numbers and ranges such as 0-99,600,1200-1210,\n"
     "                      'all' or 'none' (default: the last frame; all with --out -)\n"
     "  -o, --out DIR       folder for saved frames, created if missing (default frames);\n"
-    "                      '-' streams them to standard output\n"
+    "                      '-' streams them to standard output (not a terminal)\n"
     "  --format FORMAT     png or ppm files (default png); on standard output ppm, one\n"
     "                      binary PPM after another (exact), or y4m, a YUV4MPEG2 stream\n"
     "                      for ffmpeg and mpv: 4:4:4, BT.601 limited range, 60 frames/s\n"

@@ -300,6 +300,12 @@ int renderFrames(const RenderOptions& options, const PreparedScene& scene) {
 }  // namespace
 
 int runRender(const RenderOptions& options) {
+    // As compressors do: binary frames are not poured onto a terminal.
+    const bool framesToStandardOutput =
+        options.renderFrames && options.streaming() && options.save != RenderOptions::Save::None;
+    if (framesToStandardOutput && isTerminal(stdout))
+        return refuse(
+            "--out -: frames are not written to a terminal; redirect standard output to a file or a pipe");
     std::filesystem::path made;
     std::string error;
     if (!prepareOutputs(options, made, error)) return refuse(error);

@@ -73,6 +73,19 @@ check "hash count" test "$(wc -l <hashes.txt)" -eq 3
 "$render" --size 64x48 --frames 2 --save none --bench >bench.txt
 check "bench line" grep -q -E '^bench: frames 2 size 64x48 .* peak-rss [0-9]+ KiB approx [a-z]+ fingerprint [0-9a-f]{16}$' bench.txt
 
+# Frames are not poured onto a terminal: --out - there is one line and status 2, unless
+# standard output is sent elsewhere or no frame is saved.
+if command -v script >/dev/null; then
+    script -qec "'$render' --size 8x8 --out -" /dev/null >tty.txt
+    check "--out - on a terminal: status 2" test $? -eq 2
+    check "--out - on a terminal: one line and no frame" test "$(tr -d '\r' <tty.txt)" = \
+        "quorvel-render: --out -: frames are not written to a terminal; redirect standard output to a file or a pipe"
+    check "--out - --save none on a terminal: runs" script -qec "'$render' --size 8x8 --out - --save none -q" /dev/null
+    script -qec "'$render' --size 8x8 --out - -q >from-tty.ppm" /dev/null >/dev/null
+    check "--out - from a terminal into a file: the frame" cmp -s from-tty.ppm <("$render" --size 8x8 --out -)
+    rm -f tty.txt from-tty.ppm
+fi
+
 # On a terminal (a pseudo-terminal from script): the progress line, every other line above
 # it and never glued to it, and a summary at the end.
 if command -v script >/dev/null; then
