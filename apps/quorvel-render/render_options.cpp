@@ -21,7 +21,7 @@ const char* const kRenderUsage =
     "  --save LIST         frames to write: numbers and ranges such as 0-99,600,1200-1210,\n"
     "                      'all' or 'none' (default: the last frame; all with --out -)\n"
     "  -o, --out DIR       folder for saved frames, created if missing (default frames);\n"
-    "                      '-' streams them to standard output\n"
+    "                      '-' streams them to standard output (not a terminal)\n"
     "  --format FORMAT     png or ppm files (default png); on standard output ppm, one\n"
     "                      binary PPM after another (exact), or y4m, a YUV4MPEG2 stream\n"
     "                      for ffmpeg and mpv: 4:4:4, BT.601 limited range, 60 frames/s\n"
@@ -42,7 +42,8 @@ const char* const kRenderUsage =
     "  -V, --version       the version, the span routine and the approximations' fingerprint\n"
     "  -h, --help          show this text\n"
     "Options that take a value also take it as --option=value; any unique beginning of\n"
-    "an option's name will do (--fram 10); -- ends the options.\n";
+    "an option's name will do (--fram 10), but options that write a file (--bench-plot,\n"
+    "--texture-out) only their whole name; -- ends the options.\n";
 
 namespace {
 
@@ -99,11 +100,25 @@ bool parseSaveList(const std::string& text, RenderOptions& options, std::string&
     return true;
 }
 
+// Options that write a file are taken only by their whole name.
+constexpr bool kWholeNameOnly = true;
 const std::vector<KnownOption> kRenderOptionList = {
-    {"size", 0, true},       {"from", 0, true},        {"frames", 0, true},     {"save", 0, true},
-    {"out", 'o', true},      {"format", 0, true},      {"hash", 0, false},      {"bench", 0, false},
-    {"bench-plot", 0, true}, {"quiet", 'q', false},    {"reference", 0, false}, {"span-routine", 0, true},
-    {"approx", 0, true},     {"texture-out", 0, true}, {"version", 'V', false}, {"help", 'h', false},
+    {"size", 0, true},
+    {"from", 0, true},
+    {"frames", 0, true},
+    {"save", 0, true},
+    {"out", 'o', true},
+    {"format", 0, true},
+    {"hash", 0, false},
+    {"bench", 0, false},
+    {"bench-plot", 0, true, kWholeNameOnly},
+    {"quiet", 'q', false},
+    {"reference", 0, false},
+    {"span-routine", 0, true},
+    {"approx", 0, true},
+    {"texture-out", 0, true, kWholeNameOnly},
+    {"version", 'V', false},
+    {"help", 'h', false},
 };
 
 bool applyValue(const std::string& option, const std::string& value, RenderOptions& options,
@@ -173,7 +188,7 @@ bool applyValue(const std::string& option, const std::string& value, RenderOptio
 
 // What only the whole command line can tell.
 bool checkTogether(RenderOptions& options, bool formatGiven, bool saveGiven, std::string& error) {
-    if (options.frames > std::numeric_limits<uint64_t>::max() - options.from) {
+    if (options.frames - 1 > std::numeric_limits<uint64_t>::max() - options.from) {
         error = "--from and --frames reach past the last frame number";
         return false;
     }

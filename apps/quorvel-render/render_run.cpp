@@ -51,12 +51,6 @@ int failOutput() {
     return 1;
 }
 
-// The folder a file named on the command line goes into.
-std::string folderOf(const std::string& file) {
-    const std::string folder = utf8Of(pathFromUtf8(file).parent_path());
-    return folder.empty() ? "." : folder;
-}
-
 bool flushed(std::FILE* stream) { return std::fflush(stream) == 0 && !std::ferror(stream); }
 
 double secondsSince(Clock::time_point start) {
@@ -87,10 +81,11 @@ void removeMadeFolders(const std::filesystem::path& folder, const std::filesyste
 }
 
 // Makes the folder and proves a file can be created in it, before any frame is drawn; a
-// folder that cannot be used is left as it was found.
-bool prepareOutputFolder(const std::string& folder, std::string& error) {
+// folder that cannot be used is left as it was found. `made` is the outermost folder made
+// (empty when none was), for a run refused later to remove again.
+bool prepareOutputFolder(const std::string& folder, std::filesystem::path& made, std::string& error) {
     const std::filesystem::path path = pathFromUtf8(folder);
-    const std::filesystem::path made = firstMissingFolder(path);
+    made = firstMissingFolder(path);
     std::error_code created, checked;
     std::filesystem::create_directories(path, created);
     if (!std::filesystem::is_directory(path, checked)) {
@@ -103,6 +98,19 @@ bool prepareOutputFolder(const std::string& folder, std::string& error) {
     if (folderTakesFiles(folder, error)) return true;
     removeMadeFolders(path, made);
     return false;
+}
+
+// Everything named on the command line that is written is checked before anything is drawn:
+// the output folder first (it may be made, and hold the other files), then the files' places.
+// The folders made are removed again when something is refused.
+bool prepareOutputs(const RenderOptions& options, std::filesystem::path& made, std::string& error) {
+    const bool toFolder =
+        options.renderFrames && options.save != RenderOptions::Save::None && !options.streaming();
+    if (toFolder && !prepareOutputFolder(options.outDir, made, error)) return false;
+    const bool placesTakeFiles = (options.textureOut.empty() || placeTakesFile(options.textureOut, error)) &&
+                                 (options.benchPlot.empty() || placeTakesFile(options.benchPlot, error));
+    if (!placesTakeFiles) removeMadeFolders(pathFromUtf8(options.outDir), made);
+    return placesTakeFiles;
 }
 
 // Whether frame `frame` is saved; `nextRange` walks the ascending save list.
@@ -238,13 +246,6 @@ int writeBenchPlot(const RenderOptions& options, const FrameTimes& times, const 
 }
 
 int renderFrames(const RenderOptions& options, const PreparedScene& scene) {
-    std::string error;
-    if (!options.benchPlot.empty() && !folderTakesFiles(folderOf(options.benchPlot), error))
-        return refuse(error);
-    if (options.save != RenderOptions::Save::None && !options.streaming() &&
-        !prepareOutputFolder(options.outDir, error))
-        return refuse(error);
-
     FrameBuffers buffers;
     if (!allocateFrameBuffers(options.width, options.height, 1, buffers)) {
         std::fprintf(stderr, "quorvel-render: out of memory for frame buffers of %dx%d\n", options.width,
@@ -287,14 +288,22 @@ int renderFrames(const RenderOptions& options, const PreparedScene& scene) {
 }  // namespace
 
 int runRender(const RenderOptions& options) {
+    // As compressors do: binary frames are not poured onto a terminal.
+    const bool framesToStandardOutput =
+        options.renderFrames && options.streaming() && options.save != RenderOptions::Save::None;
+    if (framesToStandardOutput && isTerminal(stdout))
+        return refuse(
+            "--out -: frames are not written to a terminal; redirect standard output to a file or a pipe");
+    std::filesystem::path made;
+    std::string error;
+    if (!prepareOutputs(options, made, error)) return refuse(error);
     const PreparedScene scene = prepareBuiltInScene(*options.approx);
 
-    std::string error;
     if (!options.textureOut.empty()) {
         const ImageFormat format = *imageFormatOf(options.textureOut);
-        if (!folderTakesFiles(folderOf(options.textureOut), error)) return refuse(error);
         if (!writeImage(options.textureOut, format, scene.scene().texture.texels, kTextureSide, kTextureSide,
                         kTextureSide, error)) {
+            removeMadeFolders(pathFromUtf8(options.outDir), made);
             return failWhileRunning(error);
         }
         std::fprintf(stderr, "quorvel-render: wrote the texture to %s\n",

@@ -18,11 +18,22 @@ const KnownOption* optionWithShortName(const std::vector<KnownOption>& known, in
     return nullptr;
 }
 
+// The name in long option `argument` (--name or --name=value), without the dashes.
+std::string longNameIn(const std::string& argument) {
+    const size_t equals = argument.find('=');
+    return argument.substr(2, equals == std::string::npos ? std::string::npos : equals - 2);
+}
+
+// A beginning of the name of an option that writes a file, as `argument` gave it.
+std::string notWholeNameError(const std::string& argument, const KnownOption& option) {
+    return "option " + quotedValue("--" + longNameIn(argument)) + " is not a whole option name: --" +
+           option.name + ", which writes a file, must be typed in full";
+}
+
 // What is wrong with long option `argument`, said the same way whatever getopt_long
 // returned for it (the C libraries differ there).
 std::string longOptionError(const std::vector<KnownOption>& known, const std::string& argument) {
-    const size_t equals = argument.find('=');
-    const std::string name = argument.substr(2, equals == std::string::npos ? std::string::npos : equals - 2);
+    const std::string name = longNameIn(argument);
     std::vector<const KnownOption*> matches;
     for (const KnownOption& option : known) {
         if (option.name == name) {
@@ -31,7 +42,7 @@ std::string longOptionError(const std::vector<KnownOption>& known, const std::st
         }
         if (std::string(option.name).starts_with(name)) matches.push_back(&option);
     }
-    const std::string shown = quotedValue(argument.substr(0, equals));
+    const std::string shown = quotedValue("--" + name);
     if (matches.empty()) return "unknown option " + shown + " (try --help)";
     if (matches.size() > 1) {
         std::string names;
@@ -39,16 +50,40 @@ std::string longOptionError(const std::vector<KnownOption>& known, const std::st
             names += std::string(names.empty() ? "" : ", ") + "--" + option->name;
         return "option " + shown + " is ambiguous: it could be " + names;
     }
+    if (matches[0]->wholeNameOnly && matches[0]->name != name)
+        return notWholeNameError(argument, *matches[0]);
     const std::string option = std::string("--") + matches[0]->name;
     if (matches[0]->takesValue) return "option " + option + " needs a value";
-    return "option " + option + " takes no value, got " + quotedValue(argument.substr(equals + 1));
+    return "option " + option + " takes no value, got " +
+           quotedValue(argument.substr(argument.find('=') + 1));
 }
 
-std::string shortOptionError(const std::vector<KnownOption>& known, int letter) {
-    const std::string shown = std::string("-") + char(letter);
-    if (optionWithShortName(known, letter) == nullptr)
-        return "unknown option " + quotedValue(shown) + " (try --help)";
-    return "option " + shown + " needs a value";
+// What is wrong with the group of short options `word` (-x, -qx, -q-, -qo at the end),
+// found by walking it as getopt_long does, since C libraries report a '-' among the letters
+// differently. A letter alone is named as the word; one among others by itself, since a dash
+// before it would name another option (-q- has no option --).
+std::string shortOptionError(const std::vector<KnownOption>& known, const std::string& word) {
+    for (size_t at = 1; at < word.size(); ++at) {
+        const char letter = word[at];
+        const KnownOption* option = optionWithShortName(known, letter);
+        if (option != nullptr && option->takesValue)
+            return std::string("option -") + letter + " needs a value";
+        if (option != nullptr) continue;
+        if (word.size() == 2 || letter < 0x21 || letter > 0x7E) break;
+        return "unknown option letter " + quotedValue(std::string(1, letter)) + " in " + quotedValue(word) +
+               " (try --help)";
+    }
+    return "unknown option " + quotedValue(word) + " (try --help)";
+}
+
+// A word left over: after --, or one that is no option.
+std::string unexpectedArgumentError(const std::string& word, bool afterDashes) {
+    if (afterDashes)
+        return "unexpected argument " + quotedValue(word) +
+               " after --: this program takes no arguments, only options";
+    if (word.starts_with("-"))
+        return "unexpected argument " + quotedValue(word) + ": this program takes no arguments, only options";
+    return "unexpected argument " + quotedValue(word) + ": options start with - (try --help)";
 }
 
 }  // namespace
@@ -79,22 +114,30 @@ bool readOptions(const std::vector<std::string>& arguments, const std::vector<Kn
     optind = 0;
     opterr = 0;
     given.clear();
+    bool afterDashes = false;
     for (;;) {
+        // The word this call starts in: a new one, or the rest of a group of short options.
         const int before = optind == 0 ? 1 : optind;
         const int found = getopt_long(argc, argv.data(), shortOptions.c_str(), longOptions.data(), nullptr);
-        if (found == -1) break;
+        const std::string word = before < argc ? argv[before] : "";
+        if (found == -1) {
+            afterDashes = word == "--" && optind == before + 1;
+            break;
+        }
         if (found == '?' || found == ':') {
-            const std::string argument = before < argc ? argv[before] : "";
-            error = argument.starts_with("--") ? longOptionError(known, argument)
-                                               : shortOptionError(known, optopt);
+            error = word.starts_with("--") ? longOptionError(known, word) : shortOptionError(known, word);
             return false;
         }
         const KnownOption* match =
             found >= kLongOption ? &known[size_t(found - kLongOption)] : optionWithShortName(known, found);
+        if (found >= kLongOption && match->wholeNameOnly && longNameIn(word) != match->name) {
+            error = notWholeNameError(word, *match);
+            return false;
+        }
         given.push_back({int(match - known.data()), match->takesValue && optarg != nullptr ? optarg : ""});
     }
     if (optind < argc) {
-        error = "unexpected argument " + quotedValue(argv[optind]) + ": options start with - (try --help)";
+        error = unexpectedArgumentError(argv[optind], afterDashes);
         return false;
     }
     return true;

@@ -12,10 +12,13 @@ inline constexpr char kExitStatusHelp[] =
     "ended by signal N.\n";
 
 // An option a program takes: --name, with -c as its short form when `shortName` is not 0.
+// An option that writes or replaces a file is `wholeNameOnly`: a guess at another option's
+// name that happens to begin its name must never write over the file named after it.
 struct KnownOption {
     const char* name;
     char shortName;
     bool takesValue;
+    bool wholeNameOnly = false;
 };
 
 // An option as given: which of the known options, and its value (empty for a flag).
@@ -26,7 +29,8 @@ struct GivenOption {
 
 // Reads `arguments` (without the program name) the GNU way, with getopt_long: --name=value
 // and --name value, -c value and -cvalue, short flags together (-qh), any unique beginning
-// of a long name, and -- to end the options. Every word must be an option or its value.
+// of a long name (except of a whole-name-only one), and -- to end the options. Every word
+// must be an option or its value.
 // On a mistake, returns false with one line saying what is wrong with which argument.
 bool readOptions(const std::vector<std::string>& arguments, const std::vector<KnownOption>& known,
                  std::vector<GivenOption>& given, std::string& error);

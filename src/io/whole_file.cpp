@@ -4,6 +4,7 @@
 #include <cinttypes>
 #include <cstring>
 #include <random>
+#include <system_error>
 
 #include "io/quoted_text.h"
 #include "io/utf8_path.h"
@@ -93,6 +94,23 @@ bool folderTakesFiles(const std::string& folder, std::string& error) {
     std::FILE* stream = nullptr;
     if (!createSibling(utf8Of(pathFromUtf8(folder) / "quorvel-probe"), probe, stream, why)) {
         error = "cannot write into output folder " + quotedValue(folder) + ": " + why;
+        return false;
+    }
+    std::fclose(stream);
+    discardNewFile(probe);
+    return true;
+}
+
+bool placeTakesFile(const std::string& path, std::string& error) {
+    std::error_code code;
+    if (std::filesystem::is_directory(std::filesystem::symlink_status(pathFromUtf8(path), code))) {
+        error = cannotWrite(path, std::make_error_code(std::errc::is_a_directory).message());
+        return false;
+    }
+    std::string probe, why;
+    std::FILE* stream = nullptr;
+    if (!createSibling(path, probe, stream, why)) {
+        error = cannotWrite(path, why);
         return false;
     }
     std::fclose(stream);

@@ -33,5 +33,9 @@ class WholeFile {
 
 // Whether files can be created in `folder`: one is made and removed again.
 bool folderTakesFiles(const std::string& folder, std::string& error);
+// Whether `path` can be written as a WholeFile, before anything is spent on its contents:
+// no folder is in the way, and its hidden file can be created beside it (one is made and
+// removed again, its name as long as the real one's, so a name too long is found too).
+bool placeTakesFile(const std::string& path, std::string& error);
 
 }  // namespace quorvel

@@ -38,7 +38,12 @@ void attachToParentConsole() {
     if (_fileno(stderr) < 0 || _get_osfhandle(_fileno(stderr)) < 0) std::freopen("CONOUT$", "w", stderr);
 }
 
-bool isTerminal(std::FILE* stream) { return _isatty(_fileno(stream)) != 0; }
+// A console, not any character device: _isatty would also say so of NUL.
+bool isTerminal(std::FILE* stream) {
+    const auto handle = reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(stream)));
+    DWORD mode = 0;
+    return GetFileType(handle) == FILE_TYPE_CHAR && GetConsoleMode(handle, &mode) != 0;
+}
 
 // A console has one screen: two streams on consoles share it.
 bool sameTerminal(std::FILE* a, std::FILE* b) { return isTerminal(a) && isTerminal(b); }

@@ -34,6 +34,43 @@ TEST(RenderOptions, TextureAloneRendersNoFrames) {
     EXPECT_TRUE(parse({"--texture-out", "t.png", "--hash"}).options.renderFrames);
 }
 
+// A guess such as --texture mine.png must not write the texture over mine.png: every
+// beginning of an option that writes a file is refused, saying the whole name.
+TEST(RenderOptions, OptionsThatWriteFilesTakeOnlyTheirWholeName) {
+    for (const std::string whole : {"--texture-out", "--bench-plot"}) {
+        const std::string file = whole == "--texture-out" ? "mine.png" : "mine.svg";
+        EXPECT_TRUE(parse({whole, file}).ok) << whole;
+        EXPECT_TRUE(parse({whole + "=" + file}).ok) << whole;
+        // Shorter beginnings of --bench-plot are --bench itself, or ambiguous.
+        const size_t shortest = whole == "--texture-out" ? 3 : std::string("--bench-").size();
+        for (size_t length = shortest; length < whole.size(); ++length) {
+            const std::string beginning = whole.substr(0, length);
+            for (const std::vector<std::string>& arguments :
+                 {std::vector<std::string>{beginning, file}, {beginning + "=" + file}}) {
+                const Parsed parsed = parse(arguments);
+                EXPECT_FALSE(parsed.ok) << beginning;
+                EXPECT_NE(parsed.error.find("'" + beginning + "' is not a whole option name: " + whole),
+                          std::string::npos)
+                    << parsed.error;
+            }
+        }
+    }
+    const Parsed bench = parse({"--bench"});
+    ASSERT_TRUE(bench.ok) << bench.error;
+    EXPECT_TRUE(bench.options.bench);
+}
+
+// Every frame number can be drawn, the last one too.
+TEST(RenderOptions, FramesReachTheLastFrameNumber) {
+    const Parsed last = parse({"--from", "18446744073709551615", "--frames", "1"});
+    ASSERT_TRUE(last.ok) << last.error;
+    EXPECT_EQ(last.options.lastFrame(), 18446744073709551615u);
+    EXPECT_TRUE(parse({"--from", "18446744073709551614", "--frames", "2"}).ok);
+    EXPECT_TRUE(parse({"--frames", "18446744073709551615"}).ok);
+    EXPECT_TRUE(parse({"--from", "1", "--frames", "18446744073709551615"}).ok);
+    EXPECT_FALSE(parse({"--from", "2", "--frames", "18446744073709551615"}).ok);
+}
+
 TEST(RenderOptions, SaveListTakesRangesSortedAndChecked) {
     const Parsed parsed = parse({"--frames", "1824", "--save", "1200-1210,0-99,600"});
     ASSERT_TRUE(parsed.ok) << parsed.error;

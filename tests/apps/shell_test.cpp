@@ -74,6 +74,22 @@ TEST(HandleCommandLine, OpensTheWindowOnlyWithoutOtherArguments) {
     }
 }
 
+// The window reads its options as quorvel-render does, and names a mistake the same way.
+TEST(HandleCommandLine, NamesTheWordAtFault) {
+    const std::pair<std::vector<std::string>, std::string> cases[] = {
+        {{"--", "--fps"},
+         "quorvel: unexpected argument '--fps' after --: this program takes no arguments, only options\n"},
+        {{"-V-"}, "quorvel: unknown option letter '-' in '-V-' (try --help)\n"},
+        {{"--size", "\xFF"}, "quorvel: --size wants WxH, both even, from 2 to 16384, got '\\xFF'\n"},
+    };
+    for (const auto& [arguments, expected] : cases) {
+        WindowOptions options;
+        testing::internal::CaptureStderr();
+        EXPECT_EQ(handleCommandLine(arguments, options), 2);
+        EXPECT_EQ(testing::internal::GetCapturedStderr(), expected);
+    }
+}
+
 TEST(DrawingArea, IsTheScreenLessTenRoundedDownToEven) {
     int width = 0, height = 0;
     ASSERT_TRUE(drawingAreaFor({0, 0, 1920, 1080}, {}, width, height));

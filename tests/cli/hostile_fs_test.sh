@@ -41,6 +41,22 @@ check "folder in the way: one line naming it" grep -q "'blocked/frame-00000.png'
 check "folder in the way: one line" one_line err.txt
 check "folder in the way: no temporary left" no_temporaries blocked
 
+# A file that cannot be placed is found before anything is drawn: a folder at its name, or a
+# name that fits the file system but not its hidden file beside it (22 bytes longer). One
+# line, status 2, and the output folder the run would have made is not left behind.
+mkdir folder.svg folder.png
+long=$(printf 'n%.0s' $(seq 240))
+for place in "--bench-plot folder.svg" "--texture-out folder.png" "--bench-plot $long.svg" "--texture-out $long.png"; do
+    read -r option file <<<"$place"
+    "$render" --size 16x16 --out made/frames "$option" "$file" 2>err.txt
+    status=$?
+    check "${place:0:30}: status 2" test "$status" -eq 2
+    check "${place:0:30}: one line naming it" grep -q "^quorvel-render: cannot write '.*\.\(svg\|png\)'.*: " err.txt
+    check "${place:0:30}: one line" one_line err.txt
+    check "${place:0:30}: nothing made" test ! -e made -a -z "$(find . -maxdepth 1 \( -name '.*.partial' -o -name "$long*" \))"
+done
+check "a folder at the file's name: left as it was" test -d folder.svg -a -z "$(ls -A folder.svg)"
+
 # An error line quotes a long path by its end, on one line.
 "$render" --size 16x16 --out "$(printf 'x%.0s' $(seq 300))/end"$'\n'"line" 2>err.txt
 check "long path: one short line" test "$(wc -l <err.txt)" -eq 1 -a "$(wc -c <err.txt)" -lt 200

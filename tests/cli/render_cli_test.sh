@@ -30,6 +30,32 @@ expect_refused --size 4x4 --out /proc/no-such-folder/frames
 mkdir locked && touch locked/file && expect_refused --out locked/file --frames 1 --size 4x4
 check "no partial texture" test -z "$(find . -name '*.partial')"
 
+# An option that writes a file is taken only by its whole name: a guess that merely begins
+# it (--texture for a picture of one's own) is refused, naming the whole name, and the file
+# it names stays as it was.
+echo "a picture of one's own" >mine.png
+echo "a plot of one's own" >mine.svg
+cp mine.png mine.png.before && cp mine.svg mine.svg.before
+refuses_guess() {  # WHOLE FILE ARGUMENTS...
+    local whole=$1 file=$2 status
+    shift 2
+    "$render" --size 8x8 --save none "$@" >/dev/null 2>err.txt
+    status=$?
+    check "$*: status 2, one line" test "$status" -eq 2 -a "$(wc -l <err.txt)" -eq 1
+    check "$*: names $whole" grep -q "'${1%%=*}' is not a whole option name: $whole," err.txt
+    check "$*: $file untouched" cmp -s "$file" "$file.before"
+}
+refuses_beginnings_of() {  # WHOLE FILE SHORTEST
+    local whole=$1 file=$2 length
+    for ((length = $3; length < ${#whole}; ++length)); do
+        refuses_guess "$whole" "$file" "${whole:0:length}" "$file"
+        refuses_guess "$whole" "$file" "${whole:0:length}=$file"
+    done
+}
+refuses_beginnings_of --texture-out mine.png 3
+refuses_beginnings_of --bench-plot mine.svg 8  # shorter: --bench itself, or ambiguous
+rm -f err.txt mine.png mine.png.before mine.svg mine.svg.before
+
 # Good paths.
 "$render" --help | grep -q -- --texture-out
 check "help" test $? -eq 0
@@ -46,6 +72,19 @@ check "hash count" test "$(wc -l <hashes.txt)" -eq 3
 
 "$render" --size 64x48 --frames 2 --save none --bench >bench.txt
 check "bench line" grep -q -E '^bench: frames 2 size 64x48 .* peak-rss [0-9]+ KiB approx [a-z]+ fingerprint [0-9a-f]{16}$' bench.txt
+
+# Frames are not poured onto a terminal: --out - there is one line and status 2, unless
+# standard output is sent elsewhere or no frame is saved.
+if command -v script >/dev/null; then
+    script -qec "'$render' --size 8x8 --out -" /dev/null >tty.txt
+    check "--out - on a terminal: status 2" test $? -eq 2
+    check "--out - on a terminal: one line and no frame" test "$(tr -d '\r' <tty.txt)" = \
+        "quorvel-render: --out -: frames are not written to a terminal; redirect standard output to a file or a pipe"
+    check "--out - --save none on a terminal: runs" script -qec "'$render' --size 8x8 --out - --save none -q" /dev/null
+    script -qec "'$render' --size 8x8 --out - -q >from-tty.ppm" /dev/null >/dev/null
+    check "--out - from a terminal into a file: the frame" cmp -s from-tty.ppm <("$render" --size 8x8 --out -)
+    rm -f tty.txt from-tty.ppm
+fi
 
 # On a terminal (a pseudo-terminal from script): the progress line, every other line above
 # it and never glued to it, and a summary at the end.
@@ -71,10 +110,20 @@ if command -v rsvg-convert >/dev/null; then
 fi
 expect_refused --bench-plot plot.png
 expect_refused --bench-plot no/such/folder/plot.svg
+# The output folder is made before the files' places are checked, so a file may go in it.
+"$render" --size 16x16 --bench-plot run1/plot.svg --texture-out run1/t.png --out run1 2>/dev/null
+check "--bench-plot and --texture-out in the folder --out makes" test -f run1/plot.svg -a -f run1/t.png -a -f run1/frame-00000.png
 
 # Frame numbers take the digits of the run's last one, at least five.
 "$render" --size 16x16 --from 99999 --frames 2 --save all --out digits
 check "frame names sort: 099999 before 100000" test "$(ls digits | tr '\n' ' ')" = "frame-099999.png frame-100000.png "
+
+# The last frame number is a frame like any other: the animation repeats every 58368 frames.
+"$render" --size 64x48 --from 18446744073709551615 --hash --out last >hash.txt
+check "--from 2^64-1: drawn and saved" test $? -eq 0 -a -f last/frame-18446744073709551615.png
+check "--from 2^64-1: the frame 1023 is (2^64-1 mod 58368)" test "$(cut -d' ' -f4 hash.txt)" = \
+    "$("$render" --size 64x48 --from 1023 --hash --save none | cut -d' ' -f4)"
+expect_refused --from 18446744073709551615 --frames 2
 
 # A maker's model draws that maker's frames on any processor.
 xeon=$(awk '$1 == "640x480" && $2 == 1261 {print $3}' "$golden/intel_frame_hashes.txt")

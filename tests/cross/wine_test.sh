@@ -31,7 +31,8 @@ for run in "640x480 0 512" "1910x1070 1200 120"; do
 done
 
 # MinGW's getopt_long reads options as glibc's does, and mistakes are said the same way.
-for args in "--hash=yes" "--fr 1" "--size" "-x" "extra" "--fram=2 --si=16x16 --save none --hash" "-qo"; do
+for args in "--hash=yes" "--fr 1" "--size" "-x" "extra" "--fram=2 --si=16x16 --save none --hash" "-qo" \
+    "--texture=t.png" "--bench-p t.svg" "-q-" "-- --hash"; do
     # shellcheck disable=SC2086 # the options are words
     windows_said=$(timeout 60 wine "$windows/quorvel-render.exe" $args 2>&1 | tr -d '\r' | md5sum)
     # shellcheck disable=SC2086

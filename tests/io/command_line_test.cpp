@@ -6,8 +6,16 @@ namespace quorvel {
 namespace {
 
 const std::vector<KnownOption> kOptionList = {
-    {"size", 0, true},  {"from", 0, true},     {"frames", 0, true},  {"out", 'o', true},
-    {"hash", 0, false}, {"quiet", 'q', false}, {"help", 'h', false},
+    {"size", 0, true},
+    {"from", 0, true},
+    {"frames", 0, true},
+    {"out", 'o', true},
+    {"hash", 0, false},
+    {"quiet", 'q', false},
+    {"help", 'h', false},
+    {"bench", 0, false},
+    {"bench-plot", 0, true, true},
+    {"texture-out", 0, true, true},
 };
 
 // Options as "name=value" (flags as "name"), or the error.
@@ -34,6 +42,9 @@ TEST(ReadOptions, TakesTheGnuForms) {
         {{"--hash", "--"}, "hash"},
         {{"--size", "--hash"}, "size=--hash"},  // a value may look like an option
         {{"--out="}, "out="},
+        // --bench is an option of its own, though it begins --bench-plot
+        {{"--bench", "--bench-plot", "p.svg", "--texture-out=t.png"},
+         "bench bench-plot=p.svg texture-out=t.png"},
     };
     for (const auto& [arguments, expected] : cases)
         EXPECT_EQ(read(arguments), expected) << testing::PrintToString(arguments);
@@ -43,8 +54,11 @@ TEST(ReadOptions, SaysWhatIsWrongWithWhichArgument) {
     const std::pair<std::vector<std::string>, std::string> cases[] = {
         {{"extra"}, "error: unexpected argument 'extra': options start with - (try --help)"},
         {{"--hash", "--", "--quiet"},
-         "error: unexpected argument '--quiet': options start with - (try --help)"},
-        {{"-"}, "error: unexpected argument '-': options start with - (try --help)"},
+         "error: unexpected argument '--quiet' after --: this program takes no arguments, only options"},
+        {{"--", "extra"},
+         "error: unexpected argument 'extra' after --: this program takes no arguments, only options"},
+        {{"--out", "--", "extra"}, "error: unexpected argument 'extra': options start with - (try --help)"},
+        {{"-"}, "error: unexpected argument '-': this program takes no arguments, only options"},
         {{""}, "error: unexpected argument '': options start with - (try --help)"},
         {{"--hash=yes"}, "error: option --hash takes no value, got 'yes'"},
         {{"--ha="}, "error: option --hash takes no value, got ''"},
@@ -54,12 +68,37 @@ TEST(ReadOptions, SaysWhatIsWrongWithWhichArgument) {
         {{"--fr", "1"}, "error: option '--fr' is ambiguous: it could be --from, --frames"},
         {{"--bogus=1"}, "error: unknown option '--bogus' (try --help)"},
         {{"-x"}, "error: unknown option '-x' (try --help)"},
-        {{"-qx"}, "error: unknown option '-x' (try --help)"},
+        {{"-qx"}, "error: unknown option letter 'x' in '-qx' (try --help)"},
+        {{"-q-"}, "error: unknown option letter '-' in '-q-' (try --help)"},
+        {{"-o", "dir", "-q-h"}, "error: unknown option letter '-' in '-q-h' (try --help)"},
         {{"--hash", "--sizes=1"}, "error: unknown option '--sizes' (try --help)"},
     };
     for (const auto& [arguments, expected] : cases)
         EXPECT_EQ(read(arguments), expected) << testing::PrintToString(arguments);
     // After a mistake the next reading starts afresh.
+    EXPECT_EQ(read({"-q"}), "quiet");
+}
+
+// A beginning of the name of an option that writes a file is refused, in every form, and
+// the whole name said: a guess at another option must never write over the file it names.
+TEST(ReadOptions, TakesOptionsThatWriteFilesOnlyByTheirWholeName) {
+    const std::string plot =
+        "is not a whole option name: --bench-plot, which writes a file, must be typed in full";
+    const std::string texture =
+        "is not a whole option name: --texture-out, which writes a file, must be typed in full";
+    const std::pair<std::vector<std::string>, std::string> cases[] = {
+        {{"--bench-p", "p.svg"}, "error: option '--bench-p' " + plot},
+        {{"--bench-plo=p.svg"}, "error: option '--bench-plo' " + plot},
+        {{"--bench-"}, "error: option '--bench-' " + plot},
+        {{"--texture", "mine.png"}, "error: option '--texture' " + texture},
+        {{"--texture=mine.png"}, "error: option '--texture' " + texture},
+        {{"--hash", "--t", "mine.png"}, "error: option '--t' " + texture},
+        {{"--texture"}, "error: option '--texture' " + texture},
+        {{"--b", "p.svg"}, "error: option '--b' is ambiguous: it could be --bench, --bench-plot"},
+        {{"--bench-plot"}, "error: option --bench-plot needs a value"},
+    };
+    for (const auto& [arguments, expected] : cases)
+        EXPECT_EQ(read(arguments), expected) << testing::PrintToString(arguments);
     EXPECT_EQ(read({"-q"}), "quiet");
 }
 

@@ -37,5 +37,27 @@ TEST(QuotedValue, CutsOnCharacterBoundaries) {
     }
 }
 
+// Bytes that are not UTF-8 (stray, cut short, overlong, surrogates) are escaped and count
+// as one character each; a cut falls between characters, such bytes included.
+TEST(QuotedValue, BytesThatAreNotUtf8AreEscapedAndCountedOneEach) {
+    EXPECT_EQ(quotedValue("a\x80"
+                          "b\xFF"),
+              "'a\\x80b\\xFF'");
+    EXPECT_EQ(quotedValue("\xC3(\xC0\xAF\xED\xA0\x80\xF4\x90\x80\x80"),
+              "'\\xC3(\\xC0\\xAF\\xED\\xA0\\x80\\xF4\\x90\\x80\\x80'");
+    EXPECT_EQ(quotedValue("\xE6\x97\xA5\xF0\x9F\x98\x80"), "'\xE6\x97\xA5\xF0\x9F\x98\x80'");
+
+    // A long value keeps its end as shown, escapes included, about 60 bytes of it.
+    std::string strays;
+    for (int i = 0; i < 15; ++i) strays += "\\x80";
+    EXPECT_EQ(quotedValue(std::string(70, '\x80')), "'..." + strays + "' (70 characters)");
+    EXPECT_EQ(quotedValue(std::string(39, 'a') + "\xE6\x97" + std::string(56, 'b')),
+              "'...\\x97" + std::string(56, 'b') + "' (97 characters)");
+    std::string characters;
+    for (int i = 0; i < 30; ++i) characters += "日";
+    EXPECT_EQ(quotedValue(std::string(10, '\xFF') + characters),
+              "'..." + characters.substr(30) + "' (40 characters)");
+}
+
 }  // namespace
 }  // namespace quorvel
