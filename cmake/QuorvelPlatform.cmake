@@ -18,10 +18,10 @@ if(WIN32)
   add_library(quorvel_threads STATIC src/platform/os/worker_thread_win32.cpp)
   add_library(quorvel_os STATIC src/platform/os/pages_win32.cpp src/platform/os/process_info_win32.cpp
                                 src/platform/os/interrupts_win32.cpp src/platform/os/new_file_win32.cpp
-                                src/platform/os/utf16_win32.cpp)
+                                src/platform/os/system_error_win32.cpp src/platform/os/utf16_win32.cpp)
   target_link_libraries(quorvel_os PRIVATE psapi shell32)
   add_library(quorvel_window STATIC src/platform/window/window_win32.cpp)
-  target_link_libraries(quorvel_window PRIVATE user32 gdi32)
+  target_link_libraries(quorvel_window PRIVATE user32 gdi32 quorvel_os)
   # stb_image_write from Debian's libstb-dev, compiled in: Windows has no libstb to link.
   add_library(quorvel_png STATIC src/io/stb_image_write_impl.c)
   target_include_directories(quorvel_png SYSTEM PUBLIC /usr/include/stb)

@@ -4,7 +4,8 @@
 
 namespace quorvel {
 
-// The largest side of a frame either program draws or a benchmark times.
+// The largest side a --size may ask for, in either program or a benchmark. The window's own
+// size, the screen's less a margin, is not held to it.
 inline constexpr int kMaxFrameSide = 16384;
 
 // A frame size as written on a command line: "WxH", both sides even, 2 to kMaxFrameSide,
