@@ -19,7 +19,7 @@ if(WIN32)
   add_library(quorvel_threads STATIC src/os/worker_thread_win32.cpp)
   add_library(quorvel_os STATIC src/os/pages_win32.cpp src/os/process_info_win32.cpp
                                 src/os/interrupts_win32.cpp src/os/new_file_win32.cpp
-                                src/os/utf16_win32.cpp)
+                                src/os/system_error_win32.cpp src/os/utf16_win32.cpp)
   target_link_libraries(quorvel_os PRIVATE psapi shell32)
   add_library(quorvel_window STATIC src/window/window_win32.cpp)
   target_link_libraries(quorvel_window PRIVATE user32 gdi32)

@@ -5,26 +5,10 @@
 
 #include "os/interrupts.h"
 #include "os/new_file.h"
+#include "os/system_error_win32.h"
 #include "os/utf16_win32.h"
 
 namespace quorvel {
-namespace {
-
-// The system's own words for the last error, on one line.
-std::string lastErrorText() {
-    const DWORD code = GetLastError();
-    wchar_t text[512] = {};
-    const DWORD length = FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
-                                        code, 0, text, sizeof text / sizeof text[0], nullptr);
-    std::string described = narrowed(text);
-    described.resize(std::min<size_t>(described.size(), length));
-    while (!described.empty() &&
-           (described.back() == '\n' || described.back() == '\r' || described.back() == '.'))
-        described.pop_back();
-    return described.empty() ? "error " + std::to_string(code) : described;
-}
-
-}  // namespace
 
 // Shared for deletion, so that an interrupt can remove the file while it is still open.
 NewFile createNewFile(const std::string& path, std::FILE*& stream, std::string& error) {
@@ -39,8 +23,7 @@ NewFile createNewFile(const std::string& path, std::FILE*& stream, std::string& 
     if (handle == INVALID_HANDLE_VALUE) {
         if (createError == ERROR_FILE_EXISTS || createError == ERROR_ALREADY_EXISTS)
             return NewFile::NameTaken;
-        SetLastError(createError);
-        error = lastErrorText();
+        error = systemErrorText(createError);
         return NewFile::Failed;
     }
     const int descriptor = _open_osfhandle(reinterpret_cast<intptr_t>(handle), _O_WRONLY | _O_BINARY);
@@ -62,7 +45,7 @@ bool publishNewFile(const std::string& path, const std::string& target, std::str
     const std::wstring from = widened(path), to = widened(target);
     holdInterrupts();
     const bool renamed = MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING) != 0;
-    if (!renamed) error = lastErrorText();
+    if (!renamed) error = systemErrorText(GetLastError());
     if (!renamed) DeleteFileW(from.c_str());
     removeOnInterrupt(nullptr);
     releaseInterrupts();

@@ -6,8 +6,10 @@ namespace quorvel {
 
 using WorkerEntry = void (*)(void* argument);
 
-// One worker thread, created idle, configured, then started. The record must stay put
-// from createWorker until releaseWorker: the running thread reads its settings from it.
+// One worker thread: described by createWorker, configured (priority, processor), then
+// started. The POSIX build makes the thread only when it is started, with those settings;
+// the Win32 one makes it suspended in createWorker and resumes it when started. The record must stay put from
+// createWorker until releaseWorker: the running thread reads its settings from it.
 struct WorkerThread {
     WorkerEntry entry;
     void* argument;

@@ -1,5 +1,6 @@
 #include <windows.h>
 
+#include "os/system_error_win32.h"
 #include "window/window.h"
 
 namespace quorvel {
@@ -60,15 +61,7 @@ LRESULT CALLBACK windowProcedure(HWND window, UINT message, WPARAM wParam, LPARA
 // The system's own words for an error code, on one line.
 std::string describeError(DWORD code) {
     if (code == 0) return "no reason given; is there a desktop to open a window on?";
-    char text[512] = {};
-    const DWORD length = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
-                                        code, 0, text, sizeof text, nullptr);
-    std::string described(text, length);
-    while (!described.empty() &&
-           (described.back() == '\n' || described.back() == '\r' || described.back() == '.'))
-        described.pop_back();
-    if (described.empty()) described = "error " + std::to_string(code);
-    return described;
+    return systemErrorText(code);
 }
 
 // The whole window around a client area.

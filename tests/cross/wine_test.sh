@@ -55,6 +55,16 @@ for folder in café 日本; do
     (cd "$work" && timeout 120 wine "$windows/quorvel-render.exe" --size 16x16 --out "$folder" 2>/dev/null)
     check "--out $folder" test -f "$work/$folder/frame-00000.png"
 done
+# The system's words for an error come whole and in UTF-8, in the user's language (Wine takes
+# it from LANG): a folder where a frame goes makes Windows refuse the rename, access denied.
+mkdir -p "$work/blocked/frame-00000.png"
+(cd "$work" && LANG=ru_RU.UTF-8 LC_ALL=ru_RU.UTF-8 timeout 120 wine "$windows/quorvel-render.exe" \
+    --size 16x16 --out blocked -q 2>"$work/blocked.err")
+check "a folder in the way: status 1" test $? = 1
+tr -d '\r' <"$work/blocked.err" >"$work/blocked.line"
+check "a Russian system message: valid UTF-8" iconv -f UTF-8 -t UTF-8 -o /dev/null "$work/blocked.line"
+check "a Russian system message: whole, on one line" \
+    grep -qxE "quorvel-render: cannot write 'blocked.frame-00000.png': Доступ запрещ(е|ё)н" "$work/blocked.line"
 
 start_app() {
     wine "$windows/quorvel.exe" 2>"$work/app.err" &
