@@ -156,6 +156,21 @@ for k in 1 1261; do
     check "--from $k" test "$skipped" = "$drawn"
 done
 
+# A small stack is enough (about 24 KiB is): nothing large is kept on it. Sanitizers' stack
+# frames are larger.
+stack_kib=64
+[[ -n ${QUORVEL_SANITIZED:-} ]] && stack_kib=256
+small_stack() { (ulimit -s "$stack_kib" && exec "$render" "$@") 2>/dev/null; }
+frames=(--size 640x480 --from 1261 --frames 2 --hash)
+"$render" "${frames[@]}" --out usual-stack >usual-hashes.txt
+check "ulimit -s $stack_kib: the frames' hashes" cmp -s <(small_stack "${frames[@]}" --out small-stack) usual-hashes.txt
+check "ulimit -s $stack_kib: the frame saved" cmp -s small-stack/frame-01262.png usual-stack/frame-01262.png
+check "ulimit -s $stack_kib: the reference's hashes" \
+    cmp -s <(small_stack "${frames[@]}" --reference --save none) usual-hashes.txt
+small_stack --texture-out small-stack.png
+"$render" --texture-out usual-stack.png 2>/dev/null
+check "ulimit -s $stack_kib: --texture-out" cmp -s small-stack.png usual-stack.png
+
 # Memory does not grow with the length of a run (sanitizers keep freed memory on purpose,
 # so the check means something only in a plain build).
 rss() { "$render" --size 64x48 --frames "$1" --save none --bench | sed -n 's/.*peak-rss \([0-9]*\) KiB.*/\1/p'; }
