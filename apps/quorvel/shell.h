@@ -15,6 +15,10 @@ struct WindowOptions {
     const ApproxModel* approx = &defaultApprox();
     int width = 0, height = 0;   // the drawing area; 0 x 0: from the screen's size
     bool showFrameRate = false;  // --fps
+    // A start-up failure is also shown in a message box, which waits for a click: only where
+    // someone launched the program from the desktop (--error-box, which the desktop entry
+    // passes, or a Windows launch with nowhere to print), never in a run nobody watches.
+    bool errorBox = false;
 };
 
 // The windowed program's state, one for the whole run: what start-up made and the loop

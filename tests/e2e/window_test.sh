@@ -58,6 +58,15 @@ for limit in $(seq 20000 4000 60000); do
     fi
 done
 
+# Out of memory for the frame buffers once the window is open (a 16384x16384 window needs
+# over 3 GiB): a run nobody watches ends, with status 1 and one line, and no message box
+# waits for a click (that is only for --error-box, which the desktop entry passes).
+(ulimit -v 2000000 && exec timeout 10 "$quorvel" --size 16384x16384) 2>"$work/buffers.err"
+status=$?
+check "out of memory for the frame buffers: exit 1, not held by a box (got $status)" test "$status" -eq 1
+check "out of memory for the frame buffers: one line" test "$(cat "$work/buffers.err")" = \
+    "quorvel: Startup failed: out of memory for frame buffers of 16384x16384"
+
 start_app
 check "window appears" test -n "$window"
 check "exact caption" test "$(xdotool getwindowname "$window")" = "$caption"

@@ -38,6 +38,12 @@ void attachToParentConsole() {
     if (_fileno(stderr) < 0 || _get_osfhandle(_fileno(stderr)) < 0) std::freopen("CONOUT$", "w", stderr);
 }
 
+bool startedWithoutConsole() {
+    const HANDLE standardError = GetStdHandle(STD_ERROR_HANDLE);
+    return GetConsoleWindow() == nullptr &&
+           (standardError == nullptr || standardError == INVALID_HANDLE_VALUE);
+}
+
 bool isTerminal(std::FILE* stream) { return _isatty(_fileno(stream)) != 0; }
 
 // A console has one screen: two streams on consoles share it.
