@@ -47,8 +47,9 @@ bool drawingAreaFor(const ScreenSize& screen, int& width, int& height);
 void handleWindowEvent(Shell& shell, const WindowEvent& event);
 
 // One frame per iteration: render, present, pace, and handle every event queued by then.
-// Returns 0 once the quit has been requested, or 1 after saying on stderr that the window
-// or the display has gone.
+// Returns 0 once the quit has been requested; 1 after saying on stderr that the window or
+// the display has gone, or that the frame rate could not be written; 141, quietly, when
+// the frame rate's reader went away.
 int runMainLoop(Shell& shell);
 
 // --help and --version print and end with 0, a bad command line is one line on stderr and

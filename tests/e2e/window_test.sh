@@ -131,6 +131,17 @@ wait_for_exit 10
 check "SIGTERM: status 143" test "$app_status" = 143
 check "--fps: frame rate at full speed" grep -qE '^[0-9]+\.[0-9] frames/s, full speed; a frame: drawing [0-9.]+ ms, presenting [0-9.]+ ms, the rest [0-9.]+ ms$' "$work/fps.txt"
 check "--fps: then idle after Space" grep -qE '^[0-9]+\.[0-9] frames/s, idle \(1 ms after each frame\); a frame: drawing' "$work/fps.txt"
+# --fps into output that cannot take it: one line and status 1 at the first report; a
+# reader that goes away ends the program quietly, as a closed pipe ends any other.
+timeout 10 "$quorvel" --size 64x48 --fps >/dev/full 2>"$work/full.err"
+status=$?
+check "--fps into a full device: exit 1 (got $status)" test "$status" -eq 1
+check "--fps into a full device: one line" grep -qx "quorvel: cannot write the frame rate: .*" "$work/full.err"
+check "--fps into a full device: only that line" test "$(wc -l <"$work/full.err")" -eq 1
+timeout 10 "$quorvel" --size 64x48 --fps 2>"$work/pipe.err" | head -c 0
+status=${PIPESTATUS[0]}
+check "--fps into a closed pipe: status 141 (got $status)" test "$status" -eq 141
+check "--fps into a closed pipe: quiet" test ! -s "$work/pipe.err"
 # (A background job of this script ignores SIGINT, as it was started.)
 start_app
 kill -HUP "$app_pid"
