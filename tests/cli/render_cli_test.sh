@@ -156,10 +156,9 @@ for k in 1 1261; do
     check "--from $k" test "$skipped" = "$drawn"
 done
 
-# A small stack is enough (about 24 KiB is): nothing large is kept on it. Sanitizers' stack
-# frames are larger.
+# A small stack is enough (about 24 KiB is, and 64 KiB under the sanitizers): nothing large
+# is kept on it.
 stack_kib=64
-[[ -n ${QUORVEL_SANITIZED:-} ]] && stack_kib=256
 small_stack() { (ulimit -s "$stack_kib" && exec "$render" "$@") 2>/dev/null; }
 frames=(--size 640x480 --from 1261 --frames 2 --hash)
 "$render" "${frames[@]}" --out usual-stack >usual-hashes.txt
