@@ -22,6 +22,8 @@ constexpr char kUsage[] =
     "                  once a second\n"
     "  --approx MODEL  approximate reciprocals: native (this processor's own; the default\n"
     "                  on x86), intel or amd (measured tables, the same frames anywhere)\n"
+    "  --error-box     also show a start-up failure in a message box that waits for a\n"
+    "                  click, for launches from the desktop (its entry passes this)\n"
     "  -V, --version   the version, the span routine and the approximations' fingerprint\n"
     "  -h, --help      show this text\n"
     "Options take values as --option value or --option=value; any unique beginning of an\n"
@@ -33,7 +35,8 @@ constexpr char kUsage[] =
     "quorvel-render draws the same frames without a window.\n";
 
 const std::vector<KnownOption> kWindowOptionList = {
-    {"size", 0, true}, {"fps", 0, false}, {"approx", 0, true}, {"version", 'V', false}, {"help", 'h', false},
+    {"size", 0, true},       {"fps", 0, false},       {"approx", 0, true},
+    {"error-box", 0, false}, {"version", 'V', false}, {"help", 'h', false},
 };
 
 int refuse(const std::string& error) {
@@ -64,6 +67,8 @@ int handleCommandLine(const std::vector<std::string>& arguments, WindowOptions& 
             version = true;
         } else if (name == "fps") {
             options.showFrameRate = true;
+        } else if (name == "error-box") {
+            options.errorBox = true;
         } else if (name == "size") {
             if (!parseFrameSize(option.value, options.width, options.height)) {
                 return refuse("--size wants WxH, both even, from 2 to " + std::to_string(kMaxFrameSide) +

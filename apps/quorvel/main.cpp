@@ -11,6 +11,7 @@ int main(int argc, char** argv) {
     // A signal ends the program as it ends any other: status 128 + N.
     quorvel::cleanUpOnInterrupt();
     quorvel::WindowOptions options;
+    options.errorBox = quorvel::startedWithoutConsole();
     try {
         const int status = quorvel::handleCommandLine(quorvel::commandLineArguments(argc, argv), options);
         if (status != quorvel::kOpenTheWindow) return status;

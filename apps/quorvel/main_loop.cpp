@@ -1,7 +1,10 @@
+#include <cerrno>
 #include <chrono>
 #include <cstdio>
+#include <cstring>
 #include <string>
 
+#include "platform/os/process_info.h"
 #include "quorvel/shell.h"
 
 namespace quorvel {
@@ -22,19 +25,34 @@ struct FrameRate {
     double drawing = 0.0, presenting = 0.0;  // seconds
 };
 
-void countFrame(FrameRate& rate, bool fullSpeed, double drawing, double presenting) {
+// False when the report could not be written.
+bool countFrame(FrameRate& rate, bool fullSpeed, double drawing, double presenting) {
     ++rate.frames;
     rate.drawing += drawing;
     rate.presenting += presenting;
     const double seconds = secondsBetween(rate.since, Clock::now());
-    if (seconds < 1.0) return;
+    if (seconds < 1.0) return true;
     const double perFrame = 1000.0 / rate.frames;  // milliseconds a frame per second in all
-    std::printf("%.1f frames/s, %s; a frame: drawing %.3f ms, presenting %.3f ms, the rest %.3f ms\n",
-                rate.frames / seconds, fullSpeed ? "full speed" : "idle (1 ms after each frame)",
-                rate.drawing * perFrame, rate.presenting * perFrame,
-                (seconds - rate.drawing - rate.presenting) * perFrame);
-    std::fflush(stdout);
+    const bool written =
+        std::printf("%.1f frames/s, %s; a frame: drawing %.3f ms, presenting %.3f ms, the rest %.3f ms\n",
+                    rate.frames / seconds, fullSpeed ? "full speed" : "idle (1 ms after each frame)",
+                    rate.drawing * perFrame, rate.presenting * perFrame,
+                    (seconds - rate.drawing - rate.presenting) * perFrame) >= 0 &&
+        std::fflush(stdout) == 0;
     rate = {};
+    return written;
+}
+
+// What a shell reports for a process that SIGPIPE ended.
+constexpr int kClosedPipeStatus = 128 + 13;
+
+// Standard output refused the frame rate: said once, status 1; a reader that went away ends
+// the program quietly, as the signal does where there is one.
+int frameRateNotWritten() {
+    if (writeFailedOnClosedPipe()) return kClosedPipeStatus;
+    std::fprintf(stderr, "quorvel: cannot write the frame rate: %s\n",
+                 std::strerror(errno != 0 ? errno : EIO));
+    return 1;
 }
 
 }  // namespace
@@ -53,8 +71,9 @@ int runMainLoop(Shell& shell) {
         }
         const Clock::time_point presented = Clock::now();
         if (!shell.fullSpeed) sleepMilliseconds(1);
-        if (shell.showFrameRate)
-            countFrame(rate, shell.fullSpeed, secondsBetween(start, drawn), secondsBetween(drawn, presented));
+        if (shell.showFrameRate && !countFrame(rate, shell.fullSpeed, secondsBetween(start, drawn),
+                                               secondsBetween(drawn, presented)))
+            return frameRateNotWritten();
         // Every event queued by now is handled, so that a flood of them (mouse motion)
         // never keeps Escape waiting for more than a frame.
         gatherEvents(*shell.window);

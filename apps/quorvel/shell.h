@@ -15,6 +15,10 @@ struct WindowOptions {
     const ApproxModel* approx = &defaultApprox();
     int width = 0, height = 0;   // the drawing area; 0 x 0: from the desktop's space
     bool showFrameRate = false;  // --fps
+    // A start-up failure is also shown in a message box, which waits for a click: only where
+    // someone launched the program from the desktop (--error-box, which the desktop entry
+    // passes, or a Windows launch with nowhere to print), never in a run nobody watches.
+    bool errorBox = false;
 };
 
 // The windowed program's state, one for the whole run: what start-up made and the loop
@@ -43,8 +47,9 @@ ScreenRect clientAreaFor(const ScreenRect& usable, const WindowFrame& frame, int
 void handleWindowEvent(Shell& shell, const WindowEvent& event);
 
 // One frame per iteration: render, present, pace, and handle every event queued by then.
-// Returns 0 once the quit has been requested, or 1 after saying on stderr that the window
-// or the display has gone.
+// Returns 0 once the quit has been requested; 1 after saying on stderr that the window or
+// the display has gone, or that the frame rate could not be written; 141, quietly, when
+// the frame rate's reader went away.
 int runMainLoop(Shell& shell);
 
 // --help and --version print and end with 0, a bad command line is one line on stderr and

@@ -56,7 +56,7 @@ int startup(const WindowOptions& options) {
         // The message box says what the program has always said; stderr also says why.
         std::fprintf(stderr, "quorvel: Startup failed: out of memory for frame buffers of %s\n",
                      sizeText(width, height).c_str());
-        showError("Startup failed.");
+        if (options.errorBox) showError("Startup failed.");
         return 1;
     }
     const PreparedScene scene = prepareBuiltInScene(*options.approx);

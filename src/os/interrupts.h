@@ -2,9 +2,12 @@
 
 namespace quorvel {
 
-// From here on, an interrupt (SIGINT, SIGTERM, SIGHUP, SIGQUIT or SIGPIPE; Ctrl+C, Ctrl+Break
-// or closing the console on Windows) removes the file named by removeOnInterrupt and then
-// ends the process as the signal would have: status 128 + N, or quietly on a closed pipe.
+// From here on, an interrupt (any signal from outside whose default action ends the process:
+// SIGINT, SIGTERM, SIGHUP, SIGQUIT, SIGPIPE, SIGXCPU, SIGALRM, SIGUSR1, SIGUSR2, SIGIO,
+// SIGSTKFLT, SIGPWR and the real-time ones, but not SIGPROF, SIGVTALRM or a fault; Ctrl+C,
+// Ctrl+Break or closing the console on Windows) removes the file named by removeOnInterrupt
+// and then ends the process as the signal would have: status 128 + N, or quietly on a
+// closed pipe.
 // SIGXFSZ is ignored, so that a write past the file size limit fails with EFBIG and is
 // reported like any other failed write. A signal the parent left ignored stays ignored.
 void cleanUpOnInterrupt();

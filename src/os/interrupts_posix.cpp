@@ -10,7 +10,11 @@
 namespace quorvel {
 namespace {
 
-constexpr int kCleanedUpSignals[] = {SIGINT, SIGTERM, SIGHUP, SIGQUIT, SIGPIPE};
+// Every signal another process (or a limit) may send whose default action ends the process,
+// and the real-time ones below: not the profilers' timers, SIGPROF and SIGVTALRM, nor the
+// faults, which say the program itself went wrong.
+constexpr int kCleanedUpSignals[] = {SIGINT,  SIGTERM, SIGHUP,  SIGQUIT, SIGPIPE,   SIGXCPU,
+                                     SIGALRM, SIGUSR1, SIGUSR2, SIGIO,   SIGSTKFLT, SIGPWR};
 
 char pathToRemove[4096];
 volatile sig_atomic_t havePath = 0;
@@ -23,17 +27,20 @@ void onSignal(int signal) {
     raise(signal);
 }
 
+void cleanUpOnSignal(int signal) {
+    sigaddset(&heldSignals, signal);
+    struct sigaction inherited {};
+    if (sigaction(signal, nullptr, &inherited) == 0 && inherited.sa_handler == SIG_IGN) return;
+    ::signal(signal, onSignal);
+}
+
 }  // namespace
 
 // A signal the parent chose to ignore (a shell's background job ignores SIGINT) stays ignored.
 void cleanUpOnInterrupt() {
     sigemptyset(&heldSignals);
-    for (int signal : kCleanedUpSignals) {
-        sigaddset(&heldSignals, signal);
-        struct sigaction inherited {};
-        if (sigaction(signal, nullptr, &inherited) == 0 && inherited.sa_handler == SIG_IGN) continue;
-        ::signal(signal, onSignal);
-    }
+    for (int signal : kCleanedUpSignals) cleanUpOnSignal(signal);
+    for (int signal = SIGRTMIN; signal <= SIGRTMAX; ++signal) cleanUpOnSignal(signal);
     ::signal(SIGXFSZ, SIG_IGN);
 }
 

@@ -16,6 +16,11 @@ bool writeFailedOnClosedPipe();
 // A program without a console of its own (a Windows GUI program started from a console)
 // writes its messages to its parent's; elsewhere nothing to do.
 void attachToParentConsole();
+// After attachToParentConsole: true for a program with no console and no standard error
+// handed to it, as Explorer starts a Windows GUI program, so that nothing it prints can be
+// seen. Elsewhere false: a desktop launch's standard error (a journal, a file, nothing)
+// cannot be told from a script's.
+bool startedWithoutConsole();
 bool isTerminal(std::FILE* stream);
 // True when both streams are the same terminal.
 bool sameTerminal(std::FILE* a, std::FILE* b);

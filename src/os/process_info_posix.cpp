@@ -19,6 +19,8 @@ bool writeFailedOnClosedPipe() { return errno == EPIPE; }
 
 void attachToParentConsole() {}
 
+bool startedWithoutConsole() { return false; }
+
 bool isTerminal(std::FILE* stream) { return isatty(fileno(stream)) == 1; }
 
 bool sameTerminal(std::FILE* a, std::FILE* b) {

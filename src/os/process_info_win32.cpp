@@ -38,6 +38,12 @@ void attachToParentConsole() {
     if (_fileno(stderr) < 0 || _get_osfhandle(_fileno(stderr)) < 0) std::freopen("CONOUT$", "w", stderr);
 }
 
+bool startedWithoutConsole() {
+    const HANDLE standardError = GetStdHandle(STD_ERROR_HANDLE);
+    return GetConsoleWindow() == nullptr &&
+           (standardError == nullptr || standardError == INVALID_HANDLE_VALUE);
+}
+
 // A console, not any character device: _isatty would also say so of NUL.
 bool isTerminal(std::FILE* stream) {
     const auto handle = reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(stream)));

@@ -3,8 +3,9 @@
 #include "numeric/native_equivalence.h"
 
 namespace quorvel {
+namespace {
 
-PreparedScene prepareScene(Scene scene, const ApproxModel& approx) {
+void prepareInPlace(Scene& scene, const ApproxModel& approx) {
     // The model's results, from the processor's own instructions where they are the same.
     scene.approx = &fastestEquivalent(approx);
     decodeTexture(scene);
@@ -12,13 +13,21 @@ PreparedScene prepareScene(Scene scene, const ApproxModel& approx) {
     fitModel(scene.vertices, approx);
     computeFaceNormals(scene);
     computeVertexNormals(scene);
-    return PreparedScene(std::move(scene));
+}
+
+}  // namespace
+
+PreparedScene prepareScene(Scene scene, const ApproxModel& approx) {
+    auto prepared = std::make_unique<Scene>(std::move(scene));
+    prepareInPlace(*prepared, approx);
+    return PreparedScene(std::move(prepared));
 }
 
 PreparedScene prepareBuiltInScene(const ApproxModel& approx) {
-    Scene scene;
-    loadBuiltInScene(scene);
-    return prepareScene(std::move(scene), approx);
+    auto scene = std::make_unique<Scene>();
+    loadBuiltInScene(*scene);
+    prepareInPlace(*scene, approx);
+    return PreparedScene(std::move(scene));
 }
 
 }  // namespace quorvel

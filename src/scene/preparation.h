@@ -1,5 +1,6 @@
 #pragma once
 
+#include <memory>
 #include <utility>
 
 #include "scene/scene.h"
@@ -21,21 +22,24 @@ class PreparedScene;
 // frames will be drawn with (at full speed where this processor's own instructions give
 // exactly the model's results).
 PreparedScene prepareScene(Scene scene, const ApproxModel& approx = defaultApprox());
-// The built-in scene, prepared.
+// The built-in scene, prepared; made where it stays, never on the stack.
 PreparedScene prepareBuiltInScene(const ApproxModel& approx = defaultApprox());
 
 // A scene after its one-time preparation, read-only from then on, with the approximations it
-// is drawn with: the only kind frames are drawn from. prepareScene alone makes one.
+// is drawn with: the only kind frames are drawn from. prepareScene alone makes one. The scene
+// itself, its texture inline, is larger than a small stack holds: it lives on the heap,
+// allocated once at start-up, and this handle to it is small enough to keep anywhere.
 class PreparedScene {
   public:
-    const Scene& scene() const { return scene_; }
-    const ApproxModel& approx() const { return *scene_.approx; }
+    const Scene& scene() const { return *scene_; }
+    const ApproxModel& approx() const { return *scene_->approx; }
 
   private:
-    explicit PreparedScene(Scene&& scene) : scene_(std::move(scene)) {}
+    explicit PreparedScene(std::unique_ptr<Scene> scene) : scene_(std::move(scene)) {}
     friend PreparedScene prepareScene(Scene scene, const ApproxModel& approx);
+    friend PreparedScene prepareBuiltInScene(const ApproxModel& approx);
 
-    Scene scene_;
+    std::unique_ptr<const Scene> scene_;
 };
 
 }  // namespace quorvel

@@ -31,33 +31,35 @@ TEST(HandleWindowEvent, EscapeAndClosingPostQuit) {
     EXPECT_TRUE(closed.quitPosted);
 }
 
-// The window opens without arguments or with --approx alone; --help and --version print
-// (here to the test's output) and end with 0.
+// The window opens without arguments or with --approx, --size, --fps or --error-box alone;
+// --help and --version print (here to the test's output) and end with 0.
 TEST(HandleCommandLine, OpensTheWindowOnlyWithoutOtherArguments) {
     const struct {
         std::vector<std::string> arguments;
         int status;
         const ApproxModel* approx;
         int width, height;
-        bool fps;
+        bool fps, errorBox;
     } cases[] = {
-        {{}, kOpenTheWindow, &defaultApprox(), 0, 0, false},
-        {{"--approx", "intel"}, kOpenTheWindow, &kIntelApprox, 0, 0, false},
-        {{"--approx=amd", "--fps"}, kOpenTheWindow, &kAmdApprox, 0, 0, true},
-        {{"--siz=800x600", "--app", "amd"}, kOpenTheWindow, &kAmdApprox, 800, 600, false},
-        {{"--version", "--approx", "amd"}, 0, &kAmdApprox, 0, 0, false},
-        {{"-h"}, 0, nullptr, 0, 0, false},
-        {{"-V"}, 0, nullptr, 0, 0, false},
-        {{"--bogus"}, 2, nullptr, 0, 0, false},
-        {{"--help", "x"}, 2, nullptr, 0, 0, false},
-        {{""}, 2, nullptr, 0, 0, false},
-        {{"--approx"}, 2, nullptr, 0, 0, false},
-        {{"--approx", "arm"}, 2, nullptr, 0, 0, false},
-        {{"--approx="}, 2, nullptr, 0, 0, false},
-        {{"--size", "801x600"}, 2, nullptr, 0, 0, false},
-        {{"--fps=yes"}, 2, nullptr, 0, 0, false},
+        {{}, kOpenTheWindow, &defaultApprox(), 0, 0, false, false},
+        {{"--approx", "intel"}, kOpenTheWindow, &kIntelApprox, 0, 0, false, false},
+        {{"--approx=amd", "--fps"}, kOpenTheWindow, &kAmdApprox, 0, 0, true, false},
+        {{"--siz=800x600", "--app", "amd"}, kOpenTheWindow, &kAmdApprox, 800, 600, false, false},
+        {{"--error-box"}, kOpenTheWindow, &defaultApprox(), 0, 0, false, true},
+        {{"--version", "--approx", "amd"}, 0, &kAmdApprox, 0, 0, false, false},
+        {{"-h"}, 0, nullptr, 0, 0, false, false},
+        {{"-V"}, 0, nullptr, 0, 0, false, false},
+        {{"--bogus"}, 2, nullptr, 0, 0, false, false},
+        {{"--help", "x"}, 2, nullptr, 0, 0, false, false},
+        {{""}, 2, nullptr, 0, 0, false, false},
+        {{"--approx"}, 2, nullptr, 0, 0, false, false},
+        {{"--approx", "arm"}, 2, nullptr, 0, 0, false, false},
+        {{"--approx="}, 2, nullptr, 0, 0, false, false},
+        {{"--size", "801x600"}, 2, nullptr, 0, 0, false, false},
+        {{"--fps=yes"}, 2, nullptr, 0, 0, false, false},
+        {{"--error-box=yes"}, 2, nullptr, 0, 0, false, false},
     };
-    for (const auto& [arguments, status, approx, width, height, fps] : cases) {
+    for (const auto& [arguments, status, approx, width, height, fps, errorBox] : cases) {
         WindowOptions options;
         testing::internal::CaptureStdout();
         testing::internal::CaptureStderr();
@@ -70,6 +72,7 @@ TEST(HandleCommandLine, OpensTheWindowOnlyWithoutOtherArguments) {
             EXPECT_EQ(options.width, width);
             EXPECT_EQ(options.height, height);
             EXPECT_EQ(options.showFrameRate, fps);
+            EXPECT_EQ(options.errorBox, errorBox);
         }
     }
 }

@@ -144,14 +144,15 @@ TEST_F(StartupTest, AskedSizeIsKeptAndPlacedWithItsFrameAtTheTopLeft) {
 }
 
 // Run in a child process whose address space is held to what it has plus 128 MiB: two
-// buffers of 8000 x 8000 pixels cannot be had.
+// buffers of 8000 x 8000 pixels cannot be had. The message box, which waits for a click,
+// only when asked for: a run nobody watches ends.
 TEST_F(StartupTest, OutOfMemoryForTheBuffersSaysSo) {
 #if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
     GTEST_SKIP() << "sanitizers reserve more address space than any limit leaves";
 #else
     GTEST_FLAG_SET(death_test_style, "threadsafe");
     fakeDesktop().screen = {8010, 8010};
-    const auto limitedStartup = [] {
+    const auto limitedStartup = [](bool errorBox) {
         long pages = 0;
         if (std::FILE* statm = std::fopen("/proc/self/statm", "r")) {
             if (std::fscanf(statm, "%ld", &pages) != 1) pages = 0;
@@ -160,11 +161,19 @@ TEST_F(StartupTest, OutOfMemoryForTheBuffersSaysSo) {
         const rlim_t bytes = rlim_t(pages) * rlim_t(sysconf(_SC_PAGESIZE)) + (rlim_t(128) << 20);
         const rlimit limit{bytes, bytes};
         setrlimit(RLIMIT_AS, &limit);
-        const int status = startup(WindowOptions{});
-        std::_Exit(status == 1 && fakeDesktop().errorBoxes == 1 && fakeDesktop().displaysClosed == 1 ? 1 : 3);
+        WindowOptions options;
+        options.errorBox = errorBox;
+        const int status = startup(options);
+        std::_Exit(status == 1 && fakeDesktop().errorBoxes == (errorBox ? 1 : 0) &&
+                           fakeDesktop().displaysClosed == 1
+                       ? 1
+                       : 3);
     };
-    EXPECT_EXIT(limitedStartup(), testing::ExitedWithCode(1),
-                "quorvel: Startup failed: out of memory for frame buffers of 8000x8000");
+    for (const bool errorBox : {false, true}) {
+        EXPECT_EXIT(limitedStartup(errorBox), testing::ExitedWithCode(1),
+                    "quorvel: Startup failed: out of memory for frame buffers of 8000x8000")
+            << (errorBox ? "with" : "without") << " --error-box";
+    }
 #endif
 }
 

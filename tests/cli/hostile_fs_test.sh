@@ -141,4 +141,39 @@ for signal in HUP QUIT; do
     done
 done
 
+# Every other signal sent from outside whose default action ends a process, sent while a
+# large frame is being encoded: that file goes and the status is the signal's. (Profilers'
+# timers and the fault signals are left to their default actions.)
+signal_while_writing() {  # SIGNAL
+    local signal=$1 folder=writing-$1 pid status
+    mkdir "$folder"
+    env --default-signal="$signal" "$render" --size 4096x4096 --frames 3 --save all --out "$folder" 2>/dev/null &
+    pid=$!
+    for _ in $(seq 600); do
+        [[ -n $(find "$folder" -name '*.partial') ]] && break
+        sleep 0.05
+    done
+    kill -"$signal" "$pid"
+    wait "$pid"
+    status=$?
+    check "SIG$signal while writing: status $status" test "$status" -eq $((128 + $(kill -l "$signal")))
+    check "SIG$signal while writing: nothing half written" no_temporaries "$folder"
+}
+for signal in XCPU ALRM USR1 USR2 IO STKFLT PWR RTMIN RTMIN+1 RTMAX; do signal_while_writing "$signal"; done
+# One the parent left ignored stays ignored.
+env --ignore-signal=USR1 "$render" --size 4096x4096 --frames 3 --save all --out ignored 2>/dev/null &
+pid=$!
+sleep 0.5
+kill -USR1 "$pid"
+sleep 0.2
+check "SIGUSR1 the parent ignores stays ignored" kill -0 "$pid"
+kill -TERM "$pid"
+wait "$pid"
+check "SIGTERM after the ignored SIGUSR1: nothing half written" no_temporaries ignored
+# A processor time limit sends SIGXCPU, almost surely while the first frame is encoded.
+(ulimit -S -t 1 && exec "$render" --size 4096x4096 --frames 50 --save all --out cpu-limit) 2>/dev/null
+status=$?
+check "ulimit -t 1: status $status" test "$status" -eq $((128 + $(kill -l XCPU)))
+check "ulimit -t 1: nothing half written" no_temporaries cpu-limit
+
 finish

@@ -96,6 +96,13 @@ if command -v script >/dev/null; then
     check "terminal: a summary" grep -a -q "^quorvel-render: drew 200 frames (0 to 199) at 320x240 in .* s; saved 2 as PNG in 'tty'" \
         <(tr '\r' '\n' <tty.txt)
     check "terminal: --quiet says nothing more" test -z "$(script -qec "'$render' --size 16x16 -q --out tty" /dev/null)"
+    # A terminal narrowed from 100 to 30 columns mid-run: every redraw after the first one
+    # there (which may have read the old width) stays within 29 columns.
+    script -qec "sh -c 'stty cols 100; \"$render\" --size 320x240 --frames 100000000 --save none & \
+        sleep 0.7; stty cols 30; printf \"\\nNARROWED\\n\"; sleep 0.5; kill \$!'" /dev/null </dev/null >narrowed.txt
+    tr '\r' '\n' <narrowed.txt | sed '1,/^NARROWED$/d' | grep -a . | tail -n +2 >redraws.txt
+    check "narrowed terminal: redrawn" test "$(wc -l <redraws.txt)" -ge 2
+    check "narrowed terminal: never 30 columns wide" test "$(awk '{ print length($0) }' redraws.txt | sort -n | tail -n 1)" -le 29
 fi
 
 # --bench-plot: an SVG a browser shows (rendered here where rsvg-convert is at hand).
@@ -200,6 +207,20 @@ for k in 1 1261; do
     drawn=$("$render" --size 64x48 --frames $((k + 1)) --save none --hash | tail -n 1)
     check "--from $k" test "$skipped" = "$drawn"
 done
+
+# A small stack is enough (about 24 KiB is, and 64 KiB under the sanitizers): nothing large
+# is kept on it.
+stack_kib=64
+small_stack() { (ulimit -s "$stack_kib" && exec "$render" "$@") 2>/dev/null; }
+frames=(--size 640x480 --from 1261 --frames 2 --hash)
+"$render" "${frames[@]}" --out usual-stack >usual-hashes.txt
+check "ulimit -s $stack_kib: the frames' hashes" cmp -s <(small_stack "${frames[@]}" --out small-stack) usual-hashes.txt
+check "ulimit -s $stack_kib: the frame saved" cmp -s small-stack/frame-01262.png usual-stack/frame-01262.png
+check "ulimit -s $stack_kib: the reference's hashes" \
+    cmp -s <(small_stack "${frames[@]}" --reference --save none) usual-hashes.txt
+small_stack --texture-out small-stack.png
+"$render" --texture-out usual-stack.png 2>/dev/null
+check "ulimit -s $stack_kib: --texture-out" cmp -s small-stack.png usual-stack.png
 
 # Memory does not grow with the length of a run (sanitizers keep freed memory on purpose,
 # so the check means something only in a plain build).

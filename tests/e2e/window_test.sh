@@ -7,8 +7,11 @@ probe=$2
 caption="Quorvel, press space -> speed - full/idle "
 source "$(dirname "$0")/session.sh"
 
+# With $stack_kib set, under that stack limit.
 start_app() {
-    "$quorvel" "$@" 2>"$work/app.err" &
+    local run=("$quorvel")
+    [[ -n ${stack_kib:-} ]] && run=(bash -c 'ulimit -s "$0" && exec "$@"' "$stack_kib" "$quorvel")
+    "${run[@]}" "$@" 2>"$work/app.err" &
     app_pid=$!
     window=$(timeout 10 xdotool search --sync --name "^Quorvel" 2>/dev/null | head -n 1)
 }
@@ -55,6 +58,15 @@ for limit in $(seq 20000 4000 60000); do
     fi
 done
 
+# Out of memory for the frame buffers once the window is open (a 16384x16384 window needs
+# over 3 GiB): a run nobody watches ends, with status 1 and one line, and no message box
+# waits for a click (that is only for --error-box, which the desktop entry passes).
+(ulimit -v 2000000 && exec timeout 10 "$quorvel" --size 16384x16384) 2>"$work/buffers.err"
+status=$?
+check "out of memory for the frame buffers: exit 1, not held by a box (got $status)" test "$status" -eq 1
+check "out of memory for the frame buffers: one line" test "$(cat "$work/buffers.err")" = \
+    "quorvel: Startup failed: out of memory for frame buffers of 16384x16384"
+
 start_app
 check "window appears" test -n "$window"
 check "exact caption" test "$(xdotool getwindowname "$window")" = "$caption"
@@ -96,8 +108,9 @@ sleep 0.5
 wait_for_exit 10
 check "closing the window exits 0" test "$app_status" = 0
 
-# Intel's tables in the window: the frame on screen is the one they draw, on any processor.
-start_app --approx intel
+# Intel's tables in the window: the frame on screen is the one they draw, on any processor;
+# and a small stack is enough (about 32 KiB is): nothing large is kept on it.
+stack_kib=64 start_app --approx intel
 sleep 1
 timeout 120 "$probe" match 0 0 1910 1070 intel >"$work/match-intel.txt"
 cat "$work/match-intel.txt"
@@ -118,6 +131,17 @@ wait_for_exit 10
 check "SIGTERM: status 143" test "$app_status" = 143
 check "--fps: frame rate at full speed" grep -qE '^[0-9]+\.[0-9] frames/s, full speed; a frame: drawing [0-9.]+ ms, presenting [0-9.]+ ms, the rest [0-9.]+ ms$' "$work/fps.txt"
 check "--fps: then idle after Space" grep -qE '^[0-9]+\.[0-9] frames/s, idle \(1 ms after each frame\); a frame: drawing' "$work/fps.txt"
+# --fps into output that cannot take it: one line and status 1 at the first report; a
+# reader that goes away ends the program quietly, as a closed pipe ends any other.
+timeout 10 "$quorvel" --size 64x48 --fps >/dev/full 2>"$work/full.err"
+status=$?
+check "--fps into a full device: exit 1 (got $status)" test "$status" -eq 1
+check "--fps into a full device: one line" grep -qx "quorvel: cannot write the frame rate: .*" "$work/full.err"
+check "--fps into a full device: only that line" test "$(wc -l <"$work/full.err")" -eq 1
+timeout 10 "$quorvel" --size 64x48 --fps 2>"$work/pipe.err" | head -c 0
+status=${PIPESTATUS[0]}
+check "--fps into a closed pipe: status 141 (got $status)" test "$status" -eq 141
+check "--fps into a closed pipe: quiet" test ! -s "$work/pipe.err"
 # (A background job of this script ignores SIGINT, as it was started.)
 start_app
 kill -HUP "$app_pid"
