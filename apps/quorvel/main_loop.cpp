@@ -4,7 +4,7 @@
 #include <cstring>
 #include <string>
 
-#include "platform/os/process_info.h"
+#include "os/process_info.h"
 #include "quorvel/shell.h"
 
 namespace quorvel {
