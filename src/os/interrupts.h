@@ -16,7 +16,8 @@ void cleanUpOnInterrupt();
 void holdInterrupts();
 void releaseInterrupts();
 // Names the file an interrupt removes (the path is copied), or none with null. Call it with
-// interrupts held.
+// interrupts held. Worker threads block interrupts (see worker_thread.h), so the handler
+// runs on a thread that is not drawing.
 void removeOnInterrupt(const char* path);
 
 }  // namespace quorvel

@@ -16,13 +16,18 @@ namespace {
 constexpr int kCleanedUpSignals[] = {SIGINT,  SIGTERM, SIGHUP,  SIGQUIT, SIGPIPE,   SIGXCPU,
                                      SIGALRM, SIGUSR1, SIGUSR2, SIGIO,   SIGSTKFLT, SIGPWR};
 
-char pathToRemove[4096];
-volatile sig_atomic_t havePath = 0;
+// The file to remove, in two copies: a new name is written into the copy not in use and then
+// published, so a handler reads a whole name on whichever thread it runs (the program's own
+// threads block these signals, but a library's may not). -1: none.
+char pathsToRemove[2][4096];
+std::atomic<int> pathInUse{-1};
+static_assert(std::atomic<int>::is_always_lock_free, "read by a signal handler");
 sigset_t heldSignals;
 sigset_t maskBeforeHold;
 
 void onSignal(int signal) {
-    if (havePath) unlink(pathToRemove);
+    const int inUse = pathInUse.load(std::memory_order_acquire);
+    if (inUse >= 0) unlink(pathsToRemove[inUse]);
     ::signal(signal, SIG_DFL);
     raise(signal);
 }
@@ -48,15 +53,16 @@ void holdInterrupts() { pthread_sigmask(SIG_BLOCK, &heldSignals, &maskBeforeHold
 
 void releaseInterrupts() { pthread_sigmask(SIG_SETMASK, &maskBeforeHold, nullptr); }
 
-// Held, the handler cannot run here; the fences still keep the copy from moving past the
-// flag, for a handler running on another thread.
+// Held, the handler cannot run on this thread; on another one it reads the copy published
+// last, whole: the release orders the copying before the publishing.
 void removeOnInterrupt(const char* path) {
-    havePath = 0;
-    if (path == nullptr || std::strlen(path) >= sizeof pathToRemove) return;
-    std::atomic_signal_fence(std::memory_order_seq_cst);
-    std::strcpy(pathToRemove, path);
-    std::atomic_signal_fence(std::memory_order_seq_cst);
-    havePath = 1;
+    if (path == nullptr || std::strlen(path) >= sizeof pathsToRemove[0]) {
+        pathInUse.store(-1, std::memory_order_release);
+        return;
+    }
+    const int next = pathInUse.load(std::memory_order_relaxed) == 0 ? 1 : 0;
+    std::strcpy(pathsToRemove[next], path);
+    pathInUse.store(next, std::memory_order_release);
 }
 
 }  // namespace quorvel

@@ -8,8 +8,10 @@ using WorkerEntry = void (*)(void* argument);
 
 // One worker thread: described by createWorker, configured (priority, processor), then
 // started. The POSIX build makes the thread only when it is started, with those settings;
-// the Win32 one makes it suspended in createWorker and resumes it when started. The record must stay put from
-// createWorker until releaseWorker: the running thread reads its settings from it.
+// the Win32 one makes it suspended in createWorker and resumes it when started. The record
+// must stay put from createWorker until releaseWorker: the running thread reads its settings
+// from it. On POSIX a worker blocks every signal but faults, aborts and profilers' timers
+// from its first instruction: signals from outside go to a thread that is not drawing.
 struct WorkerThread {
     WorkerEntry entry;
     void* argument;

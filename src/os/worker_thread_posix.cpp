@@ -1,5 +1,6 @@
 #include <pthread.h>
 #include <sched.h>
+#include <signal.h>
 #include <sys/mman.h>
 #include <sys/resource.h>
 #include <sys/syscall.h>
@@ -72,6 +73,20 @@ void giveBackStack(WorkerThread& worker) {
     worker.stack = -1;
 }
 
+// Workers take no signal sent from outside: it goes to a thread that is not drawing, where the
+// handler may remove the file being written. Faults stay with the thread that caused them, an
+// abort with the thread that aborts, and profilers' timers with the threads they profile.
+const sigset_t& signalsWorkersBlock() {
+    static const sigset_t blocked = [] {
+        sigset_t set;
+        sigfillset(&set);
+        for (int kept : {SIGSEGV, SIGBUS, SIGFPE, SIGILL, SIGTRAP, SIGSYS, SIGABRT, SIGPROF, SIGVTALRM})
+            sigdelset(&set, kept);
+        return set;
+    }();
+    return blocked;
+}
+
 void* runWorker(void* record) {
     const WorkerThread& worker = *static_cast<const WorkerThread*>(record);
     if (worker.raisedPriority) raiseOwnPriority();
@@ -95,7 +110,12 @@ bool startThread(pthread_t& thread, WorkerThread& worker, bool pinned) {
     if (ready && worker.stack >= 0) {
         ready = pthread_attr_setstack(&attributes, reusedStacks[worker.stack].base, kStackBytes) == 0;
     }
+    // The thread starts with every signal from outside blocked, so none can arrive before it
+    // could block them itself.
+    sigset_t before;
+    pthread_sigmask(SIG_BLOCK, &signalsWorkersBlock(), &before);
     const bool created = ready && pthread_create(&thread, &attributes, runWorker, &worker) == 0;
+    pthread_sigmask(SIG_SETMASK, &before, nullptr);
     pthread_attr_destroy(&attributes);
     return created;
 }

@@ -125,12 +125,15 @@ check "ulimit -f: refused (status $status)" test "$status" -ne 0 -a "$status" -l
 check "ulimit -f: one line" grep -q "File too large" err.txt
 check "ulimit -f: no temporary left" no_temporaries sized
 
-# Hangup and quit at random moments: the signal's status and nothing half written.
-for signal in HUP QUIT; do
+# Hangup, quit and terminate at random moments, while the band workers draw (and hash) or a
+# frame is being written: the signal's status and nothing half written, whichever thread
+# the signal found.
+for signal in HUP QUIT TERM; do
     number=$(kill -l "$signal")
-    for trial in $(seq 10); do
+    for trial in $(seq 8); do
         folder=signal-$signal-$trial
-        env --default-signal="$signal" "$render" --size 1024x1024 --frames 8 --save all --out "$folder" 2>/dev/null &
+        env --default-signal="$signal" "$render" --size 1024x1024 --frames 8 --save all --hash --out "$folder" \
+            >/dev/null 2>&1 &
         pid=$!
         sleep "0.$((RANDOM % 10))$((RANDOM % 10))"
         kill -"$signal" "$pid" 2>/dev/null

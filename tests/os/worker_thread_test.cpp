@@ -1,6 +1,7 @@
 #include "os/worker_thread.h"
 
 #include <gtest/gtest.h>
+#include <signal.h>
 
 #include <atomic>
 #include <cstddef>
@@ -66,6 +67,31 @@ TEST(WorkerThread, DeepStacksFrameAfterFrame) {
         for (WorkerThread& worker : workers) releaseWorker(worker);
         EXPECT_EQ(total.load(), 2 * expected);
     }
+}
+
+// The signals a worker blocks, as the worker itself sees its mask.
+void recordBlockedSignals(void* mask) { pthread_sigmask(SIG_BLOCK, nullptr, static_cast<sigset_t*>(mask)); }
+
+// Signals from outside go to a thread that is not drawing, where the handler may remove the
+// file being written; faults, aborts and profilers' timers stay with the worker. The starting
+// thread's own mask is as it was.
+TEST(WorkerThread, BlocksEverySignalFromOutsideButFaults) {
+    sigset_t before, after, seen;
+    pthread_sigmask(SIG_BLOCK, nullptr, &before);
+    sigemptyset(&seen);
+    WorkerThread worker;
+    createWorker(worker, recordBlockedSignals, &seen);
+    ASSERT_TRUE(startWorker(worker));
+    waitForWorkers(&worker, 1);
+    releaseWorker(worker);
+    for (int blocked :
+         {SIGINT, SIGTERM, SIGHUP, SIGQUIT, SIGPIPE, SIGXCPU, SIGALRM, SIGUSR1, SIGUSR2, SIGRTMIN})
+        EXPECT_TRUE(sigismember(&seen, blocked)) << "signal " << blocked;
+    for (int kept : {SIGSEGV, SIGBUS, SIGFPE, SIGILL, SIGABRT, SIGPROF})
+        EXPECT_FALSE(sigismember(&seen, kept)) << "signal " << kept;
+    pthread_sigmask(SIG_BLOCK, nullptr, &after);
+    for (int signal = 1; signal < SIGRTMAX; ++signal)
+        EXPECT_EQ(sigismember(&after, signal), sigismember(&before, signal)) << "signal " << signal;
 }
 
 }  // namespace
