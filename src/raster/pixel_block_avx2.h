@@ -3,7 +3,7 @@
 // Eight pixels of a span, held two ways: as the walk steps them, one pixel a register, and as
 // shading takes them, one value a register. Part of drawSpanAvx2, built for AVX2 like every
 // raster/*_avx2.h: only draw_span_avx2.cpp and these headers include them
-// (tests/span_isa_test.sh). Invariants cited by number are listed at the top of
+// (tests/avx2_isolation_test.sh). Invariants cited by number are listed at the top of
 // draw_span_avx2.cpp.
 
 #include <immintrin.h>
