@@ -22,11 +22,11 @@ inline int clampTexelIndex(int index) {
     return index < 0 ? 0 : (index > kTexelCeiling ? kTexelCeiling : index);
 }
 
-// Strongest single light per channel, clamped to 255. A NaN dot product (from a zero-length
-// normal) counts as 0, since max(NaN, 0) yields 0.
-inline __m128 lightPixel(__m128 normal, const Light* lights, const ApproxModel& approx) {
-    const __m128 length = pairwiseSum(_mm_mul_ps(normal, normal));
-    const __m128 unit = _mm_mul_ps(normal, approxReciprocalSqrt4(approx, length));
+// The normal times r, its reciprocal square root, then the strongest single light per
+// channel, clamped to 255. A NaN dot product (from a zero-length normal) counts as 0, since
+// max(NaN, 0) yields 0.
+inline __m128 strongestLight(__m128 normal, __m128 r, const Light* lights) {
+    const __m128 unit = _mm_mul_ps(normal, r);
     __m128 accumulated = _mm_setzero_ps();
     for (int i = 0; i < kLightCount; ++i) {
         const Light& light = lights[i];
@@ -41,6 +41,11 @@ inline __m128 lightPixel(__m128 normal, const Light* lights, const ApproxModel& 
         accumulated = _mm_max_ps(accumulated, color);
     }
     return _mm_min_ps(accumulated, _mm_set1_ps(255.0f));
+}
+
+inline __m128 lightPixel(__m128 normal, const Light* lights, const ApproxModel& approx) {
+    const __m128 squaredLength = pairwiseSum(_mm_mul_ps(normal, normal));
+    return strongestLight(normal, approxReciprocalSqrt4(approx, squaredLength), lights);
 }
 
 // Bilinear sample; the four weights are formed first and summed in pairs.

@@ -14,6 +14,10 @@
 #include "raster/draw_span_reference.h"
 #include "raster_canvas.h"
 
+// The fast routine's short cuts rely on the invariants numbered at the top of
+// src/raster/draw_span_avx2.cpp; these tests are their checker, each drawing what breaks some
+// of them or holds them at their edges with both routines and comparing every pixel.
+
 namespace quorvel {
 namespace {
 
@@ -27,6 +31,9 @@ float awkward(std::mt19937& random, float low, float high) {
     return std::uniform_real_distribution<float>(low, high)(random);
 }
 
+// Ends that break invariants 1 (a fourth normal lane), 4 (coordinates NaN, infinite or far
+// off), 5 and 6 (zero, subnormal-length, infinite and NaN normals) now and then, and hold 1 at
+// its edge (a fourth lane of -0).
 SpanEnd randomEnd(std::mt19937& random, int x) {
     Vec4 normal = {{awkward(random, -1, 1), awkward(random, -1, 1), awkward(random, -1, 1), 0.0f}};
     if (random() % 20 == 0) normal = {{0.0f, 0.0f, 0.0f, 0.0f}};
@@ -34,7 +41,9 @@ SpanEnd randomEnd(std::mt19937& random, int x) {
     if (random() % 20 == 0) {
         for (float& lane : normal.lane) lane *= 1e-20f;
     }
-    if (random() % 40 == 0) normal.lane[3] = awkward(random, -1, 1);
+    const auto fourthLane = random() % 40;
+    if (fourthLane == 0) normal.lane[3] = awkward(random, -1, 1);
+    if (fourthLane == 1) normal.lane[3] = -0.0f;
     return {
         x, {{awkward(random, -4, 131), awkward(random, -4, 131), awkward(random, 900, 1100), 0.0f}}, normal};
 }
@@ -69,8 +78,8 @@ void expectSameSpansWith(const ApproxModel& model, std::mt19937& random, const L
 }
 
 // Draws `count` random spans with both routines, with the processor's own approximations,
-// with each maker's model and with a maker's model computed where it can be here, and stops at
-// the first that differs.
+// with each maker's model and with a maker's model computed where it can be here (which
+// invariant 6 is about), and stops at the first that differs.
 void expectSameSpans(std::mt19937& random, const Light (&lights)[kLightCount], int count) {
     std::vector<const ApproxModel*> models = {&kNativeApprox, &kIntelApprox, &kAmdApprox};
     for (const ApproxModel* maker : {&kIntelApprox, &kAmdApprox}) {
@@ -82,16 +91,17 @@ void expectSameSpans(std::mt19937& random, const Light (&lights)[kLightCount], i
     }
 }
 
+// Invariants 1, 4, 5 and 6 (randomEnd), with the built-in lights, one of them along the view.
 TEST(SpanEquivalence, Avx2MatchesTheReferenceBitForBit) {
     if (!processorHasAvx2()) GTEST_SKIP() << "no AVX2 on this processor";
     std::mt19937 random(8122026);
     expectSameSpans(random, RasterCanvas(1, 1).lights, 6000);
 }
 
-// Scenes of up to eight faces, one span each in a few rows, most at a handful of depths so
-// that faces meet at equal depths (a span of one depth throughout steps exactly), some at
-// the clear depth. The reference draws them in order; the fast routine in a shuffled order,
-// keeping the face buffer, which starts each scene holding anything at all.
+// Invariant 8: scenes of up to eight faces, one span each in a few rows, most at a handful of
+// depths so that faces meet at equal depths (a span of one depth throughout steps exactly),
+// some at the clear depth. The reference draws them in order; the fast routine in a shuffled
+// order, keeping the face buffer, which starts each scene holding anything at all.
 TEST(SpanEquivalence, Avx2TakesFacesInAnyOrder) {
     if (!processorHasAvx2()) GTEST_SKIP() << "no AVX2 on this processor";
     std::mt19937 random(10122026);
@@ -126,9 +136,9 @@ TEST(SpanEquivalence, Avx2TakesFacesInAnyOrder) {
     }
 }
 
-// Long spans over depths a unit in the last place nearer than the ones they step to, but for
-// one pixel near the end farther by a unit: the routine must find that pixel however far the
-// stepped depths have drifted from first + k x step by then, and draw it alone.
+// Invariant 11: long spans over depths a unit in the last place nearer than the ones they
+// step to, but for one pixel near the end farther by a unit: the routine must find that pixel
+// however far the stepped depths have drifted from first + k x step by then, and draw it alone.
 TEST(SpanEquivalence, Avx2FindsAPixelNearerByOneUnitAtTheEndOfAHiddenSpan) {
     if (!processorHasAvx2()) GTEST_SKIP() << "no AVX2 on this processor";
     std::mt19937 random(11122026);
@@ -156,8 +166,9 @@ TEST(SpanEquivalence, Avx2FindsAPixelNearerByOneUnitAtTheEndOfAHiddenSpan) {
     }
 }
 
-// Lights the fast routine cannot take its short cuts with: a negative, an infinite or a NaN
-// colour channel, or an infinite fourth lane in a direction.
+// Invariants 2 and 3: lights the fast routine cannot take its short cuts with (a negative, an
+// infinite or a NaN colour channel, an infinite fourth lane in a direction), and lights at
+// the edge of those it can (a colour channel or a fourth lane of -0).
 TEST(SpanEquivalence, Avx2MatchesTheReferenceUnderUnusualLights) {
     if (!processorHasAvx2()) GTEST_SKIP() << "no AVX2 on this processor";
     const float nan = std::numeric_limits<float>::quiet_NaN(), inf = std::numeric_limits<float>::infinity();
@@ -168,10 +179,8 @@ TEST(SpanEquivalence, Avx2MatchesTheReferenceUnderUnusualLights) {
         float value;
     };
     const LightChange changes[] = {
-        {0, &Light::diffuse, 1, -30.0f},
-        {1, &Light::specular, 2, inf},
-        {2, &Light::diffuse, 0, nan},
-        {0, &Light::direction, 3, inf},
+        {0, &Light::diffuse, 1, -30.0f}, {1, &Light::specular, 2, inf},  {2, &Light::diffuse, 0, nan},
+        {0, &Light::direction, 3, inf},  {1, &Light::diffuse, 2, -0.0f}, {2, &Light::direction, 3, -0.0f},
     };
     std::mt19937 random(9122026);
     for (const LightChange& change : changes) {
