@@ -9,13 +9,13 @@
 #include <vector>
 
 #include "numeric/native_equivalence.h"
-#include "numeric/simd.h"
-#include "raster/draw_span_avx2.h"
 #include "raster/draw_span_reference.h"
+#include "raster/span_routines.h"
 #include "raster_canvas.h"
 
-// The fast routine's short cuts rely on the invariants numbered at the top of
-// src/raster/draw_span_avx2.cpp; these tests are their checker, each drawing what breaks some
+// Every span routine of the build but the reference, against the reference. The fast
+// routines' short cuts rely on invariants (for the AVX2 routine, numbered at the top of
+// src/raster/draw_span_avx2.cpp); these tests are their checker, each drawing what breaks some
 // of them or holds them at their edges with both routines and comparing every pixel.
 
 namespace quorvel {
@@ -52,8 +52,8 @@ bool sameBits(const std::vector<float>& a, const std::vector<float>& b) {
     return std::memcmp(a.data(), b.data(), a.size() * sizeof(float)) == 0;
 }
 
-void expectSameSpansWith(const ApproxModel& model, std::mt19937& random, const Light (&lights)[kLightCount],
-                         int count) {
+void expectSameSpansWith(SpanRoutine routine, const ApproxModel& model, std::mt19937& random,
+                         const Light (&lights)[kLightCount], int count) {
     RasterCanvas reference(kWidth, kRows), fast(kWidth, kRows);
     std::copy(std::begin(lights), std::end(lights), reference.lights);
     std::copy(std::begin(lights), std::end(lights), fast.lights);
@@ -67,7 +67,7 @@ void expectSameSpansWith(const ApproxModel& model, std::mt19937& random, const L
         const PixelRect band = {0, kRows, int(random() % 64), kWidth - int(random() % 64)};
         // Earlier spans leave depths behind, so later ones pass in places and fail in others.
         drawSpanReference(row, a, b, reference.target(band, drawSpanReference));
-        drawSpanAvx2(row, a, b, fast.target(band, drawSpanAvx2));
+        routine(row, a, b, fast.target(band, routine));
         ASSERT_EQ(fast.color, reference.color) << "span " << i << " from " << start << " length " << length;
         ASSERT_TRUE(sameBits(fast.depth, reference.depth)) << "span " << i;
         if (i % 500 == 499) {
@@ -80,30 +80,57 @@ void expectSameSpansWith(const ApproxModel& model, std::mt19937& random, const L
 // Draws `count` random spans with both routines, with the processor's own approximations,
 // with each maker's model and with a maker's model computed where it can be here (which
 // invariant 6 is about), and stops at the first that differs.
-void expectSameSpans(std::mt19937& random, const Light (&lights)[kLightCount], int count) {
+void expectSameSpans(SpanRoutine routine, std::mt19937& random, const Light (&lights)[kLightCount],
+                     int count) {
     std::vector<const ApproxModel*> models = {&kNativeApprox, &kIntelApprox, &kAmdApprox};
     for (const ApproxModel* maker : {&kIntelApprox, &kAmdApprox}) {
         if (fastestEquivalent(*maker).reciprocalSqrtComputed) models.push_back(&fastestEquivalent(*maker));
     }
     for (const ApproxModel* model : models) {
         SCOPED_TRACE(std::string(model->name) + (model->reciprocalSqrtComputed ? ", computed" : ""));
-        expectSameSpansWith(*model, random, lights, count);
+        expectSameSpansWith(routine, *model, random, lights, count);
     }
 }
 
+// Each fast routine of the build, skipped visibly where this processor cannot run it.
+class SpanEquivalence : public testing::TestWithParam<NamedSpanRoutine> {
+  protected:
+    void SetUp() override {
+        if (!GetParam().available)
+            GTEST_SKIP() << "this processor cannot run the " << GetParam().name << " routine";
+    }
+    SpanRoutine routine() const { return GetParam().routine; }
+};
+
+std::vector<NamedSpanRoutine> fastRoutines() {
+    std::vector<NamedSpanRoutine> fast;
+    for (const NamedSpanRoutine& named : spanRoutines()) {
+        if (named.routine != drawSpanReference) fast.push_back(named);
+    }
+    return fast;
+}
+
+std::string routineName(const testing::TestParamInfo<NamedSpanRoutine>& routine) {
+    return routine.param.name;
+}
+
+INSTANTIATE_TEST_SUITE_P(EveryFastRoutine, SpanEquivalence, testing::ValuesIn(fastRoutines()), routineName);
+// A build whose processor has only the reference routine has nothing to compare.
+GTEST_ALLOW_UNINSTANTIATED_PARAMETERIZED_TEST(SpanEquivalence);
+
 // Invariants 1, 4, 5 and 6 (randomEnd), with the built-in lights, one of them along the view.
-TEST(SpanEquivalence, Avx2MatchesTheReferenceBitForBit) {
-    if (!processorHasAvx2()) GTEST_SKIP() << "no AVX2 on this processor";
+TEST_P(SpanEquivalence, MatchesTheReferenceBitForBit) {
     std::mt19937 random(8122026);
-    expectSameSpans(random, RasterCanvas(1, 1).lights, 6000);
+    expectSameSpans(routine(), random, RasterCanvas(1, 1).lights, 6000);
 }
 
 // Invariant 8: scenes of up to eight faces, one span each in a few rows, most at a handful of
 // depths so that faces meet at equal depths (a span of one depth throughout steps exactly),
 // some at the clear depth. The reference draws them in order; the fast routine in a shuffled
 // order, keeping the face buffer, which starts each scene holding anything at all.
-TEST(SpanEquivalence, Avx2TakesFacesInAnyOrder) {
-    if (!processorHasAvx2()) GTEST_SKIP() << "no AVX2 on this processor";
+TEST_P(SpanEquivalence, TakesFacesInAnyOrder) {
+    if (!GetParam().takesFacesInAnyOrder)
+        GTEST_SKIP() << GetParam().name << " takes faces in the scene's order";
     std::mt19937 random(10122026);
     const float depths[] = {950.0f, 1000.0f, 1000.5f, kClearDepth};
     const auto depth = [&] { return depths[random() % std::size(depths)]; };
@@ -130,7 +157,7 @@ TEST(SpanEquivalence, Avx2TakesFacesInAnyOrder) {
         }
         std::shuffle(order.begin(), order.end(), random);
         for (const int i : order)
-            drawSpanAvx2(faces[i].row, faces[i].a, faces[i].b, fast.faceTarget(drawSpanAvx2, uint8_t(i)));
+            routine()(faces[i].row, faces[i].a, faces[i].b, fast.faceTarget(routine(), uint8_t(i)));
         ASSERT_EQ(fast.color, reference.color) << "scene " << scene;
         ASSERT_TRUE(sameBits(fast.depth, reference.depth)) << "scene " << scene;
     }
@@ -139,8 +166,7 @@ TEST(SpanEquivalence, Avx2TakesFacesInAnyOrder) {
 // Invariant 11: long spans over depths a unit in the last place nearer than the ones they
 // step to, but for one pixel near the end farther by a unit: the routine must find that pixel
 // however far the stepped depths have drifted from first + k x step by then, and draw it alone.
-TEST(SpanEquivalence, Avx2FindsAPixelNearerByOneUnitAtTheEndOfAHiddenSpan) {
-    if (!processorHasAvx2()) GTEST_SKIP() << "no AVX2 on this processor";
+TEST_P(SpanEquivalence, FindsAPixelNearerByOneUnitAtTheEndOfAHiddenSpan) {
     std::mt19937 random(11122026);
     for (int i = 0; i < 40; ++i) {
         const float near = std::uniform_real_distribution<float>(0.001f, 6000.0f)(random);
@@ -158,7 +184,7 @@ TEST(SpanEquivalence, Avx2FindsAPixelNearerByOneUnitAtTheEndOfAHiddenSpan) {
         const std::vector<float> before = fast.depth;
         const SpanEnd a = spanEndAt(0, 10.0f, 20.0f, near), b = spanEndAt(length, 90.0f, 70.0f, far);
         drawSpanReference(0, a, b, reference.whole(drawSpanReference));
-        drawSpanAvx2(0, a, b, fast.whole(drawSpanAvx2));
+        routine()(0, a, b, fast.whole(routine()));
         ASSERT_EQ(fast.color, reference.color);
         ASSERT_TRUE(sameBits(fast.depth, reference.depth));
         for (int x = 0; x < kWidth; ++x)
@@ -169,8 +195,7 @@ TEST(SpanEquivalence, Avx2FindsAPixelNearerByOneUnitAtTheEndOfAHiddenSpan) {
 // Invariants 2 and 3: lights the fast routine cannot take its short cuts with (a negative, an
 // infinite or a NaN colour channel, an infinite fourth lane in a direction), and lights at
 // the edge of those it can (a colour channel or a fourth lane of -0).
-TEST(SpanEquivalence, Avx2MatchesTheReferenceUnderUnusualLights) {
-    if (!processorHasAvx2()) GTEST_SKIP() << "no AVX2 on this processor";
+TEST_P(SpanEquivalence, MatchesTheReferenceUnderUnusualLights) {
     const float nan = std::numeric_limits<float>::quiet_NaN(), inf = std::numeric_limits<float>::infinity();
     struct LightChange {
         int light;
@@ -187,7 +212,7 @@ TEST(SpanEquivalence, Avx2MatchesTheReferenceUnderUnusualLights) {
         RasterCanvas builtIn(1, 1);
         (builtIn.lights[change.light].*change.field).lane[change.lane] = change.value;
         SCOPED_TRACE(testing::Message() << "light " << change.light << " lane " << change.lane);
-        expectSameSpans(random, builtIn.lights, 600);
+        expectSameSpans(routine(), random, builtIn.lights, 600);
     }
 }
 
