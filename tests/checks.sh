@@ -9,6 +9,16 @@ check() {
     if "$@"; then passed=$((passed + 1)); else failed=$((failed + 1)); echo "FAIL: $name"; fi
 }
 
+# Waits, up to half a minute, until a hidden temporary appears in FOLDER: a frame is being
+# written there.
+wait_for_partial() {  # FOLDER
+    for _ in $(seq 600); do
+        [[ -n $(find "$1" -name '*.partial') ]] && return 0
+        sleep 0.05
+    done
+    return 1
+}
+
 finish() {
     echo "$passed passed, $failed failed"
     test "$failed" -eq 0

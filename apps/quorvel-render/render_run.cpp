@@ -39,9 +39,6 @@ int failWhileRunning(const std::string& message) {
     return 1;
 }
 
-// What a shell reports for a process that SIGPIPE ended.
-constexpr int kClosedPipeStatus = 128 + 13;
-
 // Standard output or error refused what was written to it: said once, status 1; a reader
 // that went away ends the program quietly, as the signal does where there is one.
 int failOutput() {

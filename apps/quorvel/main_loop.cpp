@@ -43,9 +43,6 @@ bool countFrame(FrameRate& rate, bool fullSpeed, double drawing, double presenti
     return written;
 }
 
-// What a shell reports for a process that SIGPIPE ended.
-constexpr int kClosedPipeStatus = 128 + 13;
-
 // Standard output refused the frame rate: said once, status 1; a reader that went away ends
 // the program quietly, as the signal does where there is one.
 int frameRateNotWritten() {

@@ -13,6 +13,9 @@ std::vector<std::string> commandLineArguments(int argc, char** argv);
 void useBinaryOutput(std::FILE* stream);
 // Whether the write that just failed failed because the reading end of a pipe was closed.
 bool writeFailedOnClosedPipe();
+// What a shell reports for a process that SIGPIPE ended: the status a closed pipe ends the
+// programs with, quietly, on every system.
+inline constexpr int kClosedPipeStatus = 128 + 13;
 // A program without a console of its own (a Windows GUI program started from a console)
 // writes its messages to its parent's; elsewhere nothing to do.
 void attachToParentConsole();

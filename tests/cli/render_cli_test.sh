@@ -172,10 +172,7 @@ interrupt_while_writing() {  # SIGNAL STATUS
     mkdir "$folder"
     env --default-signal="$signal" "$render" --size 4096x4096 --frames 3 --save all --out "$folder" 2>/dev/null &
     pid=$!
-    for _ in $(seq 600); do
-        [[ -n $(find "$folder" -name '*.partial') ]] && break
-        sleep 0.05
-    done
+    wait_for_partial "$folder"
     if [[ $signal != INT ]]; then
         kill -INT "$pid"
         sleep 0.2
