@@ -13,15 +13,17 @@ if(NOT WIN32)
     list(APPEND QUORVEL_INSTALL_FOLDERS ${CMAKE_INSTALL_DATADIR}/icons/hicolor/${size}x${size}/apps)
   endforeach()
 endif()
-# make uninstall removes the folders the install made and no others: before any file goes
-# in, the folders on the way to those above that do not exist yet are written down, beside
-# the install manifest.
+# make uninstall removes what the install put in and the folders it made, no others: before
+# any file goes in, the folders on the way to those above that do not exist yet are noted,
+# and once all are in, they and the files are written down in build/installed.txt (make
+# package leaves it alone). The last rule of this file writes it.
 install(CODE "set(QUORVEL_INSTALL_FOLDERS \"${QUORVEL_INSTALL_FOLDERS}\")
-              set(QUORVEL_MADE_FOLDERS_FILE \"${PROJECT_BINARY_DIR}/install_made_folders.txt\")")
-install(SCRIPT ${PROJECT_SOURCE_DIR}/cmake/QuorvelNoteMadeFolders.cmake)
+              set(QUORVEL_INSTALL_RECORD \"${PROJECT_BINARY_DIR}/installed.txt\")")
+install(SCRIPT ${PROJECT_SOURCE_DIR}/cmake/QuorvelInstallRecordStart.cmake)
 
 install(TARGETS quorvel quorvel-render RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 if(WIN32)
+  install(SCRIPT ${PROJECT_SOURCE_DIR}/cmake/QuorvelInstallRecordEnd.cmake)
   return()
 endif()
 
@@ -82,3 +84,5 @@ set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 set(CPACK_STRIP_FILES ON)
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 include(CPack)
+
+install(SCRIPT ${PROJECT_SOURCE_DIR}/cmake/QuorvelInstallRecordEnd.cmake)

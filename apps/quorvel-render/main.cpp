@@ -41,6 +41,7 @@ int run(const std::vector<std::string>& arguments) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    quorvel::keepStandardStreamsTaken();
     quorvel::cleanUpOnInterrupt();
     quorvel::useBinaryOutput(stdout);
     // Whatever runs out of memory, the file being written is removed on the way out here.

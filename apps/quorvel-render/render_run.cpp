@@ -41,11 +41,18 @@ int failWhileRunning(const std::string& message) {
 
 // Standard output or error refused what was written to it: said once, status 1; a reader
 // that went away ends the program quietly, as the signal does where there is one.
-int failOutput() {
-    if (writeFailedOnClosedPipe()) return kClosedPipeStatus;
+int failOutput(const WriteFailure& failure) {
+    if (failedOnClosedPipe(failure)) return kClosedPipeStatus;
     std::fprintf(stderr, "quorvel-render: cannot write the output: %s\n",
-                 std::strerror(errno != 0 ? errno : EIO));
+                 std::strerror(failure.error != 0 ? failure.error : EIO));
     return 1;
+}
+
+// The same, after wiping the progress line, which must not change the reason first.
+int failOutputBelow(ProgressLine& progress) {
+    const WriteFailure failure = lastWriteFailure();
+    clearProgress(progress);
+    return failOutput(failure);
 }
 
 bool flushed(std::FILE* stream) { return std::fflush(stream) == 0 && !std::ferror(stream); }
@@ -211,12 +218,11 @@ int keepFrame(const RenderOptions& options, uint64_t frame, const uint32_t* colo
         std::snprintf(line, sizeof line, "frame %" PRIu64 " hash %016" PRIx64 "\n", frame,
                       lastFrameHash(frames));
         printAboveProgress(progress, reportStream(options), line);
-        if (!flushed(reportStream(options))) return clearProgress(progress), failOutput();
+        if (!flushed(reportStream(options))) return failOutputBelow(progress);
     }
     if (!isSaved(options, frame, nextRange)) return 0;
     ++saved;
-    if (options.streaming())
-        return writeStreamFrame(stream, color) ? 0 : (clearProgress(progress), failOutput());
+    if (options.streaming()) return writeStreamFrame(stream, color) ? 0 : failOutputBelow(progress);
     std::string error;
     if (!writeImage(framePath(options, frame), options.format, color, options.width, options.height,
                     options.width, error)) {
@@ -275,7 +281,7 @@ int renderFrames(const RenderOptions& options, const PreparedScene& scene) {
     const FrameTimeSummary summary = summarizeFrameTimes(times);
     if (status == 0 && options.bench) {
         printBench(options, summary, seconds, path.spanRoutine);
-        if (!flushed(reportStream(options))) status = failOutput();
+        if (!flushed(reportStream(options))) status = failOutput(lastWriteFailure());
     }
     if (status == 0 && !options.benchPlot.empty()) status = writeBenchPlot(options, times, summary);
     if (status == 0 && progress.enabled) std::fputs(runSummary(options, saved, seconds).c_str(), stderr);
@@ -294,17 +300,24 @@ int runRender(const RenderOptions& options) {
     std::filesystem::path made;
     std::string error;
     if (!prepareOutputs(options, made, error)) return refuse(error);
+    // However the run ends (out of memory before a frame is written, say), a folder it made
+    // and left empty goes again; one holding anything stays.
+    struct LeftEmptyRemoved {
+        const std::string& folder;
+        const std::filesystem::path& made;
+        ~LeftEmptyRemoved() { removeMadeFolders(pathFromUtf8(folder), made); }
+    } leftEmptyRemoved{options.outDir, made};
     const PreparedScene scene = prepareBuiltInScene(*options.approx);
 
     if (!options.textureOut.empty()) {
         const ImageFormat format = *imageFormatOf(options.textureOut);
         if (!writeImage(options.textureOut, format, scene.scene().texture.texels, kTextureSide, kTextureSide,
                         kTextureSide, error)) {
-            removeMadeFolders(pathFromUtf8(options.outDir), made);
             return failWhileRunning(error);
         }
-        std::fprintf(stderr, "quorvel-render: wrote the texture to %s\n",
-                     quotedValue(options.textureOut).c_str());
+        if (!options.quiet)
+            std::fprintf(stderr, "quorvel-render: wrote the texture to %s\n",
+                         quotedValue(options.textureOut).c_str());
     }
     return options.renderFrames ? renderFrames(options, scene) : 0;
 }

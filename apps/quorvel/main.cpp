@@ -7,6 +7,7 @@
 #include "quorvel/shell.h"
 
 int main(int argc, char** argv) {
+    quorvel::keepStandardStreamsTaken();
     quorvel::attachToParentConsole();
     // A signal ends the program as it ends any other: status 128 + N.
     quorvel::cleanUpOnInterrupt();

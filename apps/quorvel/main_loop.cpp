@@ -45,10 +45,10 @@ bool countFrame(FrameRate& rate, bool fullSpeed, double drawing, double presenti
 
 // Standard output refused the frame rate: said once, status 1; a reader that went away ends
 // the program quietly, as the signal does where there is one.
-int frameRateNotWritten() {
-    if (writeFailedOnClosedPipe()) return kClosedPipeStatus;
+int frameRateNotWritten(const WriteFailure& failure) {
+    if (failedOnClosedPipe(failure)) return kClosedPipeStatus;
     std::fprintf(stderr, "quorvel: cannot write the frame rate: %s\n",
-                 std::strerror(errno != 0 ? errno : EIO));
+                 std::strerror(failure.error != 0 ? failure.error : EIO));
     return 1;
 }
 
@@ -70,7 +70,7 @@ int runMainLoop(Shell& shell) {
         if (!shell.fullSpeed) sleepMilliseconds(1);
         if (shell.showFrameRate && !countFrame(rate, shell.fullSpeed, secondsBetween(start, drawn),
                                                secondsBetween(drawn, presented)))
-            return frameRateNotWritten();
+            return frameRateNotWritten(lastWriteFailure());
         // Every event queued by now is handled, so that a flood of them (mouse motion)
         // never keeps Escape waiting for more than a frame.
         gatherEvents(*shell.window);

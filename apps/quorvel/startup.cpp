@@ -61,7 +61,8 @@ int startup(const WindowOptions& options) {
     }
     const PreparedScene scene = prepareBuiltInScene(*options.approx);
     Shell shell{&window, &scene, startFrames(scene, viewportOf(buffers)), fastestRenderPath()};
-    if (sharedCount > 0) drawIntoColorBuffers(shell.frames, shared, sharedCount);
+    if (sharedCount > 0 && !drawIntoColorBuffers(shell.frames, shared, sharedCount))
+        return cannotOpen("the window offers frames of its own that cannot be drawn into");
     shell.showFrameRate = options.showFrameRate;
     return runMainLoop(shell);
 }

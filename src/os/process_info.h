@@ -11,8 +11,19 @@ namespace quorvel {
 std::vector<std::string> commandLineArguments(int argc, char** argv);
 // Bytes written to `stream` go out unchanged (Windows would otherwise turn \n into \r\n).
 void useBinaryOutput(std::FILE* stream);
-// Whether the write that just failed failed because the reading end of a pipe was closed.
-bool writeFailedOnClosedPipe();
+// Why the write that just failed failed, taken at once: whatever runs after it (a terminal's
+// width read, say) may change what the system says.
+struct WriteFailure {
+    int error;                 // errno
+    unsigned long systemCode;  // the system's own code where it has one (Windows), else 0
+};
+WriteFailure lastWriteFailure();
+// Whether it failed because the reading end of a pipe was closed.
+bool failedOnClosedPipe(const WriteFailure& failure);
+// Standard input, output and error, where the program was started with one closed, take a
+// descriptor that fails every read or write: nothing the program opens later (a file, a
+// window system's connection) is then written to by mistake as standard output or error.
+void keepStandardStreamsTaken();
 // What a shell reports for a process that SIGPIPE ended: the status a closed pipe ends the
 // programs with, quietly, on every system.
 inline constexpr int kClosedPipeStatus = 128 + 13;

@@ -1,3 +1,4 @@
+#include <fcntl.h>
 #include <sys/ioctl.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -15,7 +16,22 @@ std::vector<std::string> commandLineArguments(int argc, char** argv) {
 
 void useBinaryOutput(std::FILE*) {}
 
-bool writeFailedOnClosedPipe() { return errno == EPIPE; }
+WriteFailure lastWriteFailure() { return {errno, 0}; }
+
+bool failedOnClosedPipe(const WriteFailure& failure) { return failure.error == EPIPE; }
+
+// /dev/null opened the other way round: writes to standard output or error, and reads from
+// standard input, fail with EBADF, as on a closed descriptor.
+void keepStandardStreamsTaken() {
+    for (int stream : {STDIN_FILENO, STDOUT_FILENO, STDERR_FILENO}) {
+        if (fcntl(stream, F_GETFD) != -1 || errno != EBADF) continue;
+        const int taken = open("/dev/null", (stream == STDIN_FILENO ? O_WRONLY : O_RDONLY) | O_CLOEXEC);
+        if (taken != -1 && taken != stream) {
+            dup2(taken, stream);
+            close(taken);
+        }
+    }
+}
 
 void attachToParentConsole() {}
 

@@ -25,11 +25,16 @@ void useBinaryOutput(std::FILE* stream) { _setmode(_fileno(stream), _O_BINARY); 
 
 // The C runtime reports a closed pipe as EINVAL; the system's own code, which it keeps in
 // _doserrno, tells.
-bool writeFailedOnClosedPipe() {
-    const unsigned long code = _doserrno;
-    return errno == EPIPE || code == ERROR_NO_DATA || code == ERROR_BROKEN_PIPE ||
+WriteFailure lastWriteFailure() { return {errno, _doserrno}; }
+
+bool failedOnClosedPipe(const WriteFailure& failure) {
+    const unsigned long code = failure.systemCode;
+    return failure.error == EPIPE || code == ERROR_NO_DATA || code == ERROR_BROKEN_PIPE ||
            code == ERROR_PIPE_NOT_CONNECTED;
 }
+
+// The C runtime gives a program started without a stream no descriptor to reuse.
+void keepStandardStreamsTaken() {}
 
 // Streams that already lead somewhere (a pipe, a file) are left as they are.
 void attachToParentConsole() {

@@ -117,6 +117,7 @@ if [[ -z ${QUORVEL_SANITIZED:-} ]]; then
         check "ulimit -v $limit: status $status is 0 or 1" test "$status" -le 1
         [[ $status -eq 1 ]] && check "ulimit -v $limit: one line on out of memory" grep -q "out of memory" err.txt
         check "ulimit -v $limit: no temporary left" no_temporaries "memory-$limit"
+        [[ $status -eq 1 ]] && check "ulimit -v $limit: no empty folder left" test ! -e "memory-$limit"
     done
 fi
 (ulimit -f 100 && exec "$render" --size 640x480 --format ppm --out sized) 2>err.txt

@@ -154,14 +154,30 @@ check "--reference: the same hashes" test "$("$render" --size 64x48 --frames 8 -
 check "--version names the approximations" grep -q "^approximations: amd (measured tables[^)]*), fingerprint" \
     <("$render" --approx=amd --version)
 
-# Standard output that refuses what is written: status 1 and one line.
+# Standard output that refuses what is written: status 1 and one line, giving the reason the
+# write failed for (not what a later call left behind).
 for args in "--size 4x4 --hash" "--help" "--version" "--size 4x4 --save none --bench"; do
     "$render" $args >/dev/full 2>err.txt
     check "stdout full ($args)" test $? -eq 1 -a "$(wc -l <err.txt)" -eq 1
 done
-# A closed pipe ends the program quietly.
+"$render" --size 4x4 --frames 2 --save none --hash >/dev/full 2>err.txt
+check "stdout full: says why" grep -q "No space left on device" err.txt
+# Started with standard output closed: nothing opened later is taken for it.
+for args in "--size 4x4 --hash" "--size 4x4 --out - --format ppm"; do
+    "$render" $args >&- 2>err.txt
+    check "stdout closed ($args): status 1" test $? -eq 1
+    check "stdout closed ($args): says why" grep -qx "quorvel-render: cannot write the output: Bad file descriptor" err.txt
+done
+# A closed pipe ends the program quietly, with SIGPIPE's status even where SIGPIPE is ignored.
 "$render" --size 64x48 --frames 5000 --save none --hash 2>err.txt | head -n 1 >/dev/null
 check "closed pipe: quiet" test ! -s err.txt
+for args in "--hash --save none" "--out - --format ppm"; do
+    (trap '' PIPE && exec "$render" --size 64x48 --frames 5000 $args 2>err.txt | head -c 100 >/dev/null
+        exit "${PIPESTATUS[0]}")
+    status=$?
+    check "closed pipe, SIGPIPE ignored ($args): status 141 (got $status)" test "$status" -eq 141
+    check "closed pipe, SIGPIPE ignored ($args): quiet" test ! -s err.txt
+done
 
 # Interrupted while a file is being written: the usual status, and that file gone. Large
 # frames take long enough to encode for the signal to be sent while one is half written.

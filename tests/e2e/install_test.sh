@@ -11,8 +11,8 @@ work=$(mktemp -d)
 source "$(dirname "$0")/../checks.sh"
 
 # These installs write over the build's record of a real make install (make uninstall reads
-# it): it is put back as it was.
-records=(install_manifest.txt install_made_folders.txt)
+# it) and CMake's manifest: they are put back as they were.
+records=(install_manifest.txt installed.txt)
 for record in "${records[@]}"; do
     [[ -f $build/$record ]] && cp -p "$build/$record" "$work/$record"
 done
@@ -95,7 +95,11 @@ if [[ $mode == install ]]; then
     check "uninstall with another DESTDIR is refused" fails uninstall "$build" "$work/elsewhere" 2>"$work/refused.txt"
     check "... in one line" one_line "$work/refused.txt"
     check "... removing nothing" test -s "$root/bin/quorvel"
-    check "uninstall succeeds" uninstall "$build" "$stage" >/dev/null
+    # A second install into the same place, and a package made in between, change nothing
+    # of what uninstall removes.
+    DESTDIR=$stage cmake --install "$build" --prefix /usr/local --strip >/dev/null
+    cpack -G DEB --config "$build/CPackConfig.cmake" -B "$work/package" >/dev/null
+    check "uninstall succeeds after installing twice and packaging" uninstall "$build" "$stage" >/dev/null
     after=$(cd "$stage" && find . | sort)
     check "the staging root holds what it held before, and only that" test "$after" = "$before"
     diff <(echo "$before") <(echo "$after")

@@ -138,6 +138,13 @@ status=$?
 check "--fps into a full device: exit 1 (got $status)" test "$status" -eq 1
 check "--fps into a full device: one line" grep -qx "quorvel: cannot write the frame rate: .*" "$work/full.err"
 check "--fps into a full device: only that line" test "$(wc -l <"$work/full.err")" -eq 1
+# Started with standard output closed: the report fails, never the window system's
+# connection that took its place.
+timeout 10 "$quorvel" --size 64x48 --fps >&- 2>"$work/closed.err"
+status=$?
+check "--fps with standard output closed: exit 1 (got $status)" test "$status" -eq 1
+check "--fps with standard output closed: says why" \
+    grep -qx "quorvel: cannot write the frame rate: Bad file descriptor" "$work/closed.err"
 timeout 10 "$quorvel" --size 64x48 --fps 2>"$work/pipe.err" | head -c 0
 status=${PIPESTATUS[0]}
 check "--fps into a closed pipe: status 141 (got $status)" test "$status" -eq 141
