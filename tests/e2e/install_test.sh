@@ -98,7 +98,8 @@ if [[ $mode == install ]]; then
     # A second install into the same place, and a package made in between, change nothing
     # of what uninstall removes.
     DESTDIR=$stage cmake --install "$build" --prefix /usr/local --strip >/dev/null
-    cpack -G DEB --config "$build/CPackConfig.cmake" -B "$work/package" >/dev/null
+    check "a package made in between" cpack -G DEB --config "$build/CPackConfig.cmake" -B "$work/package" \
+        >/dev/null
     check "uninstall succeeds after installing twice and packaging" uninstall "$build" "$stage" >/dev/null
     after=$(cd "$stage" && find . | sort)
     check "the staging root holds what it held before, and only that" test "$after" = "$before"
