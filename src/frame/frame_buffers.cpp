@@ -16,7 +16,6 @@ bool allocateFrameBuffers(int width, int height, int colorCount, FrameBuffers& b
     FrameBuffers made;
     made.width = width;
     made.height = height;
-    made.colorCount = colorCount;
     for (int i = 0; i < colorCount; ++i) {
         made.color[i] = Pages(pixels * sizeof(uint32_t));
         if (made.color[i].empty()) return false;

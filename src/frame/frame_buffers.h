@@ -14,7 +14,6 @@ inline constexpr int kMaxColorBuffers = 3;
 // owns (none where the window lends its own), depth and face order. Moved, never copied.
 struct FrameBuffers {
     int width = 0, height = 0;
-    int colorCount = 0;
     Pages color[kMaxColorBuffers];
     Pages depth;
     Pages faces;
