@@ -7,14 +7,14 @@
 
 namespace quorvel {
 
-// Two band workers draw each frame, one per processor.
-inline constexpr int kWorkerCount = 2;
-
 // The reference draws the top half and then the bottom half. The workers take the frame in
-// up to kMaxBands bands, the next one not yet taken each time, so that neither waits long
-// for the other however the work falls or whichever processor is held up.
+// up to kMaxBands bands, the next one not yet taken each time, so that none waits long for
+// the others however the work falls or whichever processor is held up.
 inline constexpr int kReferenceBands = 2;
-inline constexpr int kMaxBands = 32;
+inline constexpr int kMaxBands = 1024;
+
+// Bands for `workers` band workers: BANDS_PER_WORKER_PLACEHOLDER
+inline int bandCountFor(int workers) { return std::clamp(16 * workers, 32, kMaxBands); }
 
 // Band `band` of `count` cut top to bottom from a frame `height` rows tall, all columns:
 // rows band x height / count up to the next band's first. Two bands are the two halves,

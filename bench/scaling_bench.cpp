@@ -1,0 +1,178 @@
+// A model of drawing on more processors than this machine has:
+//   scaling_bench [WxH ...]   (default 1910x1070 and 3830x2150)
+// For each size it draws the whole zoom cycle on one worker (the calling thread, pinned) for
+// each band count, keeping every band's time and the order the queue handed the bands out
+// in; the rest of each frame's time is its serial part (animation, band order, the drawn
+// area). It measures what a pool round costs with no work: how long a sleeping worker takes
+// to start, and the wait for the last one to finish. It then replays every frame on N
+// simulated workers as the queue hands bands out: each band, in order, to the worker free
+// first, worker 0 from the start and the others once woken. The prediction for two workers
+// is checked against two real ones. What it cannot see: workers sharing caches and memory
+// bandwidth, and a wake-up that grows with the number of sleeping workers.
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <vector>
+
+#include "bench_canvas.h"
+#include "frame/frame_driver.h"
+#include "frame/worker_pool.h"
+#include "frame/worker_processors.h"
+#include "scene/preparation.h"
+
+namespace {
+
+using namespace quorvel;
+using Clock = std::chrono::steady_clock;
+
+double secondsSince(Clock::time_point start) { return std::chrono::duration<double>(Clock::now() - start).count(); }
+
+struct RecordedFrame {
+    double serial;              // the frame's time less its bands'
+    std::vector<double> bands;  // in the order they were handed out
+};
+
+struct PoolCosts {
+    double helperStart;  // from a round's start until a sleeping worker starts its share
+    double join;         // from the last share's end until the calling thread goes on
+};
+
+// A pool of `count` on this machine's processors, stopped at the end of the scope.
+struct Pool {
+    BandWorkers workers;
+    explicit Pool(int count) : workers(workersOnProcessors(allowedProcessors(), count)) { startWorkerPool(workers); }
+    ~Pool() { stopWorkerPool(workers); }
+};
+
+std::vector<RecordedFrame> recordCycle(const PreparedScene& scene, const Canvas& canvas, int bands) {
+    const Pool one(1);
+    RenderPath path = fastestRenderPath(one.workers);
+    path.bands = bands;
+    FrameState state = startFrames(scene, canvas.viewport);
+    timeEveryBand(state);
+    std::vector<RecordedFrame> frames(kZoomCycleFrames);
+    for (RecordedFrame& frame : frames) {
+        const Clock::time_point start = Clock::now();
+        renderFrame(scene, state, path);
+        const double seconds = secondsSince(start);
+        double banded = 0.0;
+        for (int i = 0; i < state.bandCount; ++i) {
+            frame.bands.push_back(state.bandSeconds[size_t(state.bandOrder[size_t(i)])]);
+            banded += frame.bands.back();
+        }
+        frame.serial = std::max(0.0, seconds - banded);
+    }
+    return frames;
+}
+
+// The whole cycle's mean frame time, drawn by `count` real workers in a pool.
+double measureCycle(const PreparedScene& scene, const Canvas& canvas, int count) {
+    const Pool pool(count);
+    FrameState state = startFrames(scene, canvas.viewport);
+    const Clock::time_point start = Clock::now();
+    for (int frame = 0; frame < kZoomCycleFrames; ++frame) renderFrame(scene, state, fastestRenderPath(pool.workers));
+    return secondsSince(start) / kZoomCycleFrames;
+}
+
+struct EmptyRound {
+    Clock::time_point start;
+    Clock::time_point helperStarted;
+};
+
+void noteStart(int worker, void* context) {
+    if (worker == 1) static_cast<EmptyRound*>(context)->helperStarted = Clock::now();
+}
+
+// Medians over many empty rounds of a pool of two.
+PoolCosts measurePoolCosts() {
+    const Pool two(2);
+    std::vector<double> starts, rounds;
+    for (int i = 0; i < 4000; ++i) {
+        EmptyRound round{Clock::now(), {}};
+        runOnBandWorkers(two.workers, noteStart, &round);
+        rounds.push_back(secondsSince(round.start));
+        starts.push_back(std::chrono::duration<double>(round.helperStarted - round.start).count());
+    }
+    std::sort(starts.begin(), starts.end());
+    std::sort(rounds.begin(), rounds.end());
+    const double start = starts[starts.size() / 2];
+    return {start, std::max(0.0, rounds[rounds.size() / 2] - start)};
+}
+
+// One frame on `count` simulated workers.
+double replayFrame(const RecordedFrame& frame, int count, const PoolCosts& costs) {
+    std::vector<double> freeAt(size_t(count), costs.helperStart);
+    freeAt[0] = 0.0;
+    for (double band : frame.bands) *std::min_element(freeAt.begin(), freeAt.end()) += band;
+    return frame.serial + *std::max_element(freeAt.begin(), freeAt.end()) + (count > 1 ? costs.join : 0.0);
+}
+
+double replayCycle(const std::vector<RecordedFrame>& frames, int count, const PoolCosts& costs) {
+    double total = 0.0;
+    for (const RecordedFrame& frame : frames) total += replayFrame(frame, count, costs);
+    return total / double(frames.size());
+}
+
+void modelSize(const PreparedScene& scene, int width, int height, const PoolCosts& costs) {
+    Canvas canvas;
+    if (!canvas.allocate(width, height)) {
+        std::fprintf(stderr, "scaling_bench: cannot allocate frame buffers of %dx%d\n", width, height);
+        return;
+    }
+    const int counts[] = {1, 2, 4, 8, 16, 32, 64};
+    const int bandCounts[] = {32, 64, 128, 256, 512, 1024};
+    std::vector<std::vector<RecordedFrame>> recorded;
+    for (int bands : bandCounts) recorded.push_back(recordCycle(scene, canvas, bands));
+    const double one = replayCycle(recorded[0], 1, costs);
+
+    std::printf("scaling_bench %dx%d: efficiency predicted for N workers by band count (N x frame time on N "
+                "against one worker's with 32 bands)\n  bands",
+                width, height);
+    for (int count : counts) std::printf("  N=%-4d", count);
+    std::printf("\n");
+    for (size_t b = 0; b < recorded.size(); ++b) {
+        std::printf("  %5d", bandCounts[b]);
+        for (int count : counts) std::printf("  %5.1f%%", 100.0 * one / (count * replayCycle(recorded[b], count, costs)));
+        std::printf("\n");
+    }
+
+    const double measuredOne = measureCycle(scene, canvas, 1), measuredTwo = measureCycle(scene, canvas, 2);
+    std::printf("scaling_bench %dx%d with the programs' band counts:\n", width, height);
+    std::printf("  N  bands  predicted ms  speed-up  efficiency  measured ms  model off by\n");
+    for (int count : counts) {
+        const int bands = bandCountFor(count);
+        const size_t b = size_t(std::find(std::begin(bandCounts), std::end(bandCounts), bands) - std::begin(bandCounts));
+        const double predicted = replayCycle(recorded[std::min(b, recorded.size() - 1)], count, costs);
+        std::printf("  %-2d %5d  %12.3f  %7.2fx  %9.1f%%", count, bands, 1e3 * predicted, one / predicted,
+                    100.0 * one / (count * predicted));
+        if (count <= 2) {
+            const double measured = count == 1 ? measuredOne : measuredTwo;
+            std::printf("  %11.3f  %+11.1f%%", 1e3 * measured, 100.0 * (predicted - measured) / measured);
+        }
+        std::printf("\n");
+    }
+    double serial = 0.0;
+    for (const RecordedFrame& frame : recorded[0]) serial += frame.serial;
+    std::printf("  serial part %.3f ms a frame (%.1f %% of one worker's frame)\n",
+                1e3 * serial / double(recorded[0].size()), 100.0 * serial / double(recorded[0].size()) / one);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    std::vector<std::pair<int, int>> sizes;
+    for (int i = 1; i < argc; ++i) {
+        int width = 0, height = 0;
+        if (!parseBenchSize("scaling_bench", argv[i], width, height)) return 2;
+        sizes.emplace_back(width, height);
+    }
+    if (sizes.empty()) sizes = {{1910, 1070}, {3830, 2150}};
+    static const PreparedScene scene = prepareBuiltInScene();
+    const PoolCosts costs = measurePoolCosts();
+    std::printf("scaling_bench: a sleeping worker starts %.1f us after the round does; the last one's end "
+                "reaches the calling thread %.1f us later\n",
+                1e6 * costs.helperStart, 1e6 * costs.join);
+    for (const auto& [width, height] : sizes) modelSize(scene, width, height, costs);
+    return 0;
+}
