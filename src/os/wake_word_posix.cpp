@@ -20,6 +20,7 @@ auto* addressOf(const std::atomic<uint32_t>& word) {
 // The kernel sleeps only while the word still holds `seen`, so a change made between the load
 // and the sleep is never missed.
 void waitWhileWordIs(const std::atomic<uint32_t>& word, uint32_t seen) {
+    if (watchWordFor(word, seen)) return;
     while (word.load(std::memory_order_acquire) == seen) {
         syscall(SYS_futex, addressOf(word), FUTEX_WAIT_PRIVATE, seen, nullptr, nullptr, 0);
     }
