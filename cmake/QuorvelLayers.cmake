@@ -48,6 +48,7 @@ add_library(quorvel_frame STATIC
   src/frame/band_order.cpp
   src/frame/band_row_hashes.cpp
   src/frame/band_workers.cpp
+  src/frame/bands.cpp
   src/frame/draw_faces.cpp
   src/frame/drawn_area.cpp
   src/frame/frame_buffers.cpp

@@ -23,4 +23,25 @@ inline PixelRect bandRect(int band, int count, int width, int height) {
     return {int(int64_t(band) * height / count), int(int64_t(band + 1) * height / count), 0, width};
 }
 
+// A frame's rows cut into bands, top to bottom: band b is rows firstRow[b] to
+// firstRow[b + 1] - 1, and the last band ends at the frame's bottom.
+struct BandCut {
+    int count;
+    int firstRow[kMaxBands + 1];
+};
+
+// bandRect's cut: `count` bands (1 to kMaxBands) of equal rows over all `height` rows.
+BandCut evenBands(int count, int height);
+
+// `count` bands of equal rows over rows top..bottom-1, where the frame's faces fall, and one
+// band each for the rows above and below them, which only have clearing to do: every band
+// then has a share of the drawing, however small the solid. Rows outside the frame are left
+// out, and the count is cut to one band a row where there are fewer rows than bands.
+BandCut bandsAround(int count, int top, int bottom, int height);
+
+// Band `band` of `cut`, all `width` columns.
+inline PixelRect bandRectOf(const BandCut& cut, int band, int width) {
+    return {cut.firstRow[band], cut.firstRow[band + 1], 0, width};
+}
+
 }  // namespace quorvel

@@ -26,6 +26,7 @@ struct FrameJob {
     const DrawnStrips* colorDrawn;  // where the frame the colour buffer holds drew
     RowRecord* rowRecords;          // where each band's row records go, when hashing
     double* bandSeconds;            // where each band's time goes, when timing bands
+    BandCut cut;
     BandQueue queue;
     DrawnStrips* drawn;  // where each worker's bands drew
     double* seconds;     // how long each worker drew
@@ -40,7 +41,7 @@ void drawQueuedBands(int worker, void* context) {
     for (int band; (band = takeBand(frame.queue)) >= 0;) {
         const auto bandStart = frame.bandSeconds != nullptr ? std::chrono::steady_clock::now() : start;
         BandJob job = frame.job;
-        job.rect = bandRect(band, frame.queue.count, viewport.width, viewport.height);
+        job.rect = bandRectOf(frame.cut, band, viewport.width);
         job.drawn = &frame.drawn[worker];
         clearDrawnRows(viewport, *frame.colorDrawn, *frame.lastDrawn, job.rect.top, job.rect.bottom);
         renderBand(job);
@@ -133,14 +134,17 @@ DrawnFrame renderFrame(const PreparedScene& prepared, FrameState& state, const R
     frame.rowRecords = state.rowRecords.empty() ? nullptr : state.rowRecords.data();
     frame.bandSeconds = state.bandSeconds.empty() ? nullptr : state.bandSeconds.data();
     BandQueue& queue = frame.queue;
-    queue.count = std::clamp(std::min<int>(path.bands, viewport.height), 1, kMaxBands);
-    // The workers take the bands where the last frame drew most first; the reference keeps
-    // to the top half and then the bottom one.
+    // The workers cut the rows the solid falls in into the bands and take those where the
+    // last frame drew most first; the reference keeps to the top half and then the bottom one.
     if (path.workers != nullptr) {
-        orderBandsByDrawnArea(lastDrawn, queue.count, queue.order);
+        const RowSpan rows = rowsOfMesh(state.mesh, state.animation.scale, viewport, viewport.height);
+        frame.cut = bandsAround(path.bands, rows.top, rows.bottom, viewport.height);
+        orderBandsByDrawnArea(lastDrawn, frame.cut, queue.order);
     } else {
-        for (int band = 0; band < queue.count; ++band) queue.order[band] = band;
+        frame.cut = evenBands(std::min<int>(path.bands, viewport.height), viewport.height);
+        for (int band = 0; band < frame.cut.count; ++band) queue.order[band] = band;
     }
+    queue.count = frame.cut.count;
     queue.next.store(0, std::memory_order_relaxed);
     state.bandCount = queue.count;
     if (!state.bandOrder.empty()) std::copy(queue.order, queue.order + queue.count, state.bandOrder.begin());
