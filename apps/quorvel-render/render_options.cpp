@@ -4,11 +4,11 @@
 #include <charconv>
 #include <limits>
 
+#include "frame/band_workers.h"
 #include "io/command_line.h"
 #include "io/frame_size.h"
 #include "io/quoted_text.h"
 #include "io/thread_count.h"
-#include "frame/band_workers.h"
 #include "raster/span_routines.h"
 
 namespace quorvel {
@@ -107,23 +107,12 @@ bool parseSaveList(const std::string& text, RenderOptions& options, std::string&
 // Options that write a file are taken only by their whole name.
 constexpr bool kWholeNameOnly = true;
 const std::vector<KnownOption> kRenderOptionList = {
-    {"size", 0, true},
-    {"from", 0, true},
-    {"frames", 0, true},
-    {"save", 0, true},
-    {"out", 'o', true},
-    {"format", 0, true},
-    {"hash", 0, false},
-    {"bench", 0, false},
-    {"bench-plot", 0, true, kWholeNameOnly},
-    {"quiet", 'q', false},
-    {"threads", 0, true},
-    {"reference", 0, false},
-    {"span-routine", 0, true},
-    {"approx", 0, true},
-    {"texture-out", 0, true, kWholeNameOnly},
-    {"version", 'V', false},
-    {"help", 'h', false},
+    {"size", 0, true},         {"from", 0, true},    {"frames", 0, true},
+    {"save", 0, true},         {"out", 'o', true},   {"format", 0, true},
+    {"hash", 0, false},        {"bench", 0, false},  {"bench-plot", 0, true, kWholeNameOnly},
+    {"quiet", 'q', false},     {"threads", 0, true}, {"reference", 0, false},
+    {"span-routine", 0, true}, {"approx", 0, true},  {"texture-out", 0, true, kWholeNameOnly},
+    {"version", 'V', false},   {"help", 'h', false},
 };
 
 bool applyValue(const std::string& option, const std::string& value, RenderOptions& options,

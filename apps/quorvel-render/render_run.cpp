@@ -210,11 +210,10 @@ void printBench(const RenderOptions& options, const FrameTimeSummary& summary, d
                  " workers %d processors %s\n",
                  options.frames, options.width, options.height, totalSeconds,
                  static_cast<double>(options.frames) / totalSeconds, 1e3 * summary.mean, 1e3 * summary.median,
-                 1e3 * summary.p99, 1e3 * summary.max, spanRoutineName(path.spanRoutine), peakResidentKilobytes(),
-                 options.approx->name, approxFingerprint(*options.approx),
+                 1e3 * summary.p99, 1e3 * summary.max, spanRoutineName(path.spanRoutine),
+                 peakResidentKilobytes(), options.approx->name, approxFingerprint(*options.approx),
                  path.workers != nullptr ? path.workers->count : 1, processors.c_str());
 }
-
 
 // Everything but the frames' own drawing: saving, streaming, hashing.
 int keepFrame(const RenderOptions& options, uint64_t frame, const uint32_t* color, const FrameState& frames,
@@ -269,7 +268,8 @@ int renderFrames(const RenderOptions& options, const PreparedScene& scene) {
     BandWorkers workers = workersForThreadOption(options.threads, processors);
     if (!options.reference) {
         if (workers.count > processors)
-            std::fprintf(stderr, "quorvel-render: %d workers on %d processors: some processors run more than one\n",
+            std::fprintf(stderr,
+                         "quorvel-render: %d workers on %d processors: some processors run more than one\n",
                          workers.count, processors);
         startWorkerPool(workers);
     }

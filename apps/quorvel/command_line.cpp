@@ -39,7 +39,7 @@ constexpr char kUsage[] =
     "quorvel-render draws the same frames without a window.\n";
 
 const std::vector<KnownOption> kWindowOptionList = {
-    {"size", 0, true},      {"fps", 0, false},       {"threads", 0, true},    {"approx", 0, true},
+    {"size", 0, true},       {"fps", 0, false},       {"threads", 0, true}, {"approx", 0, true},
     {"error-box", 0, false}, {"version", 'V', false}, {"help", 'h', false},
 };
 

@@ -25,7 +25,8 @@ BandCut bandsAround(int count, int top, int bottom, int height) {
     BandCut cut{};
     cut.firstRow[0] = 0;
     if (top > 0) appendEvenBands(cut, 1, 0, top);
-    if (bottom > top) appendEvenBands(cut, std::clamp(count, 1, std::min(kMaxBands - 2, bottom - top)), top, bottom);
+    if (bottom > top)
+        appendEvenBands(cut, std::clamp(count, 1, std::min(kMaxBands - 2, bottom - top)), top, bottom);
     if (bottom < height) appendEvenBands(cut, 1, bottom, height);
     return cut;
 }

@@ -13,8 +13,12 @@ namespace quorvel {
 inline constexpr int kReferenceBands = 2;
 inline constexpr int kMaxBands = 1024;
 
-// Bands for `workers` band workers: BANDS_PER_WORKER_PLACEHOLDER
-inline int bandCountFor(int workers) { return std::clamp(16 * workers, 32, kMaxBands); }
+// Bands around the solid for `workers` band workers, chosen with the scaling model in
+// bench/scaling_bench.cpp over the zoom cycle at 1910x1070 and 3830x2150: fewer bands leave a
+// worker waiting on a large last band, more bands each step the edges of every face from its
+// top row down to their own, which grows with the count. 64 was best up to 8 workers (within
+// 1 % of 32 at 2) and 128 beyond, each falling off again past that.
+inline int bandCountFor(int workers) { return workers <= 8 ? 64 : 128; }
 
 // Band `band` of `count` cut top to bottom from a frame `height` rows tall, all columns:
 // rows band x height / count up to the next band's first. Two bands are the two halves,

@@ -1,7 +1,6 @@
 #include "frame/draw_faces.h"
 
 #include <algorithm>
-
 #include <cmath>
 #include <cstdint>
 

@@ -20,7 +20,7 @@ namespace quorvel {
 // one band after another on the calling thread.
 struct RenderPath {
     SpanRoutine spanRoutine;
-    int bands;                 // at most kMaxBands; frames with fewer rows get one band a row
+    int bands;                   // at most kMaxBands; frames with fewer rows get one band a row
     const BandWorkers* workers;  // null: the calling thread; must outlast the frames drawn
 };
 
@@ -43,7 +43,7 @@ struct FrameState {
     // Each worker's own record of where it drew, and how long it drew, in the last frame.
     std::vector<DrawnStrips> workerDrawn;  // kMaxWorkers of them
     std::vector<double> workerSeconds;
-    std::vector<RowRecord> rowRecords;         // the last frame's, when frames are hashed
+    std::vector<RowRecord> rowRecords;  // the last frame's, when frames are hashed
     // When bands are timed: the last frame's band count, the order they were handed out in,
     // and how long each one took to clear and draw, by band number.
     int bandCount;

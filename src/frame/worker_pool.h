@@ -6,8 +6,8 @@ namespace quorvel {
 
 // Band workers kept from frame to frame: workers 1 to count-1 are threads pinned to their
 // processors that sleep between frames; worker 0 is the thread that runs the frames, pinned
-// to its processor at the workers' priority while the pool lasts. Starting a frame wakes them all; the last to finish
-// wakes the calling thread. Made once at start-up (the only allocation).
+// to its processor at the workers' priority while the pool lasts. Starting a frame wakes them all; the last
+// to finish wakes the calling thread. Made once at start-up (the only allocation).
 
 // Starts the threads of `workers` and keeps the pool in workers.pool. A thread that cannot be
 // started has its share run by the calling thread.

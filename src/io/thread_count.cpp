@@ -13,8 +13,8 @@ bool parseThreadCount(const std::string& value, int most, int& count, std::strin
         return true;
     }
     int number = 0;
-    const bool digits =
-        !value.empty() && std::all_of(value.begin(), value.end(), [](char c) { return c >= '0' && c <= '9'; });
+    const bool digits = !value.empty() &&
+                        std::all_of(value.begin(), value.end(), [](char c) { return c >= '0' && c <= '9'; });
     const auto [end, code] = std::from_chars(value.data(), value.data() + value.size(), number);
     if (!digits || code != std::errc() || end != value.data() + value.size() || number < 1 || number > most) {
         error = "--threads wants a number of workers from 1 to " + std::to_string(most) + ", or all, got " +

@@ -12,8 +12,7 @@ namespace {
 // A number from /sys/devices/system/cpu/cpuN/topology/NAME; -1 where there is none (no sysfs,
 // or a system that does not say).
 int topologyValue(int processor, const char* name) {
-    const std::string path =
-        "/sys/devices/system/cpu/cpu" + std::to_string(processor) + "/topology/" + name;
+    const std::string path = "/sys/devices/system/cpu/cpu" + std::to_string(processor) + "/topology/" + name;
     std::FILE* file = std::fopen(path.c_str(), "r");
     if (file == nullptr) return -1;
     int value = -1;

@@ -21,7 +21,8 @@ void indexRelation(LOGICAL_PROCESSOR_RELATIONSHIP relation, int (&index)[kMaskBi
     if (!GetLogicalProcessorInformationEx(relation, first, &bytes)) return;
     int listed = 0;
     for (DWORD offset = 0; offset < bytes;) {
-        const auto* entry = reinterpret_cast<const SYSTEM_LOGICAL_PROCESSOR_INFORMATION_EX*>(buffer.data() + offset);
+        const auto* entry =
+            reinterpret_cast<const SYSTEM_LOGICAL_PROCESSOR_INFORMATION_EX*>(buffer.data() + offset);
         const GROUP_AFFINITY& group = entry->Processor.GroupMask[0];
         for (int bit = 0; bit < kMaskBits; ++bit) {
             if (group.Group == 0 && (group.Mask >> bit & 1) != 0) index[bit] = listed;

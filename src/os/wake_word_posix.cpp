@@ -9,7 +9,8 @@
 namespace quorvel {
 namespace {
 
-static_assert(sizeof(std::atomic<uint32_t>) == sizeof(uint32_t) && std::atomic<uint32_t>::is_always_lock_free);
+static_assert(sizeof(std::atomic<uint32_t>) == sizeof(uint32_t) &&
+              std::atomic<uint32_t>::is_always_lock_free);
 
 auto* addressOf(const std::atomic<uint32_t>& word) {
     return reinterpret_cast<uint32_t*>(const_cast<std::atomic<uint32_t>*>(&word));

@@ -179,7 +179,8 @@ CallingThreadSettings joinWorkers(int processor) {
 
 // Lowering a thread's priority back is always allowed.
 void leaveWorkers(const CallingThreadSettings& before) {
-    if (before.priorityKnown) setpriority(PRIO_PROCESS, static_cast<id_t>(syscall(SYS_gettid)), before.priority);
+    if (before.priorityKnown)
+        setpriority(PRIO_PROCESS, static_cast<id_t>(syscall(SYS_gettid)), before.priority);
     if (!before.processorsKnown) return;
     cpu_set_t set;
     std::memcpy(&set, before.processors, sizeof(set));

@@ -271,7 +271,8 @@ TEST_F(StartupTest, ThreadsOptionDrawsTheSameFramesAndGivesTheProcessorsBack) {
     const PreparedScene scene = prepareBuiltInScene();
     std::vector<uint32_t> color(size_t(width) * size_t(height));
     std::vector<float> depth(color.size());
-    FrameState frames = startFrames(scene, makeViewport(uint16_t(width), uint16_t(height), color.data(), depth.data()));
+    FrameState frames =
+        startFrames(scene, makeViewport(uint16_t(width), uint16_t(height), color.data(), depth.data()));
     ASSERT_EQ(fakeDesktop().hashesPresented.size(), 4u);
     for (const uint64_t shown : fakeDesktop().hashesPresented) {
         renderFrame(scene, frames, referenceRenderPath());

@@ -60,15 +60,17 @@ TEST(BandsAround, CutTheSolidsRowsAndLeaveOneBandAboveAndBelow) {
     struct Case {
         int count, top, bottom, height;
     };
-    for (const Case& c : {Case{4, 0, 1000, 1000}, Case{4, -50, 2000, 1000}, Case{8, 10, 13, 20}, Case{1, 5, 6, 6},
-                          Case{kMaxBands, 0, 16384, 16384}, Case{3, 900, 1200, 1000}, Case{3, -9, -2, 10}}) {
+    for (const Case& c :
+         {Case{4, 0, 1000, 1000}, Case{4, -50, 2000, 1000}, Case{8, 10, 13, 20}, Case{1, 5, 6, 6},
+          Case{kMaxBands, 0, 16384, 16384}, Case{3, 900, 1200, 1000}, Case{3, -9, -2, 10}}) {
         const BandCut cut = bandsAround(c.count, c.top, c.bottom, c.height);
         ASSERT_GE(cut.count, 1);
         ASSERT_LE(cut.count, kMaxBands);
         EXPECT_EQ(cut.firstRow[0], 0);
         EXPECT_EQ(cut.firstRow[cut.count], c.height);
         for (int band = 0; band < cut.count; ++band)
-            EXPECT_LT(cut.firstRow[band], cut.firstRow[band + 1]) << c.count << " bands, rows " << c.top << ".." << c.bottom;
+            EXPECT_LT(cut.firstRow[band], cut.firstRow[band + 1])
+                << c.count << " bands, rows " << c.top << ".." << c.bottom;
     }
     // Three rows of solid take three bands, not eight.
     EXPECT_EQ(bandsAround(8, 10, 13, 20).count, 5);

@@ -55,7 +55,9 @@ struct Crews {
 // The band cut of frame `frame`: every count from 1 to kMaxBands, by each crew in turn.
 RenderPath cutOf(int frame, const Crews& crews) {
     const int crew = frame % int(crews.each.size() + 2);
-    const BandWorkers* workers = crew == 0 ? nullptr : crew == 1 ? &crews.pool : &crews.each[size_t(crew - 2)];
+    const BandWorkers* workers = crew == 0   ? nullptr
+                                 : crew == 1 ? &crews.pool
+                                             : &crews.each[size_t(crew - 2)];
     return {fastestRenderPath().spanRoutine, 1 + (frame * 7) % kMaxBands, workers};
 }
 
