@@ -24,7 +24,7 @@ using Clock = std::chrono::steady_clock;
 // Each worker's time and how much longer the slower one took than the two workers' mean:
 // what a frame waits for, summed over the cycle in seconds.
 struct WorkerTimes {
-    double worker[kWorkerCount] = {};
+    double worker[2] = {};
     double wait = 0.0;
 };
 

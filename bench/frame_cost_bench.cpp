@@ -41,7 +41,7 @@ int main(int argc, char** argv) {
     }
     const Viewport& viewport = canvas.viewport;
     RenderPath path = fastestRenderPath();
-    path.bandWorkers = false;
+    path.workers = nullptr;
     std::vector<double> fastest(size_t(count), 1e30);
     for (int draw = 0; draw < draws; ++draw) {
         FrameState state = startFrames(scene, viewport);

@@ -48,10 +48,13 @@ add_library(quorvel_frame STATIC
   src/frame/band_order.cpp
   src/frame/band_row_hashes.cpp
   src/frame/band_workers.cpp
+  src/frame/bands.cpp
   src/frame/draw_faces.cpp
   src/frame/drawn_area.cpp
   src/frame/frame_buffers.cpp
   src/frame/frame_driver.cpp
+  src/frame/worker_pool.cpp
+  src/frame/worker_processors.cpp
 )
 target_link_libraries(quorvel_frame PUBLIC quorvel_raster quorvel_threads)
 
@@ -65,6 +68,7 @@ add_library(quorvel_io STATIC
   src/io/program_version.cpp
   src/io/quoted_text.cpp
   src/io/rgb_bytes.cpp
+  src/io/thread_count.cpp
   src/io/whole_file.cpp
 )
 set_source_files_properties(src/io/program_version.cpp PROPERTIES COMPILE_DEFINITIONS

@@ -16,7 +16,9 @@ add_library(quorvel_includes INTERFACE)
 target_include_directories(quorvel_includes INTERFACE ${PROJECT_SOURCE_DIR}/src)
 
 if(WIN32)
-  add_library(quorvel_threads STATIC src/os/worker_thread_win32.cpp)
+  add_library(quorvel_threads STATIC src/os/worker_thread_win32.cpp src/os/processors_win32.cpp
+                                     src/os/wake_word_win32.cpp src/os/watch_word.cpp)
+  target_link_libraries(quorvel_threads PRIVATE synchronization)
   add_library(quorvel_os STATIC src/os/pages_win32.cpp src/os/process_info_win32.cpp
                                 src/os/interrupts_win32.cpp src/os/new_file_win32.cpp
                                 src/os/system_error_win32.cpp src/os/utf16_win32.cpp)
@@ -28,7 +30,8 @@ if(WIN32)
   target_include_directories(quorvel_png SYSTEM PUBLIC /usr/include/stb)
 elseif(CMAKE_CROSSCOMPILING)
   find_package(Threads REQUIRED)
-  add_library(quorvel_threads STATIC src/os/worker_thread_posix.cpp)
+  add_library(quorvel_threads STATIC src/os/worker_thread_posix.cpp src/os/processors_posix.cpp
+                                     src/os/wake_word_posix.cpp src/os/watch_word.cpp)
   target_link_libraries(quorvel_threads PRIVATE Threads::Threads quorvel_os)
   add_library(quorvel_os STATIC src/os/pages_posix.cpp src/os/process_info_posix.cpp
                                 src/os/interrupts_posix.cpp src/os/new_file_posix.cpp)
@@ -43,7 +46,8 @@ else()
   find_package(PkgConfig REQUIRED)
   find_package(Threads REQUIRED)
   pkg_check_modules(STB REQUIRED IMPORTED_TARGET stb)
-  add_library(quorvel_threads STATIC src/os/worker_thread_posix.cpp)
+  add_library(quorvel_threads STATIC src/os/worker_thread_posix.cpp src/os/processors_posix.cpp
+                                     src/os/wake_word_posix.cpp src/os/watch_word.cpp)
   target_link_libraries(quorvel_threads PRIVATE Threads::Threads quorvel_os)
   add_library(quorvel_os STATIC src/os/pages_posix.cpp src/os/process_info_posix.cpp
                                 src/os/interrupts_posix.cpp src/os/new_file_posix.cpp)

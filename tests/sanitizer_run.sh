@@ -4,7 +4,8 @@
 # the command-line scripts. AddressSanitizer and UndefinedBehaviorSanitizer also replay the
 # fuzz corpus and draw the edge sizes: whole cycles at 2x2 and 64x48, the largest-zoom stretch
 # at 1910x1070 and 3830x2150. ThreadSanitizer draws the largest-zoom stretch at 1910x1070,
-# where the two band workers share the most. Whole cycles at large sizes run in make test.
+# where the band workers share the most, with two workers and with seven. Whole cycles at
+# large sizes run in make test.
 #   sanitizer_run.sh BUILD_DIR address|thread
 set -euo pipefail
 build=$1
@@ -15,10 +16,11 @@ export UBSAN_OPTIONS=${UBSAN_OPTIONS:-halt_on_error=1:print_stacktrace=1}
 export TSAN_OPTIONS=${TSAN_OPTIONS:-halt_on_error=1}
 export QUORVEL_SANITIZED=1
 
-draw() {  # draw SIZE FROM FRAMES
-    local start=$SECONDS
-    "$build/quorvel-render" --size "$1" --from "$2" --frames "$3" --save none --hash >/dev/null
-    echo "quorvel-render $1, frames $2 to $(($2 + $3 - 1)): clean in $((SECONDS - start)) s"
+draw() {  # draw SIZE FROM FRAMES [OPTIONS...]
+    local start=$SECONDS size=$1 from=$2 frames=$3
+    shift 3
+    "$build/quorvel-render" --size "$size" --from "$from" --frames "$frames" --save none --hash "$@" >/dev/null
+    echo "quorvel-render $size, frames $from to $((from + frames - 1)) $*: clean in $((SECONDS - start)) s"
     steps=$((steps + 1))
 }
 
@@ -40,6 +42,8 @@ if [[ $sanitizer == address ]]; then
     draw 3830x2150 1140 240
 else
     draw 1910x1070 1140 240
+    # Seven workers on two processors: more sharing, and the pool's start and finish.
+    draw 1910x1070 1240 40 --threads 7
 fi
 # Any failure above has already ended the run (set -e).
 echo "sanitizers: $steps passed, 0 failed"

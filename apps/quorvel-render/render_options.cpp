@@ -4,9 +4,11 @@
 #include <charconv>
 #include <limits>
 
+#include "frame/band_workers.h"
 #include "io/command_line.h"
 #include "io/frame_size.h"
 #include "io/quoted_text.h"
+#include "io/thread_count.h"
 #include "raster/span_routines.h"
 
 namespace quorvel {
@@ -32,6 +34,8 @@ const char* const kRenderUsage =
     "                      standard output)\n"
     "  --bench-plot FILE   write an SVG plot of every frame's time and drawn share\n"
     "  -q, --quiet         no progress line\n"
+    "  --threads N         draw with N band workers, 1 to 256, or all (default all: one\n"
+    "                      per processor this process may run on, pinned to it)\n"
     "  --reference         draw with the reference span routine on one thread\n"
     "  --span-routine NAME draw with that span routine on the band workers, to compare\n"
     "                      them (--version lists them); the frames are the same\n"
@@ -103,22 +107,12 @@ bool parseSaveList(const std::string& text, RenderOptions& options, std::string&
 // Options that write a file are taken only by their whole name.
 constexpr bool kWholeNameOnly = true;
 const std::vector<KnownOption> kRenderOptionList = {
-    {"size", 0, true},
-    {"from", 0, true},
-    {"frames", 0, true},
-    {"save", 0, true},
-    {"out", 'o', true},
-    {"format", 0, true},
-    {"hash", 0, false},
-    {"bench", 0, false},
-    {"bench-plot", 0, true, kWholeNameOnly},
-    {"quiet", 'q', false},
-    {"reference", 0, false},
-    {"span-routine", 0, true},
-    {"approx", 0, true},
-    {"texture-out", 0, true, kWholeNameOnly},
-    {"version", 'V', false},
-    {"help", 'h', false},
+    {"size", 0, true},         {"from", 0, true},    {"frames", 0, true},
+    {"save", 0, true},         {"out", 'o', true},   {"format", 0, true},
+    {"hash", 0, false},        {"bench", 0, false},  {"bench-plot", 0, true, kWholeNameOnly},
+    {"quiet", 'q', false},     {"threads", 0, true}, {"reference", 0, false},
+    {"span-routine", 0, true}, {"approx", 0, true},  {"texture-out", 0, true, kWholeNameOnly},
+    {"version", 'V', false},   {"help", 'h', false},
 };
 
 bool applyValue(const std::string& option, const std::string& value, RenderOptions& options,
@@ -136,6 +130,8 @@ bool applyValue(const std::string& option, const std::string& value, RenderOptio
             error = "--span-routine " + quotedValue(value) + ": " + why;
             return false;
         }
+    } else if (option == "--threads") {
+        return parseThreadCount(value, kMaxWorkers, options.threads, error);
     } else if (option == "--bench-plot") {
         if (!value.ends_with(".svg")) {
             error = "--bench-plot wants a file ending in .svg, got " + quotedValue(value);
@@ -187,7 +183,12 @@ bool applyValue(const std::string& option, const std::string& value, RenderOptio
 }
 
 // What only the whole command line can tell.
-bool checkTogether(RenderOptions& options, bool formatGiven, bool saveGiven, std::string& error) {
+bool checkTogether(RenderOptions& options, bool formatGiven, bool saveGiven, bool threadsGiven,
+                   std::string& error) {
+    if (options.reference && threadsGiven) {
+        error = "--reference draws on one thread: leave out --threads";
+        return false;
+    }
     if (options.frames - 1 > std::numeric_limits<uint64_t>::max() - options.from) {
         error = "--from and --frames reach past the last frame number";
         return false;
@@ -228,7 +229,7 @@ bool parseRenderOptions(const std::vector<std::string>& arguments, RenderOptions
         options.version = options.version || name == "version";
     }
     if (options.help) return true;
-    bool framesAsked = false, formatGiven = false, saveGiven = false;
+    bool framesAsked = false, formatGiven = false, saveGiven = false, threadsGiven = false;
     for (const GivenOption& option : given) {
         const KnownOption& known = kRenderOptionList[size_t(option.which)];
         const std::string name = std::string("--") + known.name;
@@ -245,9 +246,10 @@ bool parseRenderOptions(const std::vector<std::string>& arguments, RenderOptions
         if (!applyValue(name, option.value, options, formatGiven, error)) return false;
         framesAsked = framesAsked || name != "--texture-out";
         saveGiven = saveGiven || name == "--save";
+        threadsGiven = threadsGiven || name == "--threads";
     }
     if (options.version) return true;
-    if (!checkTogether(options, formatGiven, saveGiven, error)) return false;
+    if (!checkTogether(options, formatGiven, saveGiven, threadsGiven, error)) return false;
     options.renderFrames = framesAsked || options.textureOut.empty();
     return true;
 }

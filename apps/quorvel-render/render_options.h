@@ -33,6 +33,7 @@ struct RenderOptions {
     bool quiet = false;                 // no progress line
     bool reference = false;             // the reference span routine on one thread
     SpanRoutine spanRoutine = nullptr;  // --span-routine; null: the fastest
+    int threads = 0;                    // band workers; 0: one per processor this process may use
     const ApproxModel* approx = &defaultApprox();
     std::string textureOut;
     bool help = false;

@@ -10,6 +10,8 @@
 #include <string>
 
 #include "frame/frame_driver.h"
+#include "frame/worker_pool.h"
+#include "frame/worker_processors.h"
 #include "io/frame_stream.h"
 #include "io/quoted_text.h"
 #include "io/utf8_path.h"
@@ -199,15 +201,18 @@ float drawnShare(const DrawnStrips& drawn, int width) {
 std::FILE* reportStream(const RenderOptions& options) { return options.streaming() ? stderr : stdout; }
 
 void printBench(const RenderOptions& options, const FrameTimeSummary& summary, double totalSeconds,
-                SpanRoutine routine) {
+                const RenderPath& path) {
+    const std::string processors = path.workers != nullptr ? processorList(*path.workers) : "calling-thread";
     std::fprintf(reportStream(options),
                  "bench: frames %" PRIu64
                  " size %dx%d total %.3f s fps %.1f renderFrame mean %.3f ms median %.3f ms "
-                 "p99 %.3f ms max %.3f ms routine %s peak-rss %ld KiB approx %s fingerprint %016" PRIx64 "\n",
+                 "p99 %.3f ms max %.3f ms routine %s peak-rss %ld KiB approx %s fingerprint %016" PRIx64
+                 " workers %d processors %s\n",
                  options.frames, options.width, options.height, totalSeconds,
                  static_cast<double>(options.frames) / totalSeconds, 1e3 * summary.mean, 1e3 * summary.median,
-                 1e3 * summary.p99, 1e3 * summary.max, spanRoutineName(routine), peakResidentKilobytes(),
-                 options.approx->name, approxFingerprint(*options.approx));
+                 1e3 * summary.p99, 1e3 * summary.max, spanRoutineName(path.spanRoutine),
+                 peakResidentKilobytes(), options.approx->name, approxFingerprint(*options.approx),
+                 path.workers != nullptr ? path.workers->count : 1, processors.c_str());
 }
 
 // Everything but the frames' own drawing: saving, streaming, hashing.
@@ -258,7 +263,18 @@ int renderFrames(const RenderOptions& options, const PreparedScene& scene) {
     FrameState frames = startFrames(scene, viewportOf(buffers));
     skipFrames(frames, options.from);
     if (options.hash) hashEveryFrame(frames);
-    RenderPath path = options.reference ? referenceRenderPath() : fastestRenderPath();
+    // The band workers, kept in a pool from the first frame to the last.
+    int processors = 0;
+    BandWorkers workers = workersForThreadOption(options.threads, processors);
+    if (!options.reference) {
+        if (workers.count > processors)
+            std::fprintf(stderr,
+                         "quorvel-render: %d workers on %d processors: some processors run more than one\n",
+                         workers.count, processors);
+        startWorkerPool(workers);
+    }
+    const WorkerPoolInUse poolInUse{workers};
+    RenderPath path = options.reference ? referenceRenderPath() : fastestRenderPath(workers);
     if (options.spanRoutine != nullptr) path.spanRoutine = options.spanRoutine;
 
     FrameTimes times;
@@ -280,7 +296,7 @@ int renderFrames(const RenderOptions& options, const PreparedScene& scene) {
     clearProgress(progress);
     const FrameTimeSummary summary = summarizeFrameTimes(times);
     if (status == 0 && options.bench) {
-        printBench(options, summary, seconds, path.spanRoutine);
+        printBench(options, summary, seconds, path);
         if (!flushed(reportStream(options))) status = failOutput(lastWriteFailure());
     }
     if (status == 0 && !options.benchPlot.empty()) status = writeBenchPlot(options, times, summary);

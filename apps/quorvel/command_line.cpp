@@ -6,6 +6,7 @@
 #include "io/frame_size.h"
 #include "io/program_version.h"
 #include "io/quoted_text.h"
+#include "io/thread_count.h"
 #include "quorvel/shell.h"
 #include "raster/drawing_description.h"
 
@@ -20,6 +21,9 @@ constexpr char kUsage[] =
     "                  leaves for windows, less the window's frame, less 10 pixels each way)\n"
     "  --fps           print the frame rate, the pacing and where a frame's time went,\n"
     "                  once a second\n"
+    "  --threads N     draw with N band workers, 1 to 256, or all (one per processor this\n"
+    "                  process may run on), pinned to them (default: two, started for\n"
+    "                  each frame on processors 0 and 1)\n"
     "  --approx MODEL  approximate reciprocals: native (this processor's own; the default\n"
     "                  on x86), intel or amd (measured tables, the same frames anywhere)\n"
     "  --error-box     also show a start-up failure in a message box that waits for a\n"
@@ -35,7 +39,7 @@ constexpr char kUsage[] =
     "quorvel-render draws the same frames without a window.\n";
 
 const std::vector<KnownOption> kWindowOptionList = {
-    {"size", 0, true},       {"fps", 0, false},       {"approx", 0, true},
+    {"size", 0, true},       {"fps", 0, false},       {"threads", 0, true}, {"approx", 0, true},
     {"error-box", 0, false}, {"version", 'V', false}, {"help", 'h', false},
 };
 
@@ -69,6 +73,8 @@ int handleCommandLine(const std::vector<std::string>& arguments, WindowOptions& 
             options.showFrameRate = true;
         } else if (name == "error-box") {
             options.errorBox = true;
+        } else if (name == "threads") {
+            if (!parseThreadCount(option.value, kMaxWorkers, options.threads, error)) return refuse(error);
         } else if (name == "size") {
             if (!parseFrameSize(option.value, options.width, options.height)) {
                 return refuse("--size wants WxH, both even, from 2 to " + std::to_string(kMaxFrameSide) +

@@ -15,6 +15,9 @@ struct WindowOptions {
     const ApproxModel* approx = &defaultApprox();
     int width = 0, height = 0;   // the drawing area; 0 x 0: from the desktop's space
     bool showFrameRate = false;  // --fps
+    // --threads: -1 when not given (two workers started for each frame, on processors 0 and
+    // 1); 0 one per processor this process may run on; else that many, in a pool.
+    int threads = -1;
     // A start-up failure is also shown in a message box, which waits for a click: only where
     // someone launched the program from the desktop (--error-box, which the desktop entry
     // passes, or a Windows launch with nowhere to print), never in a run nobody watches.

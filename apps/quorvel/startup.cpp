@@ -2,6 +2,8 @@
 #include <string>
 
 #include "frame/frame_buffers.h"
+#include "frame/worker_pool.h"
+#include "frame/worker_processors.h"
 #include "quorvel/shell.h"
 #include "scene/preparation.h"
 
@@ -60,7 +62,19 @@ int startup(const WindowOptions& options) {
         return 1;
     }
     const PreparedScene scene = prepareBuiltInScene(*options.approx);
-    Shell shell{&window, &scene, startFrames(scene, viewportOf(buffers)), fastestRenderPath()};
+    // With --threads the workers wait between frames in a pool; without, two are started for
+    // each frame.
+    int processors = 0;
+    BandWorkers workers = twoWorkersEachFrame();
+    if (options.threads >= 0) {
+        workers = workersForThreadOption(options.threads, processors);
+        if (workers.count > processors)
+            std::fprintf(stderr, "quorvel: %d workers on %d processors: some processors run more than one\n",
+                         workers.count, processors);
+        startWorkerPool(workers);
+    }
+    const WorkerPoolInUse poolInUse{workers};
+    Shell shell{&window, &scene, startFrames(scene, viewportOf(buffers)), fastestRenderPath(workers)};
     if (sharedCount > 0 && !drawIntoColorBuffers(shell.frames, shared, sharedCount))
         return cannotOpen("the window offers frames of its own that cannot be drawn into");
     shell.showFrameRate = options.showFrameRate;

@@ -5,11 +5,12 @@
 
 namespace quorvel {
 
-void orderBandsByDrawnArea(const DrawnStrips& drawn, int count, int (&order)[kMaxBands]) {
+void orderBandsByDrawnArea(const DrawnStrips& drawn, const BandCut& cut, int (&order)[kMaxBands]) {
+    const int count = cut.count;
     int64_t area[kMaxBands] = {};
     for (int band = 0; band < count; ++band) {
         order[band] = band;
-        const PixelRect rows = bandRect(band, count, 0, drawn.rows);
+        const PixelRect rows = bandRectOf(cut, band, 0);
         if (rows.top >= rows.bottom) continue;
         for (int strip = rows.top / drawn.stripRows; strip <= (rows.bottom - 1) / drawn.stripRows; ++strip) {
             const PixelRect rect = stripRect(drawn, strip);

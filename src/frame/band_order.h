@@ -5,9 +5,9 @@
 
 namespace quorvel {
 
-// The `count` bands of the frame `drawn` records, in the order the workers should take
-// them: where the last frame drew most first, so that the bands left at the end, when one
-// worker may wait for the other, are the cheap ones. Equal bands keep top-to-bottom order.
-void orderBandsByDrawnArea(const DrawnStrips& drawn, int count, int (&order)[kMaxBands]);
+// The bands of `cut`, a frame of the size `drawn` records, in the order the workers should
+// take them: where the last frame drew most first, so that the bands left at the end, when a
+// worker may wait for the others, are the cheap ones. Equal bands keep top-to-bottom order.
+void orderBandsByDrawnArea(const DrawnStrips& drawn, const BandCut& cut, int (&order)[kMaxBands]);
 
 }  // namespace quorvel

@@ -1,6 +1,6 @@
 #include "frame/band_workers.h"
 
-#include "frame/bands.h"
+#include "frame/worker_pool.h"
 #include "os/worker_thread.h"
 
 namespace quorvel {
@@ -17,22 +17,36 @@ void runShare(void* share) {
     mine.work(mine.worker, mine.context);
 }
 
+void runOnFreshWorkers(const BandWorkers& workers, BandWork work, void* context) {
+    WorkerShare shares[kMaxWorkers];
+    WorkerThread threads[kMaxWorkers];
+    const int count = workers.count;
+    for (int w = 0; w < count; ++w) {
+        shares[w] = {work, context, w};
+        createWorker(threads[w], runShare, &shares[w]);
+        raiseWorkerPriority(threads[w]);
+    }
+    for (int w = 0; w < count; ++w) pinWorker(threads[w], workers.processors[w]);
+    for (int w = 0; w < count; ++w) {
+        if (!startWorker(threads[w])) runShare(&shares[w]);
+    }
+    waitForWorkers(threads, count);
+    for (int w = 0; w < count; ++w) releaseWorker(threads[w]);
+}
+
 }  // namespace
 
-void runOnBandWorkers(BandWork work, void* context) {
-    WorkerShare shares[kWorkerCount];
-    WorkerThread workers[kWorkerCount];
-    for (int w = 0; w < kWorkerCount; ++w) {
-        shares[w] = {work, context, w};
-        createWorker(workers[w], runShare, &shares[w]);
-        raiseWorkerPriority(workers[w]);
+const BandWorkers& twoWorkersEachFrame() {
+    static const BandWorkers two = {2, {0, 1}, nullptr};
+    return two;
+}
+
+void runOnBandWorkers(const BandWorkers& workers, BandWork work, void* context) {
+    if (workers.pool != nullptr) {
+        runOnWorkerPool(*workers.pool, work, context);
+    } else {
+        runOnFreshWorkers(workers, work, context);
     }
-    for (int w = 0; w < kWorkerCount; ++w) pinWorker(workers[w], w);
-    for (int w = 0; w < kWorkerCount; ++w) {
-        if (!startWorker(workers[w])) runShare(&shares[w]);
-    }
-    waitForWorkers(workers, kWorkerCount);
-    for (WorkerThread& worker : workers) releaseWorker(worker);
 }
 
 }  // namespace quorvel

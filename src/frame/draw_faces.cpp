@@ -1,5 +1,6 @@
 #include "frame/draw_faces.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 
@@ -33,6 +34,16 @@ ProjectedPoint projectVertex(const Vec3& transformed, float scale, const Viewpor
     return {{roundToScreen(double{transformed.x} * s + viewport.centerX),
              roundToScreen(double{transformed.y} * s + viewport.centerY)},
             static_cast<float>(double{transformed.z} * s + viewport.depthOffset)};
+}
+
+RowSpan rowsOfMesh(const TransformedMesh& mesh, float scale, const Viewport& viewport, int height) {
+    RowSpan rows{32767, -32768};
+    for (const Vec3& vertex : mesh.vertices) {
+        const int y = projectVertex(vertex, scale, viewport).point.y;
+        if (y == -32768) return {0, height};
+        rows = {std::min(rows.top, y), std::max(rows.bottom, y + 1)};
+    }
+    return rows;
 }
 
 namespace {

@@ -37,6 +37,14 @@ struct ProjectedPoint {
 // signed 16-bit range becomes -32768.
 ProjectedPoint projectVertex(const Vec3& transformed, float scale, const Viewport& viewport);
 
+// The rows the mesh's vertices fall in this frame, top..bottom-1 (a face spans only rows
+// between its corners'), reaching outside the frame where they do; all of the frame's
+// `height` rows where a vertex is out of range.
+struct RowSpan {
+    int top, bottom;
+};
+RowSpan rowsOfMesh(const TransformedMesh& mesh, float scale, const Viewport& viewport, int height);
+
 // One band of a frame: projects every face and draws the part of it inside the job's band,
 // widening the drawn record by every span. Faces go in the scene's order, or with a face
 // buffer those facing the viewer first; the frame comes out the same.

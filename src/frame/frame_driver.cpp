@@ -25,9 +25,11 @@ struct FrameJob {
     const DrawnStrips* lastDrawn;   // where the last frame drew: what the depth buffer holds
     const DrawnStrips* colorDrawn;  // where the frame the colour buffer holds drew
     RowRecord* rowRecords;          // where each band's row records go, when hashing
+    double* bandSeconds;            // where each band's time goes, when timing bands
+    BandCut cut;
     BandQueue queue;
-    DrawnStrips drawn[kWorkerCount];  // where each worker's bands drew
-    double seconds[kWorkerCount];
+    DrawnStrips* drawn;  // where each worker's bands drew
+    double* seconds;     // how long each worker drew
 };
 
 // Takes bands until none is left: clears each one's rows where the frames the buffers hold
@@ -37,13 +39,17 @@ void drawQueuedBands(int worker, void* context) {
     FrameJob& frame = *static_cast<FrameJob*>(context);
     const Viewport& viewport = *frame.job.viewport;
     for (int band; (band = takeBand(frame.queue)) >= 0;) {
+        const auto bandStart = frame.bandSeconds != nullptr ? std::chrono::steady_clock::now() : start;
         BandJob job = frame.job;
-        job.rect = bandRect(band, frame.queue.count, viewport.width, viewport.height);
+        job.rect = bandRectOf(frame.cut, band, viewport.width);
         job.drawn = &frame.drawn[worker];
         clearDrawnRows(viewport, *frame.colorDrawn, *frame.lastDrawn, job.rect.top, job.rect.bottom);
         renderBand(job);
         if (frame.rowRecords != nullptr)
             hashBandRows(viewport, frame.drawn[worker], job.rect.top, job.rect.bottom, frame.rowRecords);
+        if (frame.bandSeconds != nullptr)
+            frame.bandSeconds[band] =
+                std::chrono::duration<double>(std::chrono::steady_clock::now() - bandStart).count();
     }
     frame.seconds[worker] = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
 }
@@ -68,9 +74,11 @@ void animate(const Scene& scene, FrameState& state) {
 
 }  // namespace
 
-RenderPath fastestRenderPath() { return {fastestSpanRoutine(), kMaxBands, true}; }
+RenderPath fastestRenderPath(const BandWorkers& workers) {
+    return {fastestSpanRoutine(), bandCountFor(workers.count), &workers};
+}
 
-RenderPath referenceRenderPath() { return {drawSpanReference, kReferenceBands, false}; }
+RenderPath referenceRenderPath() { return {drawSpanReference, kReferenceBands, nullptr}; }
 
 FrameState startFrames(const PreparedScene& prepared, const Viewport& viewport) {
     const Scene& scene = prepared.scene();
@@ -81,6 +89,8 @@ FrameState startFrames(const PreparedScene& prepared, const Viewport& viewport) 
     state.mesh.normals.resize(scene.vertices.size());
     // What the buffers hold before the first frame is unknown: all of it gets cleared.
     state.drawn = startDrawnStrips(viewport.width, viewport.height, true);
+    state.workerDrawn.resize(kMaxWorkers);
+    state.workerSeconds.resize(kMaxWorkers);
     useColorBuffers(state, &state.viewport.colorBuffer, 1);
     return state;
 }
@@ -94,6 +104,11 @@ bool drawIntoColorBuffers(FrameState& state, uint32_t* const* buffers, int count
 }
 
 void hashEveryFrame(FrameState& state) { state.rowRecords.resize(state.viewport.height); }
+
+void timeEveryBand(FrameState& state) {
+    state.bandOrder.resize(kMaxBands);
+    state.bandSeconds.resize(kMaxBands);
+}
 
 uint64_t lastFrameHash(const FrameState& state) {
     return hashOfRowRecords(state.rowRecords.data(), int(state.rowRecords.size()));
@@ -117,29 +132,37 @@ DrawnFrame renderFrame(const PreparedScene& prepared, FrameState& state, const R
     frame.lastDrawn = &lastDrawn;
     frame.colorDrawn = &colorDrawn;
     frame.rowRecords = state.rowRecords.empty() ? nullptr : state.rowRecords.data();
+    frame.bandSeconds = state.bandSeconds.empty() ? nullptr : state.bandSeconds.data();
     BandQueue& queue = frame.queue;
-    queue.count = std::clamp(std::min<int>(path.bands, viewport.height), 1, kMaxBands);
-    // The workers take the bands where the last frame drew most first; the reference keeps
-    // to the top half and then the bottom one.
-    if (path.bandWorkers) {
-        orderBandsByDrawnArea(lastDrawn, queue.count, queue.order);
+    // The workers cut the rows the solid falls in into the bands and take those where the
+    // last frame drew most first; the reference keeps to the top half and then the bottom one.
+    if (path.workers != nullptr) {
+        const RowSpan rows = rowsOfMesh(state.mesh, state.animation.scale, viewport, viewport.height);
+        frame.cut = bandsAround(path.bands, rows.top, rows.bottom, viewport.height);
+        orderBandsByDrawnArea(lastDrawn, frame.cut, queue.order);
     } else {
-        for (int band = 0; band < queue.count; ++band) queue.order[band] = band;
+        frame.cut = evenBands(std::min<int>(path.bands, viewport.height), viewport.height);
+        for (int band = 0; band < frame.cut.count; ++band) queue.order[band] = band;
     }
+    queue.count = frame.cut.count;
     queue.next.store(0, std::memory_order_relaxed);
-    for (int w = 0; w < kWorkerCount; ++w) {
+    state.bandCount = queue.count;
+    if (!state.bandOrder.empty()) std::copy(queue.order, queue.order + queue.count, state.bandOrder.begin());
+    const int workers = path.workers != nullptr ? path.workers->count : 1;
+    frame.drawn = state.workerDrawn.data();
+    frame.seconds = state.workerSeconds.data();
+    for (int w = 0; w < workers; ++w) {
         frame.drawn[w] = startDrawnStrips(viewport.width, viewport.height, false);
         frame.seconds[w] = 0.0;
     }
-    if (path.bandWorkers) {
-        runOnBandWorkers(drawQueuedBands, &frame);
+    if (path.workers != nullptr) {
+        runOnBandWorkers(*path.workers, drawQueuedBands, &frame);
     } else {
         drawQueuedBands(0, &frame);
     }
 
     state.drawn = frame.drawn[0];
-    for (int w = 1; w < kWorkerCount; ++w) widenDrawnStrips(state.drawn, frame.drawn[w]);
-    std::copy(std::begin(frame.seconds), std::end(frame.seconds), state.workerSeconds);
+    for (int w = 1; w < workers; ++w) widenDrawnStrips(state.drawn, frame.drawn[w]);
     state.colorDrawn[into] = state.drawn;
     state.nextColorBuffer = (into + 1) % state.colorBufferCount;
     advanceFrameCounter(state.animation);

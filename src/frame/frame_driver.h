@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "frame/animation.h"
+#include "frame/band_workers.h"
 #include "frame/bands.h"
 #include "frame/draw_faces.h"
 #include "frame/frame_buffers.h"
@@ -15,15 +16,17 @@
 
 namespace quorvel {
 
-// How a frame is drawn: which span routine, in how many bands, and whether by two band
-// workers (one per processor) or one band after another on the calling thread.
+// How a frame is drawn: which span routine, in how many bands, and by which band workers or
+// one band after another on the calling thread.
 struct RenderPath {
     SpanRoutine spanRoutine;
-    int bands;  // at most kMaxBands; frames with fewer rows get one band a row
-    bool bandWorkers;
+    int bands;                   // at most kMaxBands; frames with fewer rows get one band a row
+    const BandWorkers* workers;  // null: the calling thread; must outlast the frames drawn
 };
 
-RenderPath fastestRenderPath();
+// The fastest span routine on `workers`, in as many bands as suit them; without an argument,
+// two workers started for each frame on processors 0 and 1.
+RenderPath fastestRenderPath(const BandWorkers& workers = twoWorkersEachFrame());
 RenderPath referenceRenderPath();
 
 // What the frame driver carries from one frame to the next: the drawing area it was started
@@ -37,8 +40,15 @@ struct FrameState {
     uint32_t* colorBuffers[kMaxColorBuffers];
     DrawnStrips colorDrawn[kMaxColorBuffers];  // where the frame each colour buffer holds drew
     DrawnStrips drawn;                         // where the last frame drew: what the depth buffer holds
-    double workerSeconds[kWorkerCount];        // how long each worker drew in the last frame
-    std::vector<RowRecord> rowRecords;         // the last frame's, when frames are hashed
+    // Each worker's own record of where it drew, and how long it drew, in the last frame.
+    std::vector<DrawnStrips> workerDrawn;  // kMaxWorkers of them
+    std::vector<double> workerSeconds;
+    std::vector<RowRecord> rowRecords;  // the last frame's, when frames are hashed
+    // When bands are timed: the last frame's band count, the order they were handed out in,
+    // and how long each one took to clear and draw, by band number.
+    int bandCount;
+    std::vector<int> bandOrder;
+    std::vector<double> bandSeconds;
 };
 
 // The state before frame 0 for this scene, drawing into `viewport`'s buffers. Everything a
@@ -56,6 +66,10 @@ bool drawIntoColorBuffers(FrameState& state, uint32_t* const* buffers, int count
 // what hashing it afterwards costs.
 void hashEveryFrame(FrameState& state);
 uint64_t lastFrameHash(const FrameState& state);
+
+// From the next frame on, each band's drawing time is kept (bandOrder, bandSeconds), for
+// benchmarks that model more workers than the machine has.
+void timeEveryBand(FrameState& state);
 
 // A frame just drawn: the colour buffer it is in, and where it may differ from the frame
 // before.

@@ -33,4 +33,16 @@ bool startWorker(WorkerThread& worker);
 void waitForWorkers(WorkerThread* workers, int count);
 void releaseWorker(WorkerThread& worker);
 
+// What the calling thread had before it joined the workers, to be given back.
+struct CallingThreadSettings {
+    unsigned char processors[128];
+    bool processorsKnown;
+    int priority;
+    bool priorityKnown;
+};
+// The calling thread draws as a worker too: pinned to `processor` (ignored when -1 or refused)
+// at the workers' priority.
+CallingThreadSettings joinWorkers(int processor);
+void leaveWorkers(const CallingThreadSettings& before);
+
 }  // namespace quorvel

@@ -7,7 +7,9 @@
 #include <unistd.h>
 
 #include <atomic>
+#include <cerrno>
 #include <cstddef>
+#include <cstring>
 
 #include "os/pages.h"
 #include "os/worker_thread.h"
@@ -152,5 +154,37 @@ void waitForWorkers(WorkerThread* workers, int count) {
 }
 
 void releaseWorker(WorkerThread& worker) { worker.started = false; }
+
+static_assert(sizeof(cpu_set_t) <= sizeof(CallingThreadSettings::processors));
+
+CallingThreadSettings joinWorkers(int processor) {
+    CallingThreadSettings before{};
+    cpu_set_t current;
+    CPU_ZERO(&current);
+    before.processorsKnown = pthread_getaffinity_np(pthread_self(), sizeof(current), &current) == 0;
+    std::memcpy(before.processors, &current, sizeof(current));
+    const auto self = static_cast<id_t>(syscall(SYS_gettid));
+    errno = 0;
+    before.priority = getpriority(PRIO_PROCESS, self);
+    before.priorityKnown = errno == 0;
+    if (processor >= 0 && processor < CPU_SETSIZE) {
+        cpu_set_t pinned;
+        CPU_ZERO(&pinned);
+        CPU_SET(processor, &pinned);
+        pthread_setaffinity_np(pthread_self(), sizeof(pinned), &pinned);
+    }
+    raiseOwnPriority();
+    return before;
+}
+
+// Lowering a thread's priority back is always allowed.
+void leaveWorkers(const CallingThreadSettings& before) {
+    if (before.priorityKnown)
+        setpriority(PRIO_PROCESS, static_cast<id_t>(syscall(SYS_gettid)), before.priority);
+    if (!before.processorsKnown) return;
+    cpu_set_t set;
+    std::memcpy(&set, before.processors, sizeof(set));
+    pthread_setaffinity_np(pthread_self(), sizeof(set), &set);
+}
 
 }  // namespace quorvel

@@ -1,5 +1,7 @@
 #include <windows.h>
 
+#include <cstring>
+
 #include "os/worker_thread.h"
 
 namespace quorvel {
@@ -40,13 +42,17 @@ bool startWorker(WorkerThread& worker) {
     return worker.started;
 }
 
+// One wait takes at most MAXIMUM_WAIT_OBJECTS (64) handles: more workers are waited for in
+// groups, each group until all of it has ended.
 void waitForWorkers(WorkerThread* workers, int count) {
     HANDLE handles[MAXIMUM_WAIT_OBJECTS];
-    DWORD waiting = 0;
-    for (int i = 0; i < count && waiting < MAXIMUM_WAIT_OBJECTS; ++i) {
-        if (workers[i].started) handles[waiting++] = handleOf(workers[i]);
+    for (int i = 0; i < count;) {
+        DWORD waiting = 0;
+        for (; i < count && waiting < MAXIMUM_WAIT_OBJECTS; ++i) {
+            if (workers[i].started) handles[waiting++] = handleOf(workers[i]);
+        }
+        if (waiting > 0) WaitForMultipleObjectsEx(waiting, handles, TRUE, INFINITE, FALSE);
     }
-    if (waiting > 0) WaitForMultipleObjectsEx(waiting, handles, TRUE, INFINITE, FALSE);
 }
 
 // A thread that never started is ended here before its handle goes.
@@ -56,6 +62,30 @@ void releaseWorker(WorkerThread& worker) {
     CloseHandle(handleOf(worker));
     worker.handle = 0;
     worker.started = false;
+}
+
+// The old mask comes back from setting the new one.
+CallingThreadSettings joinWorkers(int processor) {
+    CallingThreadSettings before{};
+    const HANDLE self = GetCurrentThread();
+    before.priority = GetThreadPriority(self);
+    before.priorityKnown = before.priority != THREAD_PRIORITY_ERROR_RETURN;
+    if (processor >= 0 && processor < 64) {
+        const DWORD_PTR old = SetThreadAffinityMask(self, DWORD_PTR{1} << processor);
+        before.processorsKnown = old != 0;
+        std::memcpy(before.processors, &old, sizeof(old));
+    }
+    SetThreadPriority(self, THREAD_PRIORITY_TIME_CRITICAL);
+    return before;
+}
+
+void leaveWorkers(const CallingThreadSettings& before) {
+    const HANDLE self = GetCurrentThread();
+    if (before.priorityKnown) SetThreadPriority(self, before.priority);
+    if (!before.processorsKnown) return;
+    DWORD_PTR mask = 0;
+    std::memcpy(&mask, before.processors, sizeof(mask));
+    SetThreadAffinityMask(self, mask);
 }
 
 }  // namespace quorvel

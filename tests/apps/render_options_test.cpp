@@ -41,8 +41,8 @@ TEST(RenderOptions, OptionsThatWriteFilesTakeOnlyTheirWholeName) {
         const std::string file = whole == "--texture-out" ? "mine.png" : "mine.svg";
         EXPECT_TRUE(parse({whole, file}).ok) << whole;
         EXPECT_TRUE(parse({whole + "=" + file}).ok) << whole;
-        // Shorter beginnings of --bench-plot are --bench itself, or ambiguous.
-        const size_t shortest = whole == "--texture-out" ? 3 : std::string("--bench-").size();
+        // Shorter beginnings are another option (--bench itself) or ambiguous (--t, --threads).
+        const size_t shortest = std::string(whole == "--texture-out" ? "--te" : "--bench-").size();
         for (size_t length = shortest; length < whole.size(); ++length) {
             const std::string beginning = whole.substr(0, length);
             for (const std::vector<std::string>& arguments :

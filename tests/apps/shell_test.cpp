@@ -77,6 +77,22 @@ TEST(HandleCommandLine, OpensTheWindowOnlyWithoutOtherArguments) {
     }
 }
 
+// Without --threads the window keeps its two workers started for each frame (-1).
+TEST(HandleCommandLine, ThreadsAreANumberOrAll) {
+    const std::pair<std::vector<std::string>, int> cases[] = {
+        {{}, -1}, {{"--threads", "3"}, 3}, {{"--threads=all"}, 0}, {{"--threads", "256"}, 256}};
+    for (const auto& [arguments, threads] : cases) {
+        WindowOptions options;
+        EXPECT_EQ(handleCommandLine(arguments, options), kOpenTheWindow);
+        EXPECT_EQ(options.threads, threads);
+    }
+    WindowOptions options;
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(handleCommandLine({"--threads", "0"}, options), 2);
+    EXPECT_EQ(testing::internal::GetCapturedStderr(),
+              "quorvel: --threads wants a number of workers from 1 to 256, or all, got '0'\n");
+}
+
 // The window reads its options as quorvel-render does, and names a mistake the same way.
 TEST(HandleCommandLine, NamesTheWordAtFault) {
     const std::pair<std::vector<std::string>, std::string> cases[] = {

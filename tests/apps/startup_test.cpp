@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "fake_window.h"
+#include "os/processors.h"
 #include "quorvel/shell.h"
 
 namespace quorvel {
@@ -252,6 +253,30 @@ TEST_F(StartupTest, DrawsIntoTheWindowsSharedFramesWhereOffered) {
             renderFrame(scene, frames, referenceRenderPath());
             EXPECT_EQ(shown, frameHash(color.data(), width, height));
         }
+    }
+}
+
+// With --threads the workers are kept in a pool for the run: the same frames, and the thread
+// that ran the window has all its processors back once the run ends.
+TEST_F(StartupTest, ThreadsOptionDrawsTheSameFramesAndGivesTheProcessorsBack) {
+    const size_t processors = allowedProcessors().size();
+    WindowOptions options;
+    options.threads = 3;
+    fakeDesktop().eventBursts = {{}, {}, {}, {kEscape}};
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(startup(options), 0);
+    testing::internal::GetCapturedStderr();
+    EXPECT_EQ(allowedProcessors().size(), processors);
+    const int width = fakeDesktop().placed.width, height = fakeDesktop().placed.height;
+    const PreparedScene scene = prepareBuiltInScene();
+    std::vector<uint32_t> color(size_t(width) * size_t(height));
+    std::vector<float> depth(color.size());
+    FrameState frames =
+        startFrames(scene, makeViewport(uint16_t(width), uint16_t(height), color.data(), depth.data()));
+    ASSERT_EQ(fakeDesktop().hashesPresented.size(), 4u);
+    for (const uint64_t shown : fakeDesktop().hashesPresented) {
+        renderFrame(scene, frames, referenceRenderPath());
+        EXPECT_EQ(shown, frameHash(color.data(), width, height));
     }
 }
 

@@ -42,7 +42,7 @@ refuses_guess() {  # WHOLE FILE ARGUMENTS...
     "$render" --size 8x8 --save none "$@" >/dev/null 2>err.txt
     status=$?
     check "$*: status 2, one line" test "$status" -eq 2 -a "$(wc -l <err.txt)" -eq 1
-    check "$*: names $whole" grep -q "'${1%%=*}' is not a whole option name: $whole," err.txt
+    check "$*: names $whole" grep -Eq "'${1%%=*}' (is not a whole option name: $whole,|is ambiguous)" err.txt
     check "$*: $file untouched" cmp -s "$file" "$file.before"
 }
 refuses_beginnings_of() {  # WHOLE FILE SHORTEST
@@ -71,7 +71,7 @@ check "hash lines" grep -q -E '^frame 2 hash [0-9a-f]{16}$' hashes.txt
 check "hash count" test "$(wc -l <hashes.txt)" -eq 3
 
 "$render" --size 64x48 --frames 2 --save none --bench >bench.txt
-check "bench line" grep -q -E '^bench: frames 2 size 64x48 .* peak-rss [0-9]+ KiB approx [a-z]+ fingerprint [0-9a-f]{16}$' bench.txt
+check "bench line" grep -q -E '^bench: frames 2 size 64x48 .* peak-rss [0-9]+ KiB approx [a-z]+ fingerprint [0-9a-f]{16} workers [0-9]+ processors [0-9,]+$' bench.txt
 
 # Frames are not poured onto a terminal: --out - there is one line and status 2, unless
 # standard output is sent elsewhere or no frame is saved.
@@ -146,6 +146,33 @@ for routine in $runnable; do
 done
 expect_refused --span-routine avx9
 check "--bench names the routine" grep -q " routine reference " <("$render" --size 8x8 --save none --bench --span-routine reference)
+
+# Any number of workers on any processors draws the same frames: pinned to one processor
+# (taskset), more workers than processors (said once), and the bench line names where they ran.
+plain=$("$render" --size 130x98 --from 1200 --frames 12 --save none --hash)
+for threads in 1 3 64 all; do
+    check "--threads $threads: the same hashes" test "$("$render" --size 130x98 --from 1200 --frames 12 \
+        --save none --hash --threads $threads 2>/dev/null)" = "$plain"
+done
+if command -v taskset >/dev/null; then
+    for processor in 0 1; do
+        taskset -c "$processor" true 2>/dev/null || continue
+        check "taskset -c $processor: the same hashes" test "$(taskset -c "$processor" "$render" --size 130x98 \
+            --from 1200 --frames 12 --save none --hash 2>/dev/null)" = "$plain"
+        check "taskset -c $processor: --threads all is one worker on processor $processor" grep -q \
+            " workers 1 processors $processor\$" <(taskset -c "$processor" "$render" --size 8x8 --save none --bench)
+    done
+    if taskset -c 0 true 2>/dev/null; then
+        taskset -c 0 "$render" --size 8x8 --frames 3 --save none --threads 3 2>err.txt >/dev/null
+        check "more workers than processors: said once" test "$(grep -c 'workers on 1 processors' err.txt)" -eq 1
+        rm -f err.txt
+    fi
+fi
+check "--bench names the workers' processors" grep -Eq " workers 3 processors [0-9]+,[0-9]+,[0-9]+\$" \
+    <("$render" --size 8x8 --save none --bench --threads 3 2>/dev/null)
+expect_refused --threads 0
+expect_refused --threads 257
+expect_refused --threads 2 --reference
 
 # The reference path draws the same frames as the fast one (compared frame by frame in the
 # unit tests); here, that --reference reaches it.

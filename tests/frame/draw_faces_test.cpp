@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <utility>
+#include <vector>
 
 #include "frame/bands.h"
 
@@ -48,6 +49,31 @@ TEST(BandRect, CutsTheFrameIntoBandsTopToBottom) {
         }
         EXPECT_EQ(next, height);
     }
+}
+
+// Bands around the solid's rows: one above, the rows between in equal bands, one below; every
+// row of the frame in exactly one band, however the rows fall.
+TEST(BandsAround, CutTheSolidsRowsAndLeaveOneBandAboveAndBelow) {
+    const BandCut around = bandsAround(4, 100, 300, 1000);
+    EXPECT_EQ(std::vector<int>(around.firstRow, around.firstRow + around.count + 1),
+              (std::vector<int>{0, 100, 150, 200, 250, 300, 1000}));
+    struct Case {
+        int count, top, bottom, height;
+    };
+    for (const Case& c :
+         {Case{4, 0, 1000, 1000}, Case{4, -50, 2000, 1000}, Case{8, 10, 13, 20}, Case{1, 5, 6, 6},
+          Case{kMaxBands, 0, 16384, 16384}, Case{3, 900, 1200, 1000}, Case{3, -9, -2, 10}}) {
+        const BandCut cut = bandsAround(c.count, c.top, c.bottom, c.height);
+        ASSERT_GE(cut.count, 1);
+        ASSERT_LE(cut.count, kMaxBands);
+        EXPECT_EQ(cut.firstRow[0], 0);
+        EXPECT_EQ(cut.firstRow[cut.count], c.height);
+        for (int band = 0; band < cut.count; ++band)
+            EXPECT_LT(cut.firstRow[band], cut.firstRow[band + 1])
+                << c.count << " bands, rows " << c.top << ".." << c.bottom;
+    }
+    // Three rows of solid take three bands, not eight.
+    EXPECT_EQ(bandsAround(8, 10, 13, 20).count, 5);
 }
 
 }  // namespace

@@ -13,5 +13,7 @@ void pinWorker(WorkerThread&, int) {}
 bool startWorker(WorkerThread&) { return false; }
 void waitForWorkers(WorkerThread*, int) {}
 void releaseWorker(WorkerThread&) {}
+CallingThreadSettings joinWorkers(int) { return {}; }
+void leaveWorkers(const CallingThreadSettings&) {}
 
 }  // namespace quorvel

@@ -170,12 +170,12 @@ TEST(FrameBuffers, RefuseSizesNoFrameHasAndReleaseWithTheirOwner) {
 TEST(OrderBandsByDrawnArea, PutsTheMostDrawnFirstAndKeepsTiesInOrder) {
     DrawnStrips drawn = startDrawnStrips(64, 200, false);
     int order[kMaxBands];
-    orderBandsByDrawnArea(drawn, 4, order);
+    orderBandsByDrawnArea(drawn, evenBands(4, drawn.rows), order);
     EXPECT_EQ(std::vector<int>(order, order + 4), (std::vector<int>{0, 1, 2, 3}));
     for (int row = 160; row < 170; ++row) drawn.columns[row] = {0, 64};  // band 3
     drawn.columns[60] = drawn.columns[61] = {0, 64};                     // band 1
     drawn.columns[10] = {0, 1};                                          // band 0, least
-    orderBandsByDrawnArea(drawn, 4, order);
+    orderBandsByDrawnArea(drawn, evenBands(4, drawn.rows), order);
     EXPECT_EQ(std::vector<int>(order, order + 4), (std::vector<int>{3, 1, 0, 2}));
 }
 
@@ -185,7 +185,7 @@ TEST(OrderBandsByDrawnArea, SharesAStripBetweenTheBandsItCrosses) {
     ASSERT_EQ(drawn.stripRows, 4);
     drawn.columns[83] = {0, 10};  // rows 332..335: one in band 0, three in band 1
     int order[kMaxBands];
-    orderBandsByDrawnArea(drawn, 3, order);
+    orderBandsByDrawnArea(drawn, evenBands(3, drawn.rows), order);
     EXPECT_EQ(std::vector<int>(order, order + 3), (std::vector<int>{1, 0, 2}));
 }
 

@@ -2,14 +2,17 @@
 // depth, the frame's hash as the band workers make it, everything that changed inside the
 // changed area and everything outside what was drawn clear. The fast frames follow one
 // another, each cut into bands differently from the one before (so a band clears rows
-// another cut drew), into one colour buffer or two in turn as the window draws them, while
-// each reference frame is drawn over scribbled buffers that must be cleared whole.
+// another cut drew) and drawn by a different number of workers, into one colour buffer or
+// two in turn as the window draws them, while each reference frame is drawn over scribbled
+// buffers that must be cleared whole.
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 
 #include "frame/drawn_area.h"
+#include "frame/worker_pool.h"
+#include "frame/worker_processors.h"
 #include "numeric/frame_hash.h"
 #include "raster/raster_types.h"
 #include "stacked_rects.h"
@@ -33,12 +36,32 @@ ColumnSpan columnsInRow(const ChangedArea& area, int y) {
     return {0, 0};
 }
 
-// The band cut of frame `frame`: every count from 1 to kMaxBands, by the workers or here.
-RenderPath cutOf(int frame) {
-    return {fastestRenderPath().spanRoutine, 1 + (frame * 7) % kMaxBands, frame % 3 != 1};
+// Who draws the frames in turn: the calling thread; 1, 2, 3, 7, 16 and 64 workers started
+// for each frame on the processors this test may use (more workers than processors share
+// them); and a pool of 7 kept from frame to frame.
+struct Crews {
+    std::vector<BandWorkers> each;
+    BandWorkers pool;
+
+    Crews() {
+        const std::vector<LogicalProcessor> allowed = allowedProcessors();
+        for (int count : {1, 2, 3, 7, 16, 64}) each.push_back(workersOnProcessors(allowed, count));
+        pool = workersOnProcessors(allowed, 7);
+        startWorkerPool(pool);
+    }
+    ~Crews() { stopWorkerPool(pool); }
+};
+
+// The band cut of frame `frame`: every count from 1 to kMaxBands, by each crew in turn.
+RenderPath cutOf(int frame, const Crews& crews) {
+    const int crew = frame % int(crews.each.size() + 2);
+    const BandWorkers* workers = crew == 0   ? nullptr
+                                 : crew == 1 ? &crews.pool
+                                             : &crews.each[size_t(crew - 2)];
+    return {fastestRenderPath().spanRoutine, 1 + (frame * 7) % kMaxBands, workers};
 }
 
-void expectStretchMatchesTheReference(const CycleStretch& stretch) {
+void expectStretchMatchesTheReference(const CycleStretch& stretch, const Crews& crews) {
     const int width = stretch.width, height = stretch.height;
     SCOPED_TRACE(testing::Message() << width << "x" << height
                                     << (stretch.twoColorBuffers ? ", two colour buffers" : ""));
@@ -58,7 +81,7 @@ void expectStretchMatchesTheReference(const CycleStretch& stretch) {
         std::fill(reference.depth.begin(), reference.depth.end(), 0.0f);
         reference.frames.drawn = reference.frames.colorDrawn[0] = startDrawnStrips(width, height, true);
         const bool intoSecond = stretch.twoColorBuffers && (frame - stretch.first) % 2 == 1;
-        const DrawnFrame drawnFrame = renderFrame(fast.scene, fast.frames, cutOf(frame));
+        const DrawnFrame drawnFrame = renderFrame(fast.scene, fast.frames, cutOf(frame, crews));
         const ChangedArea& changed = drawnFrame.changed;
         const std::vector<uint32_t>& color = intoSecond ? second : fast.color;
         ASSERT_EQ(drawnFrame.pixels, color.data()) << "frame " << frame;
@@ -102,7 +125,8 @@ TEST(RenderFrame, WholeCycleMatchesTheReference) {
         {1070, 1910, 1200, 1320},        {322, 182, 0, kZoomCycleFrames, true},
         {1910, 1074, 1200, 1240, true},
     };
-    for (const CycleStretch& stretch : stretches) expectStretchMatchesTheReference(stretch);
+    const Crews crews;
+    for (const CycleStretch& stretch : stretches) expectStretchMatchesTheReference(stretch, crews);
 }
 
 }  // namespace
