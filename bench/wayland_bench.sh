@@ -90,9 +90,12 @@ cpu_use() {  # cpu_use x11|wayland PROGRAM ARGUMENTS...
 }
 
 start_xvfb
-results=$(for ((r = 1; r <= rounds; ++r)); do
-    round | tee /dev/stderr
-done)
+for ((r = 1; r <= rounds; ++r)); do
+    round >"$work/round.txt"
+    cat "$work/round.txt" >&2
+    cat "$work/round.txt" >>"$work/results.txt"
+done
+results=$(cat "$work/results.txt")
 pick() { awk -v n="$1" -v f="$2" '$1 == n { print $f }' <<<"$results" | median; }
 ratio() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.2f", (b > 0 ? a / b : 0) }'; }
 x11=$(pick x11 2)
