@@ -135,6 +135,8 @@ BASELINE ?= adaae2a
 BENCH_ROUNDS ?= 7
 # A window round finds the frames shown by drawing candidates: half a minute each.
 WINDOW_ROUNDS ?= 5
+# The last commit whose Wayland frames went through SDL's window surface.
+SDL_PATH_BASELINE ?= 13c9dca
 bench: build-all
 	@rm -rf build-baseline/src && mkdir -p build-baseline/src
 	@git archive $(BASELINE) | tar -x -C build-baseline/src
@@ -157,6 +159,12 @@ bench: build-all
 	@$(BUILD_DIR)/bench/raster_bench
 	@bench/window_bench.sh $(BUILD_DIR)/quorvel $(BUILD_DIR)/bench/present_bench $(BUILD_DIR)/tests/window_probe \
 		build-baseline/quorvel $(WINDOW_ROUNDS)
+	@# On Wayland: our presenter beside SDL's path (as SDL_PATH_BASELINE has it) and beside X11.
+	@rm -rf build-sdl-path/src && mkdir -p build-sdl-path/src
+	@git archive $(SDL_PATH_BASELINE) | tar -x -C build-sdl-path/src
+	@cmake -S build-sdl-path/src -B build-sdl-path -DCMAKE_BUILD_TYPE=Release >/dev/null
+	@cmake --build build-sdl-path -j $(JOBS) --target quorvel >/dev/null
+	@bench/wayland_bench.sh $(BUILD_DIR)/quorvel build-sdl-path/quorvel $(WINDOW_ROUNDS)
 
 # Every C++ source formatted as .clang-format says; the generated picture opts out inside.
 check-format: setup-test
@@ -164,4 +172,4 @@ check-format: setup-test
 	@echo "check-format: every source is formatted"
 
 clean:
-	@rm -rf $(BUILD_DIR) build-asan build-tsan build-fuzz build-windows build-arm64 build-baseline
+	@rm -rf $(BUILD_DIR) build-asan build-tsan build-fuzz build-windows build-arm64 build-baseline build-sdl-path

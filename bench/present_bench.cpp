@@ -30,6 +30,8 @@ void presentPixels(benchmark::State& state, uint32_t* const* frames, int count) 
     std::string error;
     quorvel::present(*window, frames[0], kWidth, kHeight, whole, error);
     for (int next = 1 % count; auto _ : state) {
+        bool free = true;
+        quorvel::awaitSharedFrame(*window, next, free, error);
         uint32_t* pixels = frames[next];
         pixels[size_t(kHeight / 2) * kWidth + kWidth / 2] ^= 0xFFu;
         quorvel::present(*window, pixels, kWidth, kHeight, changed, error);
@@ -64,7 +66,7 @@ int main(int argc, char** argv) {
     std::string error;
     const quorvel::ScreenRect client{0, 0, kWidth, kHeight};
     if (!quorvel::openDisplay(desktop, error) ||
-        (window = quorvel::openWindow(client, "present bench", error)) == nullptr ||
+        (window = quorvel::openWindow(client, "present bench", false, error)) == nullptr ||
         !quorvel::placeWindow(*window, client, error)) {
         std::fprintf(stderr, "present_bench: cannot open a window: %s\n", error.c_str());
         return 1;

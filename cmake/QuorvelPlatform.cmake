@@ -24,7 +24,7 @@ if(WIN32)
                                 src/os/system_error_win32.cpp src/os/utf16_win32.cpp)
   target_link_libraries(quorvel_os PRIVATE psapi shell32)
   add_library(quorvel_window STATIC src/window/window_win32.cpp)
-  target_link_libraries(quorvel_window PRIVATE user32 gdi32)
+  target_link_libraries(quorvel_window PRIVATE user32 gdi32 winmm)
   # stb_image_write from Debian's libstb-dev, compiled in: Windows has no libstb to link.
   add_library(quorvel_png STATIC src/io/stb_image_write_impl.c)
   target_include_directories(quorvel_png SYSTEM PUBLIC /usr/include/stb)
@@ -57,7 +57,7 @@ else()
     pkg_check_modules(WAYLAND REQUIRED IMPORTED_TARGET wayland-client)
     add_library(quorvel_window STATIC src/window/window_sdl.cpp src/window/x11_presenter.cpp
                                       src/window/surface_presenter.cpp
-                                      src/window/wayland_probe.cpp)
+                                      src/window/wayland_presenter.cpp src/window/wayland_probe.cpp)
     target_link_libraries(quorvel_window PRIVATE PkgConfig::SDL2 PkgConfig::X11 PkgConfig::WAYLAND)
   endif()
   add_library(quorvel_png INTERFACE)

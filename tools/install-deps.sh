@@ -41,6 +41,9 @@ need cmake has cmake
 need pkg-config has pkg-config
 need libsdl2-dev pkg-config --exists sdl2
 need libwayland-dev pkg-config --exists wayland-client
+# SDL draws a Wayland window's title bar and buttons with libdecor's plugin; without one the
+# window has none, and every start prints libdecor's complaint.
+need libdecor-0-plugin-1-cairo bash -c 'ls /usr/lib/*/libdecor/plugins-1/libdecor-cairo.so'
 need libstb-dev pkg-config --exists stb
 need libxxhash-dev test -f /usr/include/xxhash.h
 # make package: dpkg-shlibdeps computes the package's dependencies.

@@ -13,12 +13,18 @@
 namespace quorvel {
 namespace {
 
+constexpr int kMostFramesASecond = 10000;
+
 constexpr char kUsage[] =
     "usage: quorvel [options]\n"
     "Opens a window almost as large as the screen and draws a spinning, textured solid.\n"
     "\n"
     "  --size WxH      drawing area, both even, 2 to 16384 (default: the space the desktop\n"
     "                  leaves for windows, less the window's frame, less 10 pixels each way)\n"
+    "  --fullscreen    cover the whole screen; the drawing area is the screen's size,\n"
+    "                  rounded down to even, at most 16384 each way\n"
+    "  --max-fps N     draw at most N frames a second (1 to 10000), sleeping until each\n"
+    "                  frame is due; Space then toggles between the cap and flat out\n"
     "  --fps           print the frame rate, the pacing and where a frame's time went,\n"
     "                  once a second\n"
     "  --threads N     draw with N band workers, 1 to 256, or all (one per processor this\n"
@@ -34,13 +40,15 @@ constexpr char kUsage[] =
     "option's name will do.\n"
     "\n"
     "  Space     toggle between running flat out and yielding a millisecond a frame\n"
+    "            (and on Wayland waiting for the compositor's next refresh)\n"
     "  Escape    quit (closing the window quits too)\n"
     "\n"
     "quorvel-render draws the same frames without a window.\n";
 
 const std::vector<KnownOption> kWindowOptionList = {
-    {"size", 0, true},       {"fps", 0, false},       {"threads", 0, true}, {"approx", 0, true},
-    {"error-box", 0, false}, {"version", 'V', false}, {"help", 'h', false},
+    {"size", 0, true},    {"fps", 0, false},        {"threads", 0, true},
+    {"approx", 0, true},  {"error-box", 0, false},  {"version", 'V', false},
+    {"help", 'h', false}, {"fullscreen", 0, false}, {"max-fps", 0, true},
 };
 
 int refuse(const std::string& error) {
@@ -54,6 +62,16 @@ int print(const std::string& text) {
         return 1;
     }
     return 0;
+}
+
+// A whole number of frames a second, digits only.
+bool parseFrameRate(const std::string& text, int& rate) {
+    if (text.empty() || text.size() > 5 || text.find_first_not_of("0123456789") != std::string::npos)
+        return false;
+    const int value = std::stoi(text);
+    if (value < 1 || value > kMostFramesASecond) return false;
+    rate = value;
+    return true;
 }
 
 }  // namespace
@@ -75,6 +93,13 @@ int handleCommandLine(const std::vector<std::string>& arguments, WindowOptions& 
             options.errorBox = true;
         } else if (name == "threads") {
             if (!parseThreadCount(option.value, kMaxWorkers, options.threads, error)) return refuse(error);
+        } else if (name == "fullscreen") {
+            options.fullscreen = true;
+        } else if (name == "max-fps") {
+            if (!parseFrameRate(option.value, options.maxFps)) {
+                return refuse("--max-fps wants a whole number of frames a second from 1 to " +
+                              std::to_string(kMostFramesASecond) + ", got " + quotedValue(option.value));
+            }
         } else if (name == "size") {
             if (!parseFrameSize(option.value, options.width, options.height)) {
                 return refuse("--size wants WxH, both even, from 2 to " + std::to_string(kMaxFrameSide) +
@@ -90,6 +115,8 @@ int handleCommandLine(const std::vector<std::string>& arguments, WindowOptions& 
             }
         }
     }
+    if (options.fullscreen && options.width != 0 && !help && !version)
+        return refuse("--fullscreen takes the screen's size: it cannot go with --size");
     if (help) return print(std::string(kUsage) + kExitStatusHelp);
     if (version)
         return print(std::string("quorvel ") + quorvelVersion() + "\n" + describeDrawing(*options.approx));

@@ -21,6 +21,13 @@ bool drawingAreaFor(const ScreenRect& usable, const WindowFrame& frame, int& wid
     return true;
 }
 
+bool fullscreenDrawingArea(const ScreenSize& screen, int& width, int& height) {
+    if (screen.width < 2 || screen.height < 2) return false;
+    width = std::min(screen.width & ~1, kMaxFrameSide);
+    height = std::min(screen.height & ~1, kMaxFrameSide);
+    return true;
+}
+
 ScreenRect clientAreaFor(const ScreenRect& usable, const WindowFrame& frame, int width, int height) {
     return {usable.x + frame.left, usable.y + frame.top, width, height};
 }

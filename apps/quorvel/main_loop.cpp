@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <cstdio>
@@ -25,22 +26,32 @@ struct FrameRate {
     double drawing = 0.0, presenting = 0.0;  // seconds
 };
 
-// False when the report could not be written.
-bool countFrame(FrameRate& rate, bool fullSpeed, double drawing, double presenting) {
-    ++rate.frames;
+std::string pacingOf(const Shell& shell) {
+    if (shell.fullSpeed) return "full speed";
+    if (shell.maxFps > 0) return "capped at " + std::to_string(shell.maxFps);
+    return "idle (1 ms after each frame)";
+}
+
+// Counts a frame drawn in `drawing` seconds and presented in `presenting`, or with `drew`
+// false a turn of the loop that drew none; once a second prints the report. False when the
+// report could not be written.
+bool countFrame(FrameRate& rate, const Shell& shell, bool drew, double drawing, double presenting) {
+    rate.frames += drew ? 1 : 0;
     rate.drawing += drawing;
     rate.presenting += presenting;
     const double seconds = secondsBetween(rate.since, Clock::now());
     if (seconds < 1.0) return true;
     const double perFrame = 1000.0 / rate.frames;  // milliseconds a frame per second in all
-    const bool written =
-        std::printf("%.1f frames/s, %s; a frame: drawing %.3f ms, presenting %.3f ms, the rest %.3f ms\n",
-                    rate.frames / seconds, fullSpeed ? "full speed" : "idle (1 ms after each frame)",
-                    rate.drawing * perFrame, rate.presenting * perFrame,
-                    (seconds - rate.drawing - rate.presenting) * perFrame) >= 0 &&
-        std::fflush(stdout) == 0;
+    const int said =
+        rate.frames == 0
+            ? std::printf("0.0 frames/s, %s; the window system has handed back no frame to draw into\n",
+                          pacingOf(shell).c_str())
+            : std::printf(
+                  "%.1f frames/s, %s; a frame: drawing %.3f ms, presenting %.3f ms, the rest %.3f ms\n",
+                  rate.frames / seconds, pacingOf(shell).c_str(), rate.drawing * perFrame,
+                  rate.presenting * perFrame, (seconds - rate.drawing - rate.presenting) * perFrame);
     rate = {};
-    return written;
+    return said >= 0 && std::fflush(stdout) == 0;
 }
 
 // Standard output refused the frame rate: said once, status 1; a reader that went away ends
@@ -52,24 +63,48 @@ int frameRateNotWritten(const WriteFailure& failure) {
     return 1;
 }
 
+int windowGone(const std::string& error) {
+    std::fprintf(stderr, "quorvel: %s\n", error.c_str());
+    return 1;
+}
+
 }  // namespace
+
+Clock::time_point nextFrameSlot(Clock::time_point due, Clock::time_point now, int maxFps) {
+    const auto period = std::chrono::duration_cast<Clock::duration>(std::chrono::seconds(1)) / maxFps;
+    return std::max(due + period, now);
+}
 
 int runMainLoop(Shell& shell) {
     FrameRate rate;
+    Clock::time_point due = Clock::now();
     for (;;) {
         const Clock::time_point start = Clock::now();
-        const DrawnFrame frame = renderFrame(*shell.scene, shell.frames, shell.renderPath);
-        const Clock::time_point drawn = Clock::now();
-        const Viewport& viewport = shell.frames.viewport;
         std::string error;
-        if (!present(*shell.window, frame.pixels, viewport.width, viewport.height, frame.changed, error)) {
-            std::fprintf(stderr, "quorvel: %s\n", error.c_str());
-            return 1;
+        bool free = true;
+        if (!awaitSharedFrame(*shell.window, shell.frames.nextColorBuffer, free, error))
+            return windowGone(error);
+        const Clock::time_point ready = Clock::now();
+        Clock::time_point drawn = ready, presented = ready;
+        if (free) {
+            const DrawnFrame frame = renderFrame(*shell.scene, shell.frames, shell.renderPath);
+            drawn = Clock::now();
+            const Viewport& viewport = shell.frames.viewport;
+            if (!present(*shell.window, frame.pixels, viewport.width, viewport.height, frame.changed, error))
+                return windowGone(error);
+            presented = Clock::now();
+            if (!shell.fullSpeed && shell.maxFps > 0) {
+                due = nextFrameSlot(due, presented, shell.maxFps);
+                sleepUntil(due);
+            } else if (!shell.fullSpeed) {
+                awaitRefresh(*shell.window);
+                sleepMilliseconds(1);
+            }
         }
-        const Clock::time_point presented = Clock::now();
-        if (!shell.fullSpeed) sleepMilliseconds(1);
-        if (shell.showFrameRate && !countFrame(rate, shell.fullSpeed, secondsBetween(start, drawn),
-                                               secondsBetween(drawn, presented)))
+        // Waiting for the window system to hand a frame back is part of presenting.
+        if (shell.showFrameRate &&
+            !countFrame(rate, shell, free, secondsBetween(ready, drawn),
+                        secondsBetween(start, ready) + secondsBetween(drawn, presented)))
             return frameRateNotWritten(lastWriteFailure());
         // Every event queued by now is handled, so that a flood of them (mouse motion)
         // never keeps Escape waiting for more than a frame.

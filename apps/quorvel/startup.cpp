@@ -37,17 +37,21 @@ int startup(const WindowOptions& options) {
     const std::string tooSmall =
         "the screen (" + sizeText(desktop.screen.width, desktop.screen.height) + ") is too small for one";
     // The window manager's frame is known only once the window is open: it opens as if it
-    // had none, and is fitted to its frame then.
+    // had none, and is fitted to its frame then. A full-screen window has none.
     int width = options.width, height = options.height;
-    if (width == 0 && !drawingAreaFor(desktop.usable, {}, width, height)) return cannotOpen(tooSmall);
-    windowSystem.window = openWindow(clientAreaFor(desktop.usable, {}, width, height), kCaption, error);
+    const bool sized = options.fullscreen ? fullscreenDrawingArea(desktop.screen, width, height)
+                                          : width != 0 || drawingAreaFor(desktop.usable, {}, width, height);
+    if (!sized) return cannotOpen(tooSmall);
+    windowSystem.window =
+        openWindow(clientAreaFor(desktop.usable, {}, width, height), kCaption, options.fullscreen, error);
     if (windowSystem.window == nullptr) return cannotOpen(error);
     DesktopWindow& window = *windowSystem.window;
     const WindowFrame frame = windowFrame(window);
-    if (options.width == 0 && !drawingAreaFor(desktop.usable, frame, width, height))
+    if (options.width == 0 && !options.fullscreen && !drawingAreaFor(desktop.usable, frame, width, height))
         return cannotOpen(tooSmall);
-    if (!placeWindow(window, clientAreaFor(desktop.usable, frame, width, height), error))
-        return cannotOpen(error);
+    const ScreenRect client = options.fullscreen ? ScreenRect{0, 0, width, height}
+                                                 : clientAreaFor(desktop.usable, frame, width, height);
+    if (!placeWindow(window, client, error)) return cannotOpen(error);
 
     // The window's own frames, where it has them, spare a copy per frame.
     static_assert(kMaxSharedFrames <= kMaxColorBuffers);
@@ -78,6 +82,8 @@ int startup(const WindowOptions& options) {
     if (sharedCount > 0 && !drawIntoColorBuffers(shell.frames, shared, sharedCount))
         return cannotOpen("the window offers frames of its own that cannot be drawn into");
     shell.showFrameRate = options.showFrameRate;
+    shell.maxFps = options.maxFps;
+    shell.fullSpeed = options.maxFps == 0;
     return runMainLoop(shell);
 }
 

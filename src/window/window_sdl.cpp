@@ -5,23 +5,28 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
+#include <thread>
 
 #include "window/shown_frame.h"
 #include "window/surface_presenter.h"
+#include "window/wayland_presenter.h"
 #include "window/wayland_probe.h"
 #include "window/window.h"
 #include "window/x11_presenter.h"
 
 namespace quorvel {
 
-// An SDL window; on X11 frames go through our own X11 presenter, elsewhere through SDL's
-// window surface.
+// An SDL window; frames go through our own presenters on X11 and Wayland, elsewhere (and
+// where a Wayland compositor lacks what ours needs) through SDL's window surface.
 struct DesktopWindow {
     SDL_Window* sdl = nullptr;
     X11Presenter* x11 = nullptr;
+    WaylandPresenter* waylandFrames = nullptr;
     // The Wayland connection, to tell a lost compositor from a quit request; null on X11.
     wl_display* wayland = nullptr;
+    bool fullscreen = false;
     ShownFrame shown;
 };
 
@@ -158,25 +163,30 @@ bool openDisplay(Desktop& desktop, std::string& error) {
 
 // Created at a position, the window's frame goes there (SDL cannot know the frame yet);
 // placeWindow puts the client area where it is asked to.
-DesktopWindow* openWindow(const ScreenRect& client, const char* caption, std::string& error) {
+DesktopWindow* openWindow(const ScreenRect& client, const char* caption, bool fullscreen,
+                          std::string& error) {
     if (onX11()) {
         unsigned long visual = 0;
         if (!chooseX11Visual(visual, error)) return nullptr;
         if (visual != 0) SDL_SetHint(SDL_HINT_VIDEO_X11_WINDOW_VISUALID, std::to_string(visual).c_str());
     }
     auto* window = new DesktopWindow;
-    window->sdl =
-        SDL_CreateWindow(caption, client.x, client.y, client.width, client.height, SDL_WINDOW_SHOWN);
+    window->fullscreen = fullscreen;
+    const Uint32 flags = SDL_WINDOW_SHOWN | (fullscreen ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0);
+    window->sdl = SDL_CreateWindow(caption, client.x, client.y, client.width, client.height, flags);
     if (window->sdl == nullptr) {
         error = SDL_GetError();
         delete window;
         return nullptr;
     }
+    // As full-screen players do: nothing to point at covers the picture.
+    if (fullscreen) SDL_ShowCursor(SDL_DISABLE);
     return window;
 }
 
 // SDL learns an X11 frame's size from the window manager's property as it takes in events.
 WindowFrame windowFrame(DesktopWindow& window) {
+    if (window.fullscreen) return {};
     if (!onX11()) return bordersOf(window.sdl);
     if (!framedOnX11(window.sdl)) return {};
     const Uint32 deadline = SDL_GetTicks() + kFrameWaitMilliseconds;
@@ -189,17 +199,29 @@ WindowFrame windowFrame(DesktopWindow& window) {
 }
 
 bool placeWindow(DesktopWindow& window, const ScreenRect& client, std::string& error) {
-    int width = 0, height = 0, x = 0, y = 0;
-    SDL_GetWindowSize(window.sdl, &width, &height);
-    if (width != client.width || height != client.height)
-        SDL_SetWindowSize(window.sdl, client.width, client.height);
-    SDL_GetWindowPosition(window.sdl, &x, &y);
-    if (x != client.x || y != client.y) SDL_SetWindowPosition(window.sdl, client.x, client.y);
+    if (!window.fullscreen) {
+        int width = 0, height = 0, x = 0, y = 0;
+        SDL_GetWindowSize(window.sdl, &width, &height);
+        if (width != client.width || height != client.height)
+            SDL_SetWindowSize(window.sdl, client.width, client.height);
+        SDL_GetWindowPosition(window.sdl, &x, &y);
+        if (x != client.x || y != client.y) SDL_SetWindowPosition(window.sdl, client.x, client.y);
+    }
     SDL_SysWMinfo info;
     SDL_VERSION(&info.version);
     const bool known = SDL_GetWindowWMInfo(window.sdl, &info) == SDL_TRUE;
     if (!onX11()) {
-        if (known && info.subsystem == SDL_SYSWM_WAYLAND) window.wayland = info.info.wl.display;
+        if (!known || info.subsystem != SDL_SYSWM_WAYLAND) return surfaceShowsOurPixels(window.sdl, error);
+        window.wayland = info.info.wl.display;
+        std::string why;
+        window.waylandFrames = openWaylandPresenter(info.info.wl.display, info.info.wl.surface, client.width,
+                                                    client.height, why);
+        if (window.waylandFrames != nullptr) return true;
+        if (isWaylandLost(window)) {
+            error = why;
+            return false;
+        }
+        std::fprintf(stderr, "quorvel: %s; showing frames through SDL instead, far slower\n", why.c_str());
         return surfaceShowsOurPixels(window.sdl, error);
     }
     if (!known || info.subsystem != SDL_SYSWM_X11) {
@@ -216,7 +238,21 @@ bool placeWindow(DesktopWindow& window, const ScreenRect& client, std::string& e
 }
 
 int sharedFrames(DesktopWindow& window, uint32_t* (&frames)[kMaxSharedFrames]) {
+    if (window.waylandFrames != nullptr) return waylandSharedFrames(*window.waylandFrames, frames);
     return window.x11 != nullptr ? x11SharedFrames(*window.x11, frames) : 0;
+}
+
+// X11's presenter has waited for the server's reading of the next image by the time it
+// returns.
+bool awaitSharedFrame(DesktopWindow& window, int index, bool& free, std::string& error) {
+    free = true;
+    return window.waylandFrames == nullptr || awaitWaylandBuffer(*window.waylandFrames, index, free, error);
+}
+
+// A lost compositor is told by the next present.
+void awaitRefresh(DesktopWindow& window) {
+    std::string ignored;
+    if (window.waylandFrames != nullptr) awaitWaylandRefresh(*window.waylandFrames, ignored);
 }
 
 bool present(DesktopWindow& window, const uint32_t* pixels, int width, int height, const ChangedArea& changed,
@@ -232,6 +268,7 @@ bool present(DesktopWindow& window, const uint32_t* pixels, int width, int heigh
         SDL_GetWindowSize(window.sdl, &windowWidth, &windowHeight);
         return presentX11(*window.x11, pixels, area, windowWidth, windowHeight, whole, error);
     }
+    if (window.waylandFrames != nullptr) return presentWayland(*window.waylandFrames, pixels, area, error);
     if (area.count == 0 && !whole) return true;
     return presentThroughSurface(window.sdl, pixels, width, height, area, whole, error);
 }
@@ -259,14 +296,18 @@ bool nextEvent(DesktopWindow& window, WindowEvent& event) {
 
 void sleepMilliseconds(int milliseconds) { SDL_Delay(static_cast<Uint32>(milliseconds)); }
 
+void sleepUntil(std::chrono::steady_clock::time_point deadline) { std::this_thread::sleep_until(deadline); }
+
 void showError(const char* text) { SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_ERROR, "Error", text, nullptr); }
 
 // The X11 presenter goes after the window: destroying a window another program already
-// destroyed is an X error, and the presenter's handler must still be there to take it.
+// destroyed is an X error, and the presenter's handler must still be there to take it. The
+// Wayland one goes before SDL closes the connection.
 void closeWindow(DesktopWindow* window) {
     if (window != nullptr) {
         SDL_DestroyWindow(window->sdl);
         closeX11Presenter(window->x11);
+        closeWaylandPresenter(window->waylandFrames);
         delete window;
     }
     SDL_Quit();

@@ -1,4 +1,6 @@
 #include <windows.h>
+// After windows.h, which it needs.
+#include <timeapi.h>
 
 #include "os/system_error_win32.h"
 #include "window/window.h"
@@ -8,6 +10,8 @@ namespace {
 
 constexpr char kClassName[] = "plinth";
 constexpr DWORD kStyle = WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
+// Full screen: no frame, and still a caption and a system menu for the task bar.
+constexpr DWORD kFullscreenStyle = WS_POPUP | WS_SYSMENU | WS_MINIMIZEBOX;
 // Under Wine another X client can destroy the X window behind ours without any message
 // reaching us; Wine then removes this property, which names that X window. Windows never sets it.
 constexpr char kWineXWindowProperty[] = "__wine_x11_whole_window";
@@ -24,6 +28,7 @@ struct DesktopWindow {
     WindowEvent dispatched{WindowEventKind::Other, 0};
     bool closed = false;  // destroyed through our own procedure: the quit comes next
     bool onWineX11 = false;
+    bool fullscreen = false;
     ULONGLONG xWindowCheckedAt = 0;
 };
 
@@ -64,8 +69,9 @@ std::string describeError(DWORD code) {
     return systemErrorText(code);
 }
 
-// The whole window around a client area.
-RECT outerRect(const ScreenRect& client) {
+// The whole window around a client area; a full-screen window is the screen.
+RECT outerRect(const ScreenRect& client, bool fullscreen) {
+    if (fullscreen) return {0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
     RECT outer = {client.x, client.y, client.x + client.width, client.y + client.height};
     AdjustWindowRect(&outer, kStyle, FALSE);
     return outer;
@@ -82,7 +88,10 @@ bool windowStillExists(DesktopWindow& state) {
 
 }  // namespace
 
+// Sleep() then wakes to the millisecond, as --max-fps needs, rather than to the default tick
+// of about 16 ms.
 bool openDisplay(Desktop& desktop, std::string&) {
+    timeBeginPeriod(1);
     desktop.screen = {GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
     RECT work{};
     desktop.usable = SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0)
@@ -92,11 +101,13 @@ bool openDisplay(Desktop& desktop, std::string&) {
 }
 
 // Hidden until placeWindow: Windows knows the frame before showing anything.
-DesktopWindow* openWindow(const ScreenRect& client, const char* caption, std::string& error) {
+DesktopWindow* openWindow(const ScreenRect& client, const char* caption, bool fullscreen,
+                          std::string& error) {
     const HINSTANCE module = GetModuleHandleA(nullptr);
-    const RECT outer = outerRect(client);
+    const RECT outer = outerRect(client, fullscreen);
     auto* window = new DesktopWindow;
     DesktopWindow& state = *window;
+    state.fullscreen = fullscreen;
     state.outer = {outer.right - outer.left, outer.bottom - outer.top};
 
     WNDCLASSA windowClass{};
@@ -108,8 +119,9 @@ DesktopWindow* openWindow(const ScreenRect& client, const char* caption, std::st
     windowClass.lpszClassName = kClassName;
     RegisterClassA(&windowClass);
 
-    state.window = CreateWindowExA(0, kClassName, caption, kStyle, outer.left, outer.top, state.outer.cx,
-                                   state.outer.cy, nullptr, nullptr, nullptr, nullptr);
+    state.window =
+        CreateWindowExA(0, kClassName, caption, fullscreen ? kFullscreenStyle : kStyle, outer.left, outer.top,
+                        state.outer.cx, state.outer.cy, nullptr, nullptr, nullptr, nullptr);
     if (state.window == nullptr) {
         error = "CreateWindowExA failed: " + describeError(GetLastError());
         delete window;
@@ -117,18 +129,21 @@ DesktopWindow* openWindow(const ScreenRect& client, const char* caption, std::st
     }
     SetWindowLongPtrA(state.window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(window));
     state.context = GetDC(state.window);
+    // As full-screen players do: nothing to point at covers the picture.
+    if (fullscreen) ShowCursor(FALSE);
     return window;
 }
 
-WindowFrame windowFrame(DesktopWindow&) {
-    const RECT outer = outerRect({0, 0, 0, 0});
+WindowFrame windowFrame(DesktopWindow& state) {
+    if (state.fullscreen) return {};
+    const RECT outer = outerRect({0, 0, 0, 0}, false);
     return {-outer.left, -outer.top, outer.right, outer.bottom};
 }
 
 bool placeWindow(DesktopWindow& state, const ScreenRect& client, std::string&) {
     // Sized once the procedure can find this record: creation alone would have held the
     // window to the screen's height.
-    const RECT outer = outerRect(client);
+    const RECT outer = outerRect(client, state.fullscreen);
     state.outer = {outer.right - outer.left, outer.bottom - outer.top};
     SetWindowPos(state.window, nullptr, outer.left, outer.top, state.outer.cx, state.outer.cy,
                  SWP_NOZORDER | SWP_NOACTIVATE);
@@ -146,6 +161,13 @@ bool placeWindow(DesktopWindow& state, const ScreenRect& client, std::string&) {
 }
 
 int sharedFrames(DesktopWindow&, uint32_t* (&)[kMaxSharedFrames]) { return 0; }
+
+bool awaitSharedFrame(DesktopWindow&, int, bool& free, std::string&) {
+    free = true;
+    return true;
+}
+
+void awaitRefresh(DesktopWindow&) {}
 
 // The whole frame every time, in one call; `changed` is not needed here. Windows clips it
 // to a smaller window; the rest of a larger one is painted black.
@@ -194,6 +216,12 @@ bool nextEvent(DesktopWindow& state, WindowEvent& event) {
 }
 
 void sleepMilliseconds(int milliseconds) { Sleep(static_cast<DWORD>(milliseconds)); }
+
+void sleepUntil(std::chrono::steady_clock::time_point deadline) {
+    const auto left =
+        std::chrono::round<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+    if (left.count() > 0) Sleep(static_cast<DWORD>(left.count()));
+}
 
 void showError(const char* text) { MessageBoxA(nullptr, text, nullptr, MB_OK | MB_ICONERROR); }
 

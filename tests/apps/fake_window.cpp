@@ -32,11 +32,12 @@ bool openDisplay(Desktop& found, std::string& error) {
     return error.empty();
 }
 
-DesktopWindow* openWindow(const ScreenRect& client, const char*, std::string& error) {
+DesktopWindow* openWindow(const ScreenRect& client, const char*, bool fullscreen, std::string& error) {
     error = desktop.windowError;
     if (!error.empty()) return nullptr;
     ++desktop.windowsOpened;
     desktop.opened = client;
+    desktop.openedFullscreen = fullscreen;
     return new DesktopWindow;
 }
 
@@ -55,6 +56,15 @@ int sharedFrames(DesktopWindow& window, uint32_t* (&frames)[kMaxSharedFrames]) {
     for (int i = 0; i < desktop.sharedFramesOffered; ++i) frames[i] = window.shared[i].data();
     return desktop.sharedFramesOffered;
 }
+
+bool awaitSharedFrame(DesktopWindow&, int index, bool& free, std::string&) {
+    desktop.sharedFramesAwaited.push_back(index);
+    free = desktop.heldAwaits == 0;
+    if (!free) --desktop.heldAwaits;
+    return true;
+}
+
+void awaitRefresh(DesktopWindow&) { ++desktop.refreshesAwaited; }
 
 bool present(DesktopWindow& window, const uint32_t* pixels, int width, int height, const ChangedArea&,
              std::string& error) {
@@ -90,6 +100,8 @@ bool nextEvent(DesktopWindow& window, WindowEvent& event) {
 }
 
 void sleepMilliseconds(int) { ++desktop.sleeps; }
+
+void sleepUntil(std::chrono::steady_clock::time_point deadline) { desktop.sleptUntil.push_back(deadline); }
 
 void showError(const char*) { ++desktop.errorBoxes; }
 

@@ -18,7 +18,8 @@ struct FakeDesktop {
     WindowFrame frame{};
     std::string windowError;                           // openWindow fails with it when set
     std::string placeError;                            // placeWindow fails with it when set
-    int sharedFramesOffered = 0;                       // as X11 with MIT-SHM offers two
+    int sharedFramesOffered = 0;                       // as X11 with MIT-SHM offers two, Wayland three
+    int heldAwaits = 0;                                // awaits of a shared frame that find it still held
     std::deque<std::vector<WindowEvent>> eventBursts;  // one burst arrives at each gathering
     int presentFailsAfter = -1;                        // presents that succeed before the window goes
     bool presentThrows = false;                        // the first present throws std::bad_alloc
@@ -26,8 +27,12 @@ struct FakeDesktop {
     // What it saw.
     int windowsOpened = 0;
     ScreenRect opened{}, placed{};  // the client area asked for by openWindow, by placeWindow
+    bool openedFullscreen = false;
     int presents = 0;
     int sleeps = 0;
+    int refreshesAwaited = 0;
+    std::vector<int> sharedFramesAwaited;  // each awaitSharedFrame's index
+    std::vector<std::chrono::steady_clock::time_point> sleptUntil;
     int errorBoxes = 0;
     int displaysClosed = 0;
     // Each present: which of the window's shared frames it was of (-1 for the program's own

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
 #include <string>
 #include <vector>
 
@@ -58,6 +59,15 @@ TEST(HandleCommandLine, OpensTheWindowOnlyWithoutOtherArguments) {
         {{"--size", "801x600"}, 2, nullptr, 0, 0, false, false},
         {{"--fps=yes"}, 2, nullptr, 0, 0, false, false},
         {{"--error-box=yes"}, 2, nullptr, 0, 0, false, false},
+        {{"--fullscreen=yes"}, 2, nullptr, 0, 0, false, false},
+        {{"--fullscreen", "--size", "800x600"}, 2, nullptr, 0, 0, false, false},
+        {{"--max-fps"}, 2, nullptr, 0, 0, false, false},
+        {{"--max-fps", "0"}, 2, nullptr, 0, 0, false, false},
+        {{"--max-fps", "10001"}, 2, nullptr, 0, 0, false, false},
+        {{"--max-fps", "99999999999"}, 2, nullptr, 0, 0, false, false},
+        {{"--max-fps", "-5"}, 2, nullptr, 0, 0, false, false},
+        {{"--max-fps", "6O"}, 2, nullptr, 0, 0, false, false},
+        {{"--max-fps", " 60"}, 2, nullptr, 0, 0, false, false},
     };
     for (const auto& [arguments, status, approx, width, height, fps, errorBox] : cases) {
         WindowOptions options;
@@ -93,6 +103,27 @@ TEST(HandleCommandLine, ThreadsAreANumberOrAll) {
               "quorvel: --threads wants a number of workers from 1 to 256, or all, got '0'\n");
 }
 
+// --fullscreen and --max-fps N, alone, together, by any unique beginning of their names.
+TEST(HandleCommandLine, TakesFullscreenAndAFrameRateCap) {
+    const struct {
+        std::vector<std::string> arguments;
+        bool fullscreen;
+        int maxFps;
+    } cases[] = {
+        {{"--fullscreen"}, true, 0},
+        {{"--max-fps", "60"}, false, 60},
+        {{"--max-fps=1"}, false, 1},
+        {{"--max=10000", "--full"}, true, 10000},
+        {{"--max-fps", "0060", "--fps"}, false, 60},
+    };
+    for (const auto& [arguments, fullscreen, maxFps] : cases) {
+        WindowOptions options;
+        EXPECT_EQ(handleCommandLine(arguments, options), kOpenTheWindow) << testing::PrintToString(arguments);
+        EXPECT_EQ(options.fullscreen, fullscreen) << testing::PrintToString(arguments);
+        EXPECT_EQ(options.maxFps, maxFps) << testing::PrintToString(arguments);
+    }
+}
+
 // The window reads its options as quorvel-render does, and names a mistake the same way.
 TEST(HandleCommandLine, NamesTheWordAtFault) {
     const std::pair<std::vector<std::string>, std::string> cases[] = {
@@ -100,6 +131,11 @@ TEST(HandleCommandLine, NamesTheWordAtFault) {
          "quorvel: unexpected argument '--fps' after --: this program takes no arguments, only options\n"},
         {{"-V-"}, "quorvel: unknown option letter '-' in '-V-' (try --help)\n"},
         {{"--size", "\xFF"}, "quorvel: --size wants WxH, both even, from 2 to 16384, got '\\xFF'\n"},
+        {{"--max-fps", "0"},
+         "quorvel: --max-fps wants a whole number of frames a second from 1 to 10000, got '0'\n"},
+        {{"--size", "64x48", "--fullscreen"},
+         "quorvel: --fullscreen takes the screen's size: it cannot go with --size\n"},
+        {{"--f"}, "quorvel: option '--f' is ambiguous: it could be --fps, --fullscreen\n"},
     };
     for (const auto& [arguments, expected] : cases) {
         WindowOptions options;
@@ -124,6 +160,45 @@ TEST(DrawingArea, IsTheScreenLessTenRoundedDownToEven) {
     ASSERT_TRUE(drawingAreaFor({0, 0, 40000, 16395}, {}, width, height));
     EXPECT_EQ(width, kMaxFrameSide);
     EXPECT_EQ(height, kMaxFrameSide);
+}
+
+// The whole screen, rounded down to even and held to the frame-size limit.
+TEST(DrawingArea, FullscreenIsTheScreenRoundedDownToEven) {
+    const struct {
+        ScreenSize screen;
+        bool fits;
+        int width, height;
+    } cases[] = {
+        {{1920, 1080}, true, 1920, 1080},
+        {{1366, 767}, true, 1366, 766},
+        {{3, 2}, true, 2, 2},
+        {{40001, 16385}, true, kMaxFrameSide, kMaxFrameSide},
+        {{1, 800}, false, 0, 0},
+        {{800, 0}, false, 0, 0},
+    };
+    for (const auto& [screen, fits, expectedWidth, expectedHeight] : cases) {
+        int width = 0, height = 0;
+        EXPECT_EQ(fullscreenDrawingArea(screen, width, height), fits) << screen.width << "x" << screen.height;
+        if (fits) {
+            EXPECT_EQ(width, expectedWidth);
+            EXPECT_EQ(height, expectedHeight);
+        }
+    }
+}
+
+// Under a cap each frame is due a period after the one before; a late frame moves the
+// slots on rather than bringing on a burst.
+TEST(FrameSlot, IsAPeriodAfterTheLastOneOrNowWhenLate) {
+    using std::chrono::milliseconds;
+    const std::chrono::steady_clock::time_point start{};
+    EXPECT_EQ(nextFrameSlot(start, start + milliseconds(3), 50), start + milliseconds(20));
+    EXPECT_EQ(nextFrameSlot(start, start + milliseconds(19), 50), start + milliseconds(20));
+    EXPECT_EQ(nextFrameSlot(start, start + milliseconds(27), 50), start + milliseconds(27));
+    // Sixty slots take a second, to within a nanosecond a slot.
+    std::chrono::steady_clock::time_point due = start;
+    for (int frame = 0; frame < 60; ++frame) due = nextFrameSlot(due, due, 60);
+    EXPECT_LE(std::chrono::abs(due - (start + std::chrono::seconds(1))), std::chrono::nanoseconds(60));
+    EXPECT_EQ(nextFrameSlot(start, start, 10000), start + std::chrono::microseconds(100));
 }
 
 // A title bar 20 pixels high and 1-pixel borders; a panel reserving the top 30 rows.

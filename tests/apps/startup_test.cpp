@@ -199,13 +199,84 @@ TEST_F(StartupTest, ClosingTheWindowQuits) {
     EXPECT_EQ(fakeDesktop().presents, 2);
 }
 
-// Flat out first; each Space toggles, and while idle every frame yields once.
+// Flat out first; each Space toggles, and while idle every frame waits for the window
+// system's refresh and yields once.
 TEST_F(StartupTest, SpaceTogglesYieldingAfterEachFrame) {
     fakeDesktop().eventBursts = {{kSpace}, {}, {kSpace, kSpace}, {}, {kSpace}, {}, {kEscape}};
     std::string said;
     EXPECT_EQ(run(said), 0);
     EXPECT_EQ(fakeDesktop().presents, 7);
     EXPECT_EQ(fakeDesktop().sleeps, 4);
+    EXPECT_EQ(fakeDesktop().refreshesAwaited, 4);
+    EXPECT_TRUE(fakeDesktop().sleptUntil.empty());
+}
+
+// --max-fps starts at the cap, each frame sleeping until the next one is due, a period
+// after the last; Space toggles between the cap and flat out.
+TEST_F(StartupTest, MaxFpsSleepsUntilEachFrameIsDueAndSpaceTogglesFlatOut) {
+    fakeDesktop().eventBursts = {{}, {}, {kSpace}, {}, {kSpace}, {}, {kEscape}};
+    WindowOptions options;
+    options.maxFps = 50;
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(startup(options), 0);
+    testing::internal::GetCapturedStderr();
+    EXPECT_EQ(fakeDesktop().presents, 7);
+    const auto& slept = fakeDesktop().sleptUntil;
+    ASSERT_EQ(slept.size(), 5u);  // not the two frames drawn flat out
+    for (size_t i = 1; i < slept.size(); ++i)
+        EXPECT_EQ(slept[i] - slept[i - 1], std::chrono::milliseconds(20)) << i;
+    EXPECT_EQ(fakeDesktop().sleeps, 0);
+    EXPECT_EQ(fakeDesktop().refreshesAwaited, 0);
+}
+
+// A shared frame the window system still holds after the longest wait is not drawn into:
+// that turn draws nothing, and still handles the events.
+TEST_F(StartupTest, AFrameStillHeldIsNotDrawnIntoAndEventsGoOn) {
+    fakeDesktop().sharedFramesOffered = 3;
+    fakeDesktop().heldAwaits = 2;
+    fakeDesktop().eventBursts = {{}, {}, {}, {}, {kEscape}};
+    std::string said;
+    EXPECT_EQ(run(said), 0);
+    EXPECT_EQ(fakeDesktop().sharedFramesAwaited, (std::vector<int>{0, 0, 0, 1, 2}));
+    EXPECT_EQ(fakeDesktop().framesPresented, (std::vector<int>{0, 1, 2}));
+
+    resetFakeDesktop();
+    fakeDesktop().sharedFramesOffered = 2;
+    fakeDesktop().heldAwaits = 1000;
+    fakeDesktop().eventBursts = {{}, {kEscape}};
+    EXPECT_EQ(run(said), 0);
+    EXPECT_EQ(fakeDesktop().presents, 0);
+    EXPECT_EQ(fakeDesktop().displaysClosed, 1);
+}
+
+// A full-screen window covers the screen, with no frame whatever the window manager's
+// would be; its drawing area is the screen rounded down to even, at its top-left.
+TEST_F(StartupTest, FullscreenDrawsTheScreenRoundedDownToEven) {
+    fakeDesktop().screen = {75, 59};
+    fakeDesktop().usable = {0, 20, 75, 39};
+    fakeDesktop().frame = {3, 22, 3, 3};
+    fakeDesktop().eventBursts = {{kEscape}};
+    WindowOptions options;
+    options.fullscreen = true;
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(startup(options), 0);
+    testing::internal::GetCapturedStderr();
+    EXPECT_TRUE(fakeDesktop().openedFullscreen);
+    const ScreenRect placed = fakeDesktop().placed;
+    EXPECT_EQ(placed.x, 0);
+    EXPECT_EQ(placed.y, 0);
+    EXPECT_EQ(placed.width, 74);
+    EXPECT_EQ(placed.height, 58);
+    EXPECT_EQ(fakeDesktop().presentedSize.width, 74);
+    EXPECT_EQ(fakeDesktop().presentedSize.height, 58);
+
+    resetFakeDesktop();
+    fakeDesktop().screen = {1, 1};
+    std::string said;
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(startup(options), 1);
+    EXPECT_EQ(testing::internal::GetCapturedStderr(),
+              "quorvel: cannot open a window: the screen (1x1) is too small for one\n");
 }
 
 // An exception anywhere after the window opened still closes it and the window system, and
@@ -230,17 +301,20 @@ TEST_F(StartupTest, AWindowThatGoesAwayEndsTheRunWithOneLine) {
 }
 
 // Where the window offers memory it reads itself, frames are drawn straight into it, in turn
-// where it offers two, and each is the frame drawn headless.
+// where it offers two or three, and each is the frame drawn headless.
 TEST_F(StartupTest, DrawsIntoTheWindowsSharedFramesWhereOffered) {
-    for (const int offered : {0, 1, 2}) {
+    for (const int offered : {0, 1, 2, 3}) {
         SCOPED_TRACE(testing::Message() << offered << " shared frames");
         resetFakeDesktop();
         fakeDesktop().sharedFramesOffered = offered;
         fakeDesktop().eventBursts = {{}, {}, {}, {}, {kEscape}};
         std::string said;
         EXPECT_EQ(run(said), 0);
-        const std::vector<int> one = {0, 0, 0, 0, 0}, two = {0, 1, 0, 1, 0}, none = {-1, -1, -1, -1, -1};
-        EXPECT_EQ(fakeDesktop().framesPresented, offered == 2 ? two : offered == 1 ? one : none);
+        const std::vector<int> turns[] = {
+            {-1, -1, -1, -1, -1}, {0, 0, 0, 0, 0}, {0, 1, 0, 1, 0}, {0, 1, 2, 0, 1}};
+        EXPECT_EQ(fakeDesktop().framesPresented, turns[offered]);
+        // Each frame waits for the shared frame it goes into, where there are any.
+        EXPECT_EQ(fakeDesktop().sharedFramesAwaited, offered < 2 ? turns[1] : turns[offered]);
 
         const int width = fakeDesktop().placed.width, height = fakeDesktop().placed.height;
         ASSERT_EQ(width, 64);

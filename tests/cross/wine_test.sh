@@ -67,7 +67,7 @@ check "a Russian system message: whole, on one line" \
     grep -qxE "quorvel-render: cannot write 'blocked.frame-00000.png': Доступ запрещ(е|ё)н" "$work/blocked.line"
 
 start_app() {
-    wine "$windows/quorvel.exe" 2>"$work/app.err" &
+    wine "$windows/quorvel.exe" "$@" 2>"$work/app.err" &
     app_pid=$!
     window=$(timeout 60 xdotool search --sync --name "^Quorvel" 2>/dev/null | head -n 1)
 }
@@ -91,6 +91,16 @@ sleep 0.3
 xdotool key space Escape
 wait_for_exit 20
 check "Escape exits 0" test "$app_status" = 0
+
+# Full screen: a window without a frame, the screen's size, its caption kept for the task bar.
+start_app --fullscreen
+geometry=$(xdotool getwindowgeometry --shell "$window" 2>/dev/null)
+x=$(geometry_value X) y=$(geometry_value Y) w=$(geometry_value WIDTH) h=$(geometry_value HEIGHT)
+check "--fullscreen: the whole screen" test "$x,$y ${w}x$h" = "0,0 1920x1080"
+check "--fullscreen: the caption kept" test "$(xdotool getwindowname "$window" 2>/dev/null)" = "$caption"
+"$probe" close "$window"
+wait_for_exit 20
+check "--fullscreen: closing the window exits 0" test "$app_status" = 0
 
 start_app
 sleep 1

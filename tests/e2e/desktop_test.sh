@@ -111,16 +111,71 @@ stop_weston
 # weston drawing into an X window of its own gives it a seat; the program sees only Wayland.
 start_xvfb
 start_weston wl-desktop --backend=x11-backend.so --use-pixman --width=1920 --height=1080
-env -u DISPLAY WAYLAND_DISPLAY=wl-desktop "$quorvel" 2>"$work/app.err" &
-app_pid=$!
+start_wayland_app() {
+    env -u DISPLAY WAYLAND_DISPLAY=wl-desktop "$quorvel" "$@" >"$work/fps.txt" 2>"$work/app.err" &
+    app_pid=$!
+}
+# The frame rates of the --fps lines with this pacing, one a line.
+rates() { sed -n "s/^\([0-9.]*\) frames\/s, $1;.*/\1/p" "$work/fps.txt"; }
+start_wayland_app
 wait_for_exit 4
 check "Wayland: runs for seconds" test "$app_status" = running
+# Neither libdecor's complaint of a missing plugin nor SDL's way as a fallback.
+check "Wayland: nothing on stderr" test ! -s "$work/app.err"
 kill -TERM "$app_pid" 2>/dev/null
 wait_for_exit 10
 check "Wayland: SIGTERM ends it with 143" test "$app_status" = 143
+
+# Flat out, frames go straight into buffers the compositor reads: the frame on screen, in a
+# 640x480 area wherever the compositor placed the window, is one the renderer draws, exact.
+# The compositor draws its pointer into its output: it goes to the panel, where no window goes.
+start_wayland_app --size 640x480 --fps
+xdotool mousemove 5 5
+sleep 1.5
+timeout 120 "$probe" find 640 480 >"$work/find.txt"
+check "Wayland: a 640x480 drawing area shows a frame of the lit solid" test $? -eq 0
+cat "$work/find.txt"
+check "Wayland: the frame on screen is exact" grep -q ", 0 pixels differ" "$work/find.txt"
+check "Wayland: over 100 frames/s flat out" awk '$1 > 100 { found = 1 } END { exit !found }' <(rates "full speed")
+# A stopped compositor neither reads nor hands back a frame: the loop waits 100 ms at a
+# time, goes on, and draws again once the compositor does.
+kill -STOP "$weston_pid"
+sleep 2.5
+check "Wayland, compositor stopped: no frame, and the loop goes on" \
+    grep -q "^0.0 frames/s, full speed; the window system has handed back no frame" "$work/fps.txt"
+kill -CONT "$weston_pid"
+sleep 2
+check "Wayland, compositor going on: frames again" awk '$1 > 0 { last = $1 } END { exit !(last > 0) }' \
+    <(tail -n 1 "$work/fps.txt" | sed 's/ frames.*//')
+# Idle, each frame waits for the compositor's refresh (60 a second here).
+xdotool key space
+sleep 2.5
+check "Wayland idle: paced by the compositor, under 100 frames/s" \
+    awk '{ last = $1 } END { exit !(last > 0 && last < 100) }' <(rates "idle (1 ms after each frame)")
+# The title bar's close button (libdecor's) closes the window.
+read -r x y < <(sed -n 's/^a 640x480 area at \([0-9]*\),\([0-9]*\)$/\1 \2/p' "$work/find.txt")
+xdotool mousemove $((${x:-0} + 320)) $((${y:-0} - 12))
+sleep 0.3
+xdotool mousemove $((${x:-0} + 640 - 12)) $((${y:-0} - 12))
+sleep 0.3
+xdotool click 1
+wait_for_exit 5
+check "Wayland: the close button in the title bar quits, exit 0" test "$app_status" = 0
+
+# Full screen: the whole output, the frame exact from its top-left (the pointer hidden over
+# it), and no more frames a second than the cap.
+start_wayland_app --fullscreen --max-fps 120 --fps
+sleep 2
+timeout 120 "$probe" match 0 0 1920 1080 >"$work/fullscreen.txt"
+check "Wayland --fullscreen: the screen shows a frame of the lit solid" test $? -eq 0
+cat "$work/fullscreen.txt"
+check "Wayland --fullscreen: the frame on screen is exact" grep -q ", 0 pixels differ" "$work/fullscreen.txt"
+check "Wayland --max-fps 120: between 30 and 125 frames/s" \
+    awk '$1 < 30 || $1 > 125 { bad = 1 } END { exit bad || NR == 0 }' <(rates "capped at 120")
+kill -TERM "$app_pid" 2>/dev/null
+wait_for_exit 10
 # The compositor goes away: one line and status 1, as when an X server does.
-env -u DISPLAY WAYLAND_DISPLAY=wl-desktop "$quorvel" 2>"$work/app.err" &
-app_pid=$!
+start_wayland_app
 sleep 2
 kill -9 "$weston_pid"
 wait "$weston_pid" 2>/dev/null

@@ -10,7 +10,8 @@ set_of() { LC_ALL=C sort | tr '\n' ' '; }
 list() { "$sources/tools/install-deps.sh" --list "$@" | set_of; }
 # The make commands a target would run, run by nothing.
 recipe() { env -u MAKEFLAGS -u MAKELEVEL -u MFLAGS make -n --no-print-directory -C "$sources" "$1"; }
-building=(g++ make cmake pkg-config libsdl2-dev libwayland-dev libstb-dev libxxhash-dev dpkg-dev)
+building=(g++ make cmake pkg-config libsdl2-dev libwayland-dev libdecor-0-plugin-1-cairo libstb-dev libxxhash-dev
+    dpkg-dev)
 building_and() { printf '%s\n' "${building[@]}" "$@" | set_of; }
 
 check "make setup: what building and running need" test "$(list)" = "$(building_and)"

@@ -91,4 +91,12 @@ start_app --size 800x600
 check_placement "openbox and a panel, --size 800x600" 800 600
 stop_app "openbox and a panel, --size 800x600"
 
+# Full screen, the panel and the frame covered too.
+start_app --fullscreen
+sleep 0.5
+placement=$("$probe" placement "$window")
+echo "openbox, --fullscreen: $placement"
+check "openbox, --fullscreen: the whole screen, no frame" grep -q "client 0 0 1920 1080 frame 0 0 0 0$" <<<"$placement"
+stop_app "openbox, --fullscreen"
+
 finish

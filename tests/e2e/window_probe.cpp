@@ -2,6 +2,11 @@
 //   window_probe match X Y W H [APPROX]
 //                                grab that screen area and find the frame it shows, drawn
 //                                with --approx APPROX (default: native)
+//   window_probe find W H [APPROX]
+//                                find a W x H drawing area anywhere on the screen, as in a
+//                                Wayland compositor's output that places windows itself, by
+//                                its black corners with no black just outside them, and the
+//                                frame it shows as match does; print where it is
 //   window_probe rate SECONDS    grab the 1910x1070 window twice, SECONDS apart, and print
 //                                the frames per second between the two frames shown
 //   window_probe close WINDOW    ask the window to close, as a window manager does
@@ -121,6 +126,51 @@ int findFrame(const std::vector<uint32_t>& shot, int width, int height,
     std::printf("closest frame %d%s, %ld pixels differ\n", closest,
                 torn ? " (caught after the frame before)" : "", fewest);
     return fewest <= long(shot.size()) / 100 ? closest : -1;
+}
+
+// Where a W x H area with black corners, and nothing black just outside the corners, starts
+// on a screen shot `screenWidth` wide: the top-left of the one such area, or false when
+// there is none or more than one.
+bool locateArea(const std::vector<uint32_t>& screen, int screenWidth, int width, int height, int& x, int& y) {
+    const int screenHeight = int(screen.size()) / screenWidth;
+    const auto blackAt = [&](int column, int row) {
+        return column < 0 || row < 0 || column >= screenWidth || row >= screenHeight
+                   ? false
+                   : isBlack(screen[size_t(row) * size_t(screenWidth) + size_t(column)]);
+    };
+    int found = 0;
+    for (int top = 0; top + height <= screenHeight; ++top) {
+        for (int left = 0; left + width <= screenWidth; ++left) {
+            const int right = left + width - 1, bottom = top + height - 1;
+            if (blackAt(left, top) && !blackAt(left - 1, top) && !blackAt(left, top - 1) &&
+                blackAt(right, bottom) && !blackAt(right + 1, bottom) && !blackAt(right, bottom + 1) &&
+                blackAt(right, top) && blackAt(left, bottom)) {
+                x = left;
+                y = top;
+                ++found;
+            }
+        }
+    }
+    return found == 1;
+}
+
+int findOnScreen(Display* display, int width, int height, const quorvel::ApproxModel& approx) {
+    const int screenWidth = DisplayWidth(display, DefaultScreen(display));
+    const int screenHeight = DisplayHeight(display, DefaultScreen(display));
+    const std::vector<uint32_t> screen = grab(display, 0, 0, screenWidth, screenHeight);
+    int x = 0, y = 0;
+    if (screen.empty() || !locateArea(screen, screenWidth, width, height, x, y)) {
+        std::printf("no single %dx%d area with black corners on the screen\n", width, height);
+        return 1;
+    }
+    std::printf("a %dx%d area at %d,%d\n", width, height, x, y);
+    std::vector<uint32_t> shot;
+    shot.reserve(size_t(width) * size_t(height));
+    for (int row = y; row < y + height; ++row) {
+        const auto start = screen.begin() + ptrdiff_t(row) * screenWidth + x;
+        shot.insert(shot.end(), start, start + width);
+    }
+    return looksLikeTheSolid(shot, width, height) && findFrame(shot, width, height, approx) >= 0 ? 0 : 1;
 }
 
 int measureRate(Display* display, double seconds) {
@@ -263,6 +313,12 @@ int main(int argc, char** argv) {
                          findFrame(shot, width, height, *approx) >= 0
                      ? 0
                      : 1;
+    } else if (command == "find" && (argc == 4 || argc == 5)) {
+        std::string unknown;
+        const quorvel::ApproxModel* approx =
+            argc == 5 ? quorvel::approxModelNamed(argv[4], unknown) : &quorvel::defaultApprox();
+        status =
+            approx != nullptr ? findOnScreen(display, std::atoi(argv[2]), std::atoi(argv[3]), *approx) : 2;
     } else if (command == "rate" && argc == 3) {
         status = measureRate(display, std::atof(argv[2]));
     } else if (command == "look" && argc == 3) {
@@ -277,7 +333,8 @@ int main(int argc, char** argv) {
         status = showPanel(display, std::atoi(argv[2]));
     } else {
         std::fprintf(stderr,
-                     "usage: window_probe match X Y W H [APPROX] | rate SECONDS | close WINDOW | look WINDOW"
+                     "usage: window_probe match X Y W H [APPROX] | find W H [APPROX] | rate SECONDS | close "
+                     "WINDOW | look WINDOW"
                      " | workarea | placement WINDOW | panel HEIGHT\n");
     }
     XCloseDisplay(display);

@@ -131,6 +131,20 @@ wait_for_exit 10
 check "SIGTERM: status 143" test "$app_status" = 143
 check "--fps: frame rate at full speed" grep -qE '^[0-9]+\.[0-9] frames/s, full speed; a frame: drawing [0-9.]+ ms, presenting [0-9.]+ ms, the rest [0-9.]+ ms$' "$work/fps.txt"
 check "--fps: then idle after Space" grep -qE '^[0-9]+\.[0-9] frames/s, idle \(1 ms after each frame\); a frame: drawing' "$work/fps.txt"
+# --fullscreen: the whole screen from its top-left, the caption kept, the frame on screen
+# exact; --max-fps: no more frames a second than the cap, and --fps names it.
+start_app --fullscreen --max-fps 100 --fps >"$work/capped.txt"
+geometry=$(xdotool getwindowgeometry "$window")
+check "--fullscreen: the whole screen" grep -q "Position: 0,0.*Geometry: 1920x1080" <<<"$(tr '\n' ' ' <<<"$geometry")"
+check "--fullscreen: the caption kept" test "$(xdotool getwindowname "$window")" = "$caption"
+sleep 1.5
+timeout 120 "$probe" match 0 0 1920 1080 >"$work/match-fullscreen.txt"
+cat "$work/match-fullscreen.txt"
+check "--fullscreen: the frame on screen is exact" grep -q ", 0 pixels differ" "$work/match-fullscreen.txt"
+kill -TERM "$app_pid"
+wait_for_exit 10
+check "--max-fps 100: between 30 and 105 frames/s, capped at 100" awk '$1 < 30 || $1 > 105 { bad = 1 }
+    END { exit bad || NR == 0 }' <(sed -n 's/^\([0-9.]*\) frames\/s, capped at 100;.*/\1/p' "$work/capped.txt")
 # --fps into output that cannot take it: one line and status 1 at the first report; a
 # reader that goes away ends the program quietly, as a closed pipe ends any other.
 timeout 10 "$quorvel" --size 64x48 --fps >/dev/full 2>"$work/full.err"
