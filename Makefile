@@ -156,6 +156,8 @@ bench: build-all
 	@$(BUILD_DIR)/bench/frame_bench 3830x2150
 	@# The largest-zoom frames' cost on one thread, each frame's fastest of three draws.
 	@$(BUILD_DIR)/bench/frame_cost_bench
+	@# More workers than this machine has processors, modelled from every band's time on one.
+	@$(BUILD_DIR)/bench/scaling_bench
 	@$(BUILD_DIR)/bench/raster_bench
 	@bench/window_bench.sh $(BUILD_DIR)/quorvel $(BUILD_DIR)/bench/present_bench $(BUILD_DIR)/tests/window_probe \
 		build-baseline/quorvel $(WINDOW_ROUNDS)

@@ -26,6 +26,7 @@ struct FrameJob {
     const DrawnStrips* colorDrawn;  // where the frame the colour buffer holds drew
     RowRecord* rowRecords;          // where each band's row records go, when hashing
     double* bandSeconds;            // where each band's time goes, when timing bands
+    double (*bandClock)();
     BandCut cut;
     BandQueue queue;
     DrawnStrips* drawn;  // where each worker's bands drew
@@ -39,7 +40,7 @@ void drawQueuedBands(int worker, void* context) {
     FrameJob& frame = *static_cast<FrameJob*>(context);
     const Viewport& viewport = *frame.job.viewport;
     for (int band; (band = takeBand(frame.queue)) >= 0;) {
-        const auto bandStart = frame.bandSeconds != nullptr ? std::chrono::steady_clock::now() : start;
+        const double bandStart = frame.bandSeconds != nullptr ? frame.bandClock() : 0.0;
         BandJob job = frame.job;
         job.rect = bandRectOf(frame.cut, band, viewport.width);
         job.drawn = &frame.drawn[worker];
@@ -47,9 +48,7 @@ void drawQueuedBands(int worker, void* context) {
         renderBand(job);
         if (frame.rowRecords != nullptr)
             hashBandRows(viewport, frame.drawn[worker], job.rect.top, job.rect.bottom, frame.rowRecords);
-        if (frame.bandSeconds != nullptr)
-            frame.bandSeconds[band] =
-                std::chrono::duration<double>(std::chrono::steady_clock::now() - bandStart).count();
+        if (frame.bandSeconds != nullptr) frame.bandSeconds[band] = frame.bandClock() - bandStart;
     }
     frame.seconds[worker] = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
 }
@@ -105,7 +104,8 @@ bool drawIntoColorBuffers(FrameState& state, uint32_t* const* buffers, int count
 
 void hashEveryFrame(FrameState& state) { state.rowRecords.resize(state.viewport.height); }
 
-void timeEveryBand(FrameState& state) {
+void timeEveryBand(FrameState& state, double (*clock)()) {
+    state.bandClock = clock;
     state.bandOrder.resize(kMaxBands);
     state.bandSeconds.resize(kMaxBands);
 }
@@ -133,6 +133,7 @@ DrawnFrame renderFrame(const PreparedScene& prepared, FrameState& state, const R
     frame.colorDrawn = &colorDrawn;
     frame.rowRecords = state.rowRecords.empty() ? nullptr : state.rowRecords.data();
     frame.bandSeconds = state.bandSeconds.empty() ? nullptr : state.bandSeconds.data();
+    frame.bandClock = state.bandClock;
     BandQueue& queue = frame.queue;
     // The workers cut the rows the solid falls in into the bands and take those where the
     // last frame drew most first; the reference keeps to the top half and then the bottom one.

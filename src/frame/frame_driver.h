@@ -49,6 +49,7 @@ struct FrameState {
     int bandCount;
     std::vector<int> bandOrder;
     std::vector<double> bandSeconds;
+    double (*bandClock)();  // seconds from any fixed point
 };
 
 // The state before frame 0 for this scene, drawing into `viewport`'s buffers. Everything a
@@ -67,9 +68,10 @@ bool drawIntoColorBuffers(FrameState& state, uint32_t* const* buffers, int count
 void hashEveryFrame(FrameState& state);
 uint64_t lastFrameHash(const FrameState& state);
 
-// From the next frame on, each band's drawing time is kept (bandOrder, bandSeconds), for
-// benchmarks that model more workers than the machine has.
-void timeEveryBand(FrameState& state);
+// From the next frame on, each band's drawing time by `clock` is kept (bandOrder,
+// bandSeconds), for benchmarks that model more workers than the machine has (a thread's own
+// processor time, say, which a busy machine's other programs do not add to).
+void timeEveryBand(FrameState& state, double (*clock)());
 
 // A frame just drawn: the colour buffer it is in, and where it may differ from the frame
 // before.
