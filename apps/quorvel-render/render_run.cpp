@@ -51,8 +51,8 @@ int failOutput(const WriteFailure& failure) {
 }
 
 // The same, after wiping the progress line, which must not change the reason first.
-int failOutputBelow(ProgressLine& progress) {
-    const WriteFailure failure = lastWriteFailure();
+int failOutputBelow(ProgressLine& progress, std::FILE* stream) {
+    const WriteFailure failure = lastWriteFailure(stream);
     clearProgress(progress);
     return failOutput(failure);
 }
@@ -223,11 +223,12 @@ int keepFrame(const RenderOptions& options, uint64_t frame, const uint32_t* colo
         std::snprintf(line, sizeof line, "frame %" PRIu64 " hash %016" PRIx64 "\n", frame,
                       lastFrameHash(frames));
         printAboveProgress(progress, reportStream(options), line);
-        if (!flushed(reportStream(options))) return failOutputBelow(progress);
+        if (!flushed(reportStream(options))) return failOutputBelow(progress, reportStream(options));
     }
     if (!isSaved(options, frame, nextRange)) return 0;
     ++saved;
-    if (options.streaming()) return writeStreamFrame(stream, color) ? 0 : failOutputBelow(progress);
+    if (options.streaming())
+        return writeStreamFrame(stream, color) ? 0 : failOutputBelow(progress, stream.file);
     std::string error;
     if (!writeImage(framePath(options, frame), options.format, color, options.width, options.height,
                     options.width, error)) {
@@ -297,7 +298,7 @@ int renderFrames(const RenderOptions& options, const PreparedScene& scene) {
     const FrameTimeSummary summary = summarizeFrameTimes(times);
     if (status == 0 && options.bench) {
         printBench(options, summary, seconds, path);
-        if (!flushed(reportStream(options))) status = failOutput(lastWriteFailure());
+        if (!flushed(reportStream(options))) status = failOutput(lastWriteFailure(reportStream(options)));
     }
     if (status == 0 && !options.benchPlot.empty()) status = writeBenchPlot(options, times, summary);
     if (status == 0 && progress.enabled) std::fputs(runSummary(options, saved, seconds).c_str(), stderr);

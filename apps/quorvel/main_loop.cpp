@@ -105,7 +105,7 @@ int runMainLoop(Shell& shell) {
         if (shell.showFrameRate &&
             !countFrame(rate, shell, free, secondsBetween(ready, drawn),
                         secondsBetween(start, ready) + secondsBetween(drawn, presented)))
-            return frameRateNotWritten(lastWriteFailure());
+            return frameRateNotWritten(lastWriteFailure(stdout));
         // Every event queued by now is handled, so that a flood of them (mouse motion)
         // never keeps Escape waiting for more than a frame.
         gatherEvents(*shell.window);

@@ -11,13 +11,13 @@ namespace quorvel {
 std::vector<std::string> commandLineArguments(int argc, char** argv);
 // Bytes written to `stream` go out unchanged (Windows would otherwise turn \n into \r\n).
 void useBinaryOutput(std::FILE* stream);
-// Why the write that just failed failed, taken at once: whatever runs after it (a terminal's
-// width read, say) may change what the system says.
+// Why the write to `stream` that just failed failed, taken at once: whatever runs after it (a
+// terminal's width read, say) may change what the system says.
 struct WriteFailure {
     int error;                 // errno
     unsigned long systemCode;  // the system's own code where it has one (Windows), else 0
 };
-WriteFailure lastWriteFailure();
+WriteFailure lastWriteFailure(std::FILE* stream);
 // Whether it failed because the reading end of a pipe was closed.
 bool failedOnClosedPipe(const WriteFailure& failure);
 // Standard input, output and error, where the program was started with one closed, take a

@@ -16,7 +16,7 @@ std::vector<std::string> commandLineArguments(int argc, char** argv) {
 
 void useBinaryOutput(std::FILE*) {}
 
-WriteFailure lastWriteFailure() { return {errno, 0}; }
+WriteFailure lastWriteFailure(std::FILE*) { return {errno, 0}; }
 
 bool failedOnClosedPipe(const WriteFailure& failure) { return failure.error == EPIPE; }
 

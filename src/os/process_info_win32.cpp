@@ -24,8 +24,13 @@ std::vector<std::string> commandLineArguments(int, char**) {
 void useBinaryOutput(std::FILE* stream) { _setmode(_fileno(stream), _O_BINARY); }
 
 // The C runtime reports a closed pipe as EINVAL; the system's own code, which it keeps in
-// _doserrno, tells.
-WriteFailure lastWriteFailure() { return {errno, _doserrno}; }
+// _doserrno, tells. A write to a pipe otherwise writes everything or fails with a code, but
+// Wine may report a reader that has just gone as a short write with none.
+WriteFailure lastWriteFailure(std::FILE* stream) {
+    const auto handle = reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(stream)));
+    if (_doserrno == 0 && GetFileType(handle) == FILE_TYPE_PIPE) return {errno, ERROR_NO_DATA};
+    return {errno, _doserrno};
+}
 
 bool failedOnClosedPipe(const WriteFailure& failure) {
     const unsigned long code = failure.systemCode;

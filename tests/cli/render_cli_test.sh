@@ -97,9 +97,10 @@ if command -v script >/dev/null; then
         <(tr '\r' '\n' <tty.txt)
     check "terminal: --quiet says nothing more" test -z "$(script -qec "'$render' --size 16x16 -q --out tty" /dev/null)"
     # A terminal narrowed from 100 to 30 columns mid-run: every redraw after the first one
-    # there (which may have read the old width) stays within 29 columns.
+    # there (which may have read the old width) stays within 29 columns. The waits leave room
+    # for a loaded machine: the line is redrawn every tenth of a second.
     script -qec "sh -c 'stty cols 100; \"$render\" --size 320x240 --frames 100000000 --save none & \
-        sleep 0.7; stty cols 30; printf \"\\nNARROWED\\n\"; sleep 0.5; kill \$!'" /dev/null </dev/null >narrowed.txt
+        sleep 1.5; stty cols 30; printf \"\\nNARROWED\\n\"; sleep 1.5; kill \$!'" /dev/null </dev/null >narrowed.txt
     tr '\r' '\n' <narrowed.txt | sed '1,/^NARROWED$/d' | grep -a . | tail -n +2 >redraws.txt
     check "narrowed terminal: redrawn" test "$(wc -l <redraws.txt)" -ge 2
     check "narrowed terminal: never 30 columns wide" test "$(awk '{ print length($0) }' redraws.txt | sort -n | tail -n 1)" -le 29
