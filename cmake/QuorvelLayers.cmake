@@ -52,6 +52,11 @@ add_library(quorvel_frame STATIC
   src/frame/drawn_area.cpp
   src/frame/frame_buffers.cpp
   src/frame/frame_driver.cpp
+  src/frame/known_frame_hashes.cpp
+  src/frame/generated/known_hashes_amd_1910x1070.cpp
+  src/frame/generated/known_hashes_amd_320x240.cpp
+  src/frame/generated/known_hashes_intel_1910x1070.cpp
+  src/frame/generated/known_hashes_intel_320x240.cpp
   src/frame/worker_pool.cpp
   src/frame/worker_processors.cpp
 )

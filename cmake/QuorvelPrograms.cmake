@@ -21,6 +21,10 @@ target_link_libraries(quorvel-draw-picture PRIVATE quorvel_includes)
 add_executable(quorvel-draw-icon tools/draw_icon.cpp)
 target_link_libraries(quorvel-draw-icon PRIVATE quorvel_scene quorvel_io)
 
+# Draws the known frame hashes --verify checks against and writes them as source.
+add_executable(quorvel-known-hashes tools/known_hashes.cpp)
+target_link_libraries(quorvel-known-hashes PRIVATE quorvel_frame)
+
 # Measures the processor's approximate reciprocals (x86 Linux only) and writes a maker's
 # tables as source.
 if(QUORVEL_X86 AND NOT WIN32)
