@@ -8,6 +8,7 @@ add_library(quorvel_numeric STATIC
   src/numeric/fill_buffer.cpp
   src/numeric/frame_hash.cpp
   src/numeric/native_equivalence.cpp
+  src/numeric/processor_identity.cpp
   src/numeric/vector_math.cpp
   src/numeric/generated/approx_tables_amd.cpp
   src/numeric/generated/approx_tables_intel.cpp
@@ -69,6 +70,7 @@ add_library(quorvel_io STATIC
   src/io/frame_size.cpp
   src/io/frame_stream.cpp
   src/io/image_file.cpp
+  src/io/json_writer.cpp
   src/io/program_version.cpp
   src/io/quoted_text.cpp
   src/io/rgb_bytes.cpp

@@ -4,9 +4,19 @@ add_library(quorvel_render_lib STATIC
   apps/quorvel-render/bench_plot.cpp
   apps/quorvel-render/frame_times.cpp
   apps/quorvel-render/progress_line.cpp
+  apps/quorvel-render/duration.cpp
+  apps/quorvel-render/frame_time_histogram.cpp
+  apps/quorvel-render/output_folder.cpp
+  apps/quorvel-render/render_main.cpp
   apps/quorvel-render/render_options.cpp
   apps/quorvel-render/render_run.cpp
   apps/quorvel-render/round_ticks.cpp
+  apps/quorvel-render/run_report.cpp
+  apps/quorvel-render/verify_failure.cpp
+  apps/quorvel-render/verify_run.cpp
+  apps/quorvel-render/verify_shared.cpp
+  apps/quorvel-render/verify_status.cpp
+  apps/quorvel-render/verify_worker.cpp
 )
 target_include_directories(quorvel_render_lib PUBLIC ${PROJECT_SOURCE_DIR}/apps)
 target_link_libraries(quorvel_render_lib PUBLIC quorvel_frame quorvel_io)

@@ -20,6 +20,7 @@
 #include "os/process_info.h"
 #include "quorvel-render/bench_plot.h"
 #include "quorvel-render/frame_times.h"
+#include "quorvel-render/output_folder.h"
 #include "quorvel-render/progress_line.h"
 #include "raster/span_routines.h"
 #include "scene/preparation.h"
@@ -61,49 +62,6 @@ bool flushed(std::FILE* stream) { return std::fflush(stream) == 0 && !std::ferro
 
 double secondsSince(Clock::time_point start) {
     return std::chrono::duration<double>(Clock::now() - start).count();
-}
-
-// The outermost folder on the way to `folder` that does not exist yet; empty when all do.
-std::filesystem::path firstMissingFolder(const std::filesystem::path& folder) {
-    std::filesystem::path missing;
-    std::error_code code;
-    for (std::filesystem::path at = folder; !at.empty(); at = at.parent_path()) {
-        if (std::filesystem::exists(std::filesystem::symlink_status(at, code))) break;
-        missing = at;
-        if (at == at.parent_path()) break;
-    }
-    return missing;
-}
-
-// Removes the empty folders from `folder` up to `outermost`, the ones a failed run made.
-void removeMadeFolders(const std::filesystem::path& folder, const std::filesystem::path& outermost) {
-    if (outermost.empty()) return;
-    std::error_code code;
-    for (std::filesystem::path at = folder; !at.empty(); at = at.parent_path()) {
-        if (std::filesystem::is_directory(std::filesystem::symlink_status(at, code)))
-            std::filesystem::remove(at, code);
-        if (at == outermost || at == at.parent_path()) break;
-    }
-}
-
-// Makes the folder and proves a file can be created in it, before any frame is drawn; a
-// folder that cannot be used is left as it was found. `made` is the outermost folder made
-// (empty when none was), for a run refused later to remove again.
-bool prepareOutputFolder(const std::string& folder, std::filesystem::path& made, std::string& error) {
-    const std::filesystem::path path = pathFromUtf8(folder);
-    made = firstMissingFolder(path);
-    std::error_code created, checked;
-    std::filesystem::create_directories(path, created);
-    if (!std::filesystem::is_directory(path, checked)) {
-        const std::error_code why = created ? created : checked;
-        error =
-            "cannot use output folder " + quotedValue(folder) + ": " + (why ? why.message() : "not a folder");
-        removeMadeFolders(path, made);
-        return false;
-    }
-    if (folderTakesFiles(folder, error)) return true;
-    removeMadeFolders(path, made);
-    return false;
 }
 
 // Everything named on the command line that is written is checked before anything is drawn:
@@ -210,11 +168,10 @@ void printBench(const RenderOptions& options, const FrameTimeSummary& summary, d
                  " workers %d processors %s\n",
                  options.frames, options.width, options.height, totalSeconds,
                  static_cast<double>(options.frames) / totalSeconds, 1e3 * summary.mean, 1e3 * summary.median,
-                 1e3 * summary.p99, 1e3 * summary.max, spanRoutineName(path.spanRoutine), peakResidentKilobytes(),
-                 options.approx->name, approxFingerprint(*options.approx),
+                 1e3 * summary.p99, 1e3 * summary.max, spanRoutineName(path.spanRoutine),
+                 peakResidentKilobytes(), options.approx->name, approxFingerprint(*options.approx),
                  path.workers != nullptr ? path.workers->count : 1, processors.c_str());
 }
-
 
 // Everything but the frames' own drawing: saving, streaming, hashing.
 int keepFrame(const RenderOptions& options, uint64_t frame, const uint32_t* color, const FrameState& frames,
@@ -269,7 +226,8 @@ int renderFrames(const RenderOptions& options, const PreparedScene& scene) {
     BandWorkers workers = workersForThreadOption(options.threads, processors);
     if (!options.reference) {
         if (workers.count > processors)
-            std::fprintf(stderr, "quorvel-render: %d workers on %d processors: some processors run more than one\n",
+            std::fprintf(stderr,
+                         "quorvel-render: %d workers on %d processors: some processors run more than one\n",
                          workers.count, processors);
         startWorkerPool(workers);
     }
