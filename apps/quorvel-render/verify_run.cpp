@@ -250,9 +250,13 @@ void recordFailure(Run& run, Worker& worker, FailureKind kind, int signal) {
     record.processor = worker.processor.number;
     record.core = worker.processor.core;
     record.package = worker.processor.package;
+    // The slot is the worker's to write: a processor that computes wrong may have left
+    // anything there, so its texts are ended and its frame kept in the cycle.
     record.identity = slot.identity;
+    record.identity.vendor[sizeof record.identity.vendor - 1] = '\0';
+    record.identity.brand[sizeof record.identity.brand - 1] = '\0';
     record.microcode = microcodeOf(worker.processor.number);
-    record.frame = slot.frame.load(std::memory_order_acquire);
+    record.frame = slot.frame.load(std::memory_order_acquire) % uint64_t(kZoomCycleFrames);
     record.width = run.known->width;
     record.height = run.known->height;
     record.approx = run.model->name;
@@ -292,7 +296,7 @@ void watch(Run& run, Worker& worker, Clock::time_point now) {
         return;
     }
     worker.running = false;
-    worker.nextFrame = slot.frame.load() + 1;
+    worker.nextFrame = slot.frame.load() % uint64_t(kZoomCycleFrames) + 1;
     const auto outcome = WorkerOutcome(slot.outcome.load(std::memory_order_acquire));
     if (end.signal == 0 && outcome == WorkerOutcome::Mismatch)
         return recordFailure(run, worker, FailureKind::Mismatch, 0);
@@ -399,10 +403,13 @@ void endWorkers(Run& run) {
 
 ReportWorker reportWorker(Run& run, const Worker& worker) {
     const WorkerSlot& slot = slotOf(run, worker.slot);
+    SlotIdentity identity = slot.identity;
+    identity.vendor[sizeof identity.vendor - 1] = '\0';
+    identity.brand[sizeof identity.brand - 1] = '\0';
     return {worker.processor.number,
             worker.processor.core,
             worker.processor.package,
-            slot.identity,
+            identity,
             microcodeOf(worker.processor.number),
             slot.drawn.load(),
             slot.verified.load(),
