@@ -30,8 +30,8 @@ FrameTimeStatistics reportStatistics(const FrameTimes& times) {
     FrameTimes measured;
     measured.seconds.assign(times.seconds.begin() + std::ptrdiff_t(warmUp), times.seconds.end());
     const FrameTimeSummary summary = summarizeFrameTimes(measured);
-    FrameTimeStatistics statistics{measured.seconds.size(), warmUp, summary.mean, summary.median, summary.p99, 0,
-                                   summary.max, 0};
+    FrameTimeStatistics statistics{
+        measured.seconds.size(), warmUp, summary.mean, summary.median, summary.p99, 0, summary.max, 0};
     if (measured.seconds.empty()) return statistics;
     statistics.min = *std::min_element(measured.seconds.begin(), measured.seconds.end());
     double squares = 0;

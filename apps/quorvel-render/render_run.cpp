@@ -289,7 +289,8 @@ int renderFrames(const RenderOptions& options, const PreparedScene& scene) {
         const Clock::time_point frameStart = Clock::now();
         const DrawnFrame drawn = renderFrame(scene, frames, path);
         if (timed) recordFrameTime(times, secondsSince(frameStart), drawnShare(frames.drawn, options.width));
-        if (options.hash && !options.report.empty()) hashes.emplace_back(options.from + done, lastFrameHash(frames));
+        if (options.hash && !options.report.empty())
+            hashes.emplace_back(options.from + done, lastFrameHash(frames));
         status =
             keepFrame(options, options.from + done, drawn.pixels, frames, stream, nextRange, progress, saved);
         showProgress(progress, done + 1, options.frames);
@@ -302,7 +303,8 @@ int renderFrames(const RenderOptions& options, const PreparedScene& scene) {
         if (!flushed(reportStream(options))) status = failOutput(lastWriteFailure());
     }
     if (status == 0 && !options.benchPlot.empty()) status = writeBenchPlot(options, times, summary);
-    if (status == 0 && !options.report.empty()) status = writeRunReport(options, scene, path, allowed, times, hashes);
+    if (status == 0 && !options.report.empty())
+        status = writeRunReport(options, scene, path, allowed, times, hashes);
     if (status == 0 && progress.enabled) std::fputs(runSummary(options, saved, seconds).c_str(), stderr);
     return status;
 }
