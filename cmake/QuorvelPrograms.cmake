@@ -13,7 +13,9 @@ add_library(quorvel_render_lib STATIC
   apps/quorvel-render/round_ticks.cpp
   apps/quorvel-render/run_report.cpp
   apps/quorvel-render/verify_failure.cpp
+  apps/quorvel-render/verify_record.cpp
   apps/quorvel-render/verify_run.cpp
+  apps/quorvel-render/verify_run_state.cpp
   apps/quorvel-render/verify_shared.cpp
   apps/quorvel-render/verify_status.cpp
   apps/quorvel-render/verify_worker.cpp

@@ -38,7 +38,7 @@ struct FailureRecord {
 
 // Whether the retest on the failing processor failed again.
 bool failureRepeats(const FailureRecord& record);
-// "1:AuthenticAMD family 25 model 17 stepping 1, microcode 0x1000065"-like description.
+// "AMD EPYC, AuthenticAMD family 25 model 17 stepping 1, microcode 0x1000065".
 std::string identityText(const SlotIdentity& identity, const std::string& microcode);
 // One line saying all of it, for a person and for grep.
 std::string failureLine(const FailureRecord& record);
