@@ -69,7 +69,7 @@ const char* const kRenderUsage =
     "  -h, --help          show this text\n"
     "Options that take a value also take it as --option=value; any unique beginning of\n"
     "an option's name will do (--fram 10), but options that write a file (--bench-plot,\n"
-    "--texture-out) only their whole name; -- ends the options.\n";
+    "--texture-out, --report) only their whole name; -- ends the options.\n";
 
 const char* const kVerifyExitStatusHelp =
     "With --verify: 0 only when every frame drawn was right and at least one was checked;\n"
