@@ -326,7 +326,8 @@ int runVerify(const RenderOptions& options, const InjectedFaults& faults) {
         for (const VerifyWorker& worker : run.workers)
             processors += (processors.empty() ? "" : ",") + std::to_string(worker.processor.number);
         std::fprintf(
-            stderr, "quorvel-render: verifying processors %s%s for %s at %s%s\n", processors.c_str(),
+            stderr, "quorvel-render: verifying processor%s %s%s for %s at %s%s\n",
+            run.workers.size() == 1 ? "" : "s", processors.c_str(),
             options.oneAtATime ? " one at a time" : "",
             run.durationSeconds == 0 ? "as long as it takes" : clockText(run.durationSeconds).c_str(),
             drawingText(run).c_str(),
