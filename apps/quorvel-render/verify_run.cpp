@@ -325,14 +325,16 @@ int runVerify(const RenderOptions& options, const InjectedFaults& faults) {
         std::string processors;
         for (const VerifyWorker& worker : run.workers)
             processors += (processors.empty() ? "" : ",") + std::to_string(worker.processor.number);
-        std::fprintf(
-            stderr, "quorvel-render: verifying processor%s %s%s for %s at %s%s\n",
-            run.workers.size() == 1 ? "" : "s", processors.c_str(),
-            options.oneAtATime ? " one at a time" : "",
-            run.durationSeconds == 0 ? "as long as it takes" : clockText(run.durationSeconds).c_str(),
-            drawingText(run).c_str(),
-            run.native ? " (this processor's own instructions, which give exactly that model's results)"
-                       : "");
+        const std::string howLong = run.durationSeconds > 0 ? "for " + clockText(run.durationSeconds)
+                                    : options.framesPerProcessor > 0
+                                        ? "for " + std::to_string(options.framesPerProcessor) + " frames each"
+                                        : "until stopped (Ctrl+C)";
+        std::fprintf(stderr, "quorvel-render: verifying processor%s %s%s %s at %s%s\n",
+                     run.workers.size() == 1 ? "" : "s", processors.c_str(),
+                     options.oneAtATime ? " one at a time" : "", howLong.c_str(), drawingText(run).c_str(),
+                     run.native
+                         ? " (this processor's own instructions, which give exactly that model's results)"
+                         : "");
     }
     run.start = Clock::now();
     if (options.oneAtATime) {
