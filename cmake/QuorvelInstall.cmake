@@ -58,7 +58,7 @@ install(FILES ${QUORVEL_STAGED}/quorvel.1.gz ${QUORVEL_STAGED}/quorvel-render.1.
 install(FILES ${QUORVEL_PACKAGING}/quorvel.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
 # The README for someone with the programs but not the source tree.
 install(FILES ${QUORVEL_PACKAGING}/README ${PROJECT_SOURCE_DIR}/LICENSE ${QUORVEL_PACKAGING}/copyright
-              ${QUORVEL_STAGED}/changelog.gz
+              ${QUORVEL_STAGED}/changelog.gz ${PROJECT_SOURCE_DIR}/docs/report.schema.json
         DESTINATION ${CMAKE_INSTALL_DOCDIR})
 
 # The Debian package (make package).

@@ -8,6 +8,7 @@ add_library(quorvel_numeric STATIC
   src/numeric/fill_buffer.cpp
   src/numeric/frame_hash.cpp
   src/numeric/native_equivalence.cpp
+  src/numeric/processor_identity.cpp
   src/numeric/vector_math.cpp
   src/numeric/generated/approx_tables_amd.cpp
   src/numeric/generated/approx_tables_intel.cpp
@@ -53,6 +54,11 @@ add_library(quorvel_frame STATIC
   src/frame/drawn_area.cpp
   src/frame/frame_buffers.cpp
   src/frame/frame_driver.cpp
+  src/frame/known_frame_hashes.cpp
+  src/frame/generated/known_hashes_amd_1910x1070.cpp
+  src/frame/generated/known_hashes_amd_320x240.cpp
+  src/frame/generated/known_hashes_intel_1910x1070.cpp
+  src/frame/generated/known_hashes_intel_320x240.cpp
   src/frame/worker_pool.cpp
   src/frame/worker_processors.cpp
 )
@@ -65,6 +71,7 @@ add_library(quorvel_io STATIC
   src/io/frame_size.cpp
   src/io/frame_stream.cpp
   src/io/image_file.cpp
+  src/io/json_writer.cpp
   src/io/program_version.cpp
   src/io/quoted_text.cpp
   src/io/rgb_bytes.cpp

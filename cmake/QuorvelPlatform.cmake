@@ -21,8 +21,9 @@ if(WIN32)
   target_link_libraries(quorvel_threads PRIVATE synchronization)
   add_library(quorvel_os STATIC src/os/pages_win32.cpp src/os/process_info_win32.cpp
                                 src/os/interrupts_win32.cpp src/os/new_file_win32.cpp
-                                src/os/system_error_win32.cpp src/os/utf16_win32.cpp)
-  target_link_libraries(quorvel_os PRIVATE psapi shell32)
+                                src/os/system_error_win32.cpp src/os/utf16_win32.cpp
+                                src/os/child_process_win32.cpp src/os/system_facts_win32.cpp)
+  target_link_libraries(quorvel_os PRIVATE psapi shell32 advapi32)
   add_library(quorvel_window STATIC src/window/window_win32.cpp)
   target_link_libraries(quorvel_window PRIVATE user32 gdi32 winmm)
   # stb_image_write from Debian's libstb-dev, compiled in: Windows has no libstb to link.
@@ -34,7 +35,8 @@ elseif(CMAKE_CROSSCOMPILING)
                                      src/os/wake_word_posix.cpp src/os/watch_word.cpp)
   target_link_libraries(quorvel_threads PRIVATE Threads::Threads quorvel_os)
   add_library(quorvel_os STATIC src/os/pages_posix.cpp src/os/process_info_posix.cpp
-                                src/os/interrupts_posix.cpp src/os/new_file_posix.cpp)
+                                src/os/interrupts_posix.cpp src/os/new_file_posix.cpp
+                                src/os/child_process_posix.cpp src/os/system_facts_posix.cpp)
   # The packaged stb and SIMDe headers are the same for every processor; only their folders
   # are taken from the build machine, never its other headers.
   add_library(quorvel_png STATIC src/io/stb_image_write_impl.c)
@@ -50,7 +52,8 @@ else()
                                      src/os/wake_word_posix.cpp src/os/watch_word.cpp)
   target_link_libraries(quorvel_threads PRIVATE Threads::Threads quorvel_os)
   add_library(quorvel_os STATIC src/os/pages_posix.cpp src/os/process_info_posix.cpp
-                                src/os/interrupts_posix.cpp src/os/new_file_posix.cpp)
+                                src/os/interrupts_posix.cpp src/os/new_file_posix.cpp
+                                src/os/child_process_posix.cpp src/os/system_facts_posix.cpp)
   if(QUORVEL_BUILD_WINDOW)
     pkg_check_modules(SDL2 REQUIRED IMPORTED_TARGET sdl2)
     pkg_check_modules(X11 REQUIRED IMPORTED_TARGET x11 xext)

@@ -4,9 +4,21 @@ add_library(quorvel_render_lib STATIC
   apps/quorvel-render/bench_plot.cpp
   apps/quorvel-render/frame_times.cpp
   apps/quorvel-render/progress_line.cpp
+  apps/quorvel-render/duration.cpp
+  apps/quorvel-render/frame_time_histogram.cpp
+  apps/quorvel-render/output_folder.cpp
+  apps/quorvel-render/render_main.cpp
   apps/quorvel-render/render_options.cpp
   apps/quorvel-render/render_run.cpp
   apps/quorvel-render/round_ticks.cpp
+  apps/quorvel-render/run_report.cpp
+  apps/quorvel-render/verify_failure.cpp
+  apps/quorvel-render/verify_record.cpp
+  apps/quorvel-render/verify_run.cpp
+  apps/quorvel-render/verify_run_state.cpp
+  apps/quorvel-render/verify_shared.cpp
+  apps/quorvel-render/verify_status.cpp
+  apps/quorvel-render/verify_worker.cpp
 )
 target_include_directories(quorvel_render_lib PUBLIC ${PROJECT_SOURCE_DIR}/apps)
 target_link_libraries(quorvel_render_lib PUBLIC quorvel_frame quorvel_io)
@@ -20,6 +32,10 @@ target_link_libraries(quorvel-draw-picture PRIVATE quorvel_includes)
 
 add_executable(quorvel-draw-icon tools/draw_icon.cpp)
 target_link_libraries(quorvel-draw-icon PRIVATE quorvel_scene quorvel_io)
+
+# Draws the known frame hashes --verify checks against and writes them as source.
+add_executable(quorvel-known-hashes tools/known_hashes.cpp)
+target_link_libraries(quorvel-known-hashes PRIVATE quorvel_frame)
 
 # Measures the processor's approximate reciprocals (x86 Linux only) and writes a maker's
 # tables as source.

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Runs a sanitizer build's share of the tests; any report fails the run. Both builds run the
-# unit tests (with the worker fallback and the windowed program on a fake window system) and
-# the command-line scripts. AddressSanitizer and UndefinedBehaviorSanitizer also replay the
+# unit tests (with the worker fallback and the windowed program on a fake window system), the
+# command-line scripts and a short --verify. AddressSanitizer and UndefinedBehaviorSanitizer also replay the
 # fuzz corpus and draw the edge sizes: whole cycles at 2x2 and 64x48, the largest-zoom stretch
 # at 1910x1070 and 3830x2150. ThreadSanitizer draws the largest-zoom stretch at 1910x1070,
 # where the band workers share the most, with two workers and with seven. Whole cycles at
@@ -26,12 +26,14 @@ draw() {  # draw SIZE FROM FRAMES [OPTIONS...]
 
 # The exhaustive model check and the whole-cycle comparison run once, in make test; the
 # frames below are drawn (and hashed by the workers) under the sanitizer instead.
-"$build/tests/quorvel_unit_tests" --gtest_brief=1 --gtest_filter=-ApproxModelExhaustive.*:RenderFrame.WholeCycle*
+"$build/tests/quorvel_unit_tests" --gtest_brief=1 --gtest_filter=-ApproxModelExhaustive.*:RenderFrame.WholeCycle*:KnownFrameHashesSample.*
 "$build/tests/worker_fallback_tests" --gtest_brief=1
 "$build/tests/shell_tests" --gtest_brief=1
 "$here/cli/render_cli_test.sh" "$build/quorvel-render"
 "$here/cli/hostile_fs_test.sh" "$build/quorvel-render"
-steps=5
+# --verify's worker processes, a few frames each (its whole test runs in make test).
+"$build/quorvel-render" --verify --size 320x240 --frames 30 -q >/dev/null
+steps=6
 # Frames 1140 to 1379 hold the largest zoom (frame 1261).
 if [[ $sanitizer == address ]]; then
     "$build/tests/raster_fuzz_replay" "$here/fuzz/corpus" 2>/dev/null

@@ -63,6 +63,8 @@ if for_target --test; then
     need man-db has man
     need pngcheck has pngcheck
     need librsvg2-bin has rsvg-convert
+    # The --report schema's validator, for the command-line tests.
+    need python3-jsonschema /usr/bin/python3 -c 'import jsonschema'
 fi
 if for_target --test --windows; then
     need g++-mingw-w64-x86-64 has x86_64-w64-mingw32-g++

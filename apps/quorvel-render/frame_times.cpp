@@ -25,4 +25,20 @@ FrameTimeSummary summarizeFrameTimes(const FrameTimes& times) {
     return {total / static_cast<double>(count), rank(0.5), rank(0.99), sorted.back()};
 }
 
+FrameTimeStatistics reportStatistics(const FrameTimes& times) {
+    const size_t warmUp = times.seconds.size() > kReportWarmUpFrames ? kReportWarmUpFrames : 0;
+    FrameTimes measured;
+    measured.seconds.assign(times.seconds.begin() + std::ptrdiff_t(warmUp), times.seconds.end());
+    const FrameTimeSummary summary = summarizeFrameTimes(measured);
+    FrameTimeStatistics statistics{
+        measured.seconds.size(), warmUp, summary.mean, summary.median, summary.p99, 0, summary.max, 0};
+    if (measured.seconds.empty()) return statistics;
+    statistics.min = *std::min_element(measured.seconds.begin(), measured.seconds.end());
+    double squares = 0;
+    for (double seconds : measured.seconds) squares += (seconds - summary.mean) * (seconds - summary.mean);
+    const double deviation = std::sqrt(squares / double(measured.seconds.size()));
+    statistics.coefficientOfVariation = summary.mean > 0 ? deviation / summary.mean : 0;
+    return statistics;
+}
+
 }  // namespace quorvel

@@ -3,6 +3,8 @@
 #include <cstddef>
 #include <vector>
 
+#include "quorvel-render/frame_time_histogram.h"
+
 namespace quorvel {
 
 // Every frame's drawing time, and how much of the frame its solid's strips covered, in
@@ -19,5 +21,10 @@ struct FrameTimeSummary {
     double mean, median, p99, max;  // seconds
 };
 FrameTimeSummary summarizeFrameTimes(const FrameTimes& times);
+
+// A report's figures, exact, over every frame after the first kReportWarmUpFrames (the caches
+// and clocks settling), which are counted apart; a run of no more frames than that keeps all.
+inline constexpr size_t kReportWarmUpFrames = 10;
+FrameTimeStatistics reportStatistics(const FrameTimes& times);
 
 }  // namespace quorvel

@@ -5,10 +5,12 @@
 #include <limits>
 
 #include "frame/band_workers.h"
+#include "frame/known_frame_hashes.h"
 #include "io/command_line.h"
 #include "io/frame_size.h"
 #include "io/quoted_text.h"
 #include "io/thread_count.h"
+#include "quorvel-render/duration.h"
 #include "raster/span_routines.h"
 
 namespace quorvel {
@@ -43,11 +45,36 @@ const char* const kRenderUsage =
     "                      default on x86), intel or amd (measured tables: the same frames\n"
     "                      as that maker's processors draw, on any processor)\n"
     "  --texture-out FILE  write the decoded texture (.png or .ppm)\n"
+    "  --report FILE.json  write what the run was and found as JSON: with --verify,\n"
+    "                      --bench or --hash\n"
+    "\n"
+    "A processor stability test (overclocks, undervolts, suspect machines):\n"
+    "  --verify            draw frames on every processor at once, one worker pinned to\n"
+    "                      each, and check every frame against its known hash; stops at\n"
+    "                      the first wrong frame or lost worker, naming the processor\n"
+    "  --duration T        how long: 90s, 10m, 2h or forever (default 60s, a quick\n"
+    "                      check; an hour or more before trusting a machine)\n"
+    "  --cpus LIST         the processors to test, such as 0-3,8 (default: all this\n"
+    "                      process may run on; --threads N picks N of them)\n"
+    "  --one-at-a-time     one processor after another, the rest idle, each for\n"
+    "  --per-cpu-time T    (default 6m); the duration then defaults to one round\n"
+    "  --keep-going        record every failure and go on, instead of stopping\n"
+    "  --frames N          with --verify: stop each processor after N frames (1824: the\n"
+    "                      whole cycle once)\n"
+    "  --size, --approx    1910x1070 (default) or 320x240, which fits in the caches;\n"
+    "                      intel, amd, or native where it matches one of them\n"
+    "  --out DIR           where a wrong frame is saved beside the right one\n"
+    "                      (default verify-failures, made only when one is)\n"
     "  -V, --version       the version, the span routine and the approximations' fingerprint\n"
     "  -h, --help          show this text\n"
     "Options that take a value also take it as --option=value; any unique beginning of\n"
     "an option's name will do (--fram 10), but options that write a file (--bench-plot,\n"
-    "--texture-out) only their whole name; -- ends the options.\n";
+    "--texture-out, --report) only their whole name; -- ends the options.\n";
+
+const char* const kVerifyExitStatusHelp =
+    "With --verify: 0 only when every frame drawn was right and at least one was checked;\n"
+    "3 a frame drawn wrong or a worker lost (it crashed or hung); 128+N when signal N\n"
+    "stopped a run that had found nothing wrong.\n";
 
 namespace {
 
@@ -104,20 +131,84 @@ bool parseSaveList(const std::string& text, RenderOptions& options, std::string&
     return true;
 }
 
+// "0-3,8": processors by number, each once.
+bool parseProcessorList(const std::string& text, std::vector<int>& processors, std::string& error) {
+    processors.clear();
+    size_t start = 0;
+    for (;;) {
+        const size_t comma = text.find(',', start);
+        const std::string item =
+            text.substr(start, comma == std::string::npos ? std::string::npos : comma - start);
+        FrameRange range{};
+        if (!parseRange(item, range) || range.last >= uint64_t(kMaxWorkers) * 16) {
+            error = "--cpus wants processor numbers and ranges such as 0-3,8; " + quotedValue(item) +
+                    " is neither";
+            return false;
+        }
+        for (uint64_t processor = range.first; processor <= range.last; ++processor) {
+            if (std::find(processors.begin(), processors.end(), int(processor)) != processors.end()) {
+                error = "--cpus lists processor " + std::to_string(processor) + " twice";
+                return false;
+            }
+            processors.push_back(int(processor));
+        }
+        if (comma == std::string::npos) break;
+        start = comma + 1;
+    }
+    if (processors.size() > size_t(kMaxWorkers)) {
+        error = "--cpus lists more than " + std::to_string(kMaxWorkers) + " processors";
+        return false;
+    }
+    return true;
+}
+
 // Options that write a file are taken only by their whole name.
 constexpr bool kWholeNameOnly = true;
 const std::vector<KnownOption> kRenderOptionList = {
-    {"size", 0, true},         {"from", 0, true},    {"frames", 0, true},
-    {"save", 0, true},         {"out", 'o', true},   {"format", 0, true},
-    {"hash", 0, false},        {"bench", 0, false},  {"bench-plot", 0, true, kWholeNameOnly},
-    {"quiet", 'q', false},     {"threads", 0, true}, {"reference", 0, false},
-    {"span-routine", 0, true}, {"approx", 0, true},  {"texture-out", 0, true, kWholeNameOnly},
-    {"version", 'V', false},   {"help", 'h', false},
+    {"size", 0, true},
+    {"from", 0, true},
+    {"frames", 0, true},
+    {"save", 0, true},
+    {"out", 'o', true},
+    {"format", 0, true},
+    {"hash", 0, false},
+    {"bench", 0, false},
+    {"bench-plot", 0, true, kWholeNameOnly},
+    {"quiet", 'q', false},
+    {"threads", 0, true},
+    {"reference", 0, false},
+    {"span-routine", 0, true},
+    {"approx", 0, true},
+    {"texture-out", 0, true, kWholeNameOnly},
+    {"report", 0, true, kWholeNameOnly},
+    {"verify", 0, false},
+    {"duration", 0, true},
+    {"cpus", 0, true},
+    {"one-at-a-time", 0, false},
+    {"per-cpu-time", 0, true},
+    {"keep-going", 0, false},
+    {"version", 'V', false},
+    {"help", 'h', false},
 };
 
 bool applyValue(const std::string& option, const std::string& value, RenderOptions& options,
                 bool& formatGiven, std::string& error) {
-    if (option == "--texture-out") {
+    if (option == "--report") {
+        if (!value.ends_with(".json")) {
+            error = "--report wants a file ending in .json, got " + quotedValue(value);
+            return false;
+        }
+        options.report = value;
+    } else if (option == "--duration" || option == "--per-cpu-time") {
+        const bool duration = option == "--duration";
+        if (!parseDuration(value, duration, duration ? options.durationSeconds : options.perCpuSeconds)) {
+            error = option + " wants a time such as 90s, 10m or 2h" + (duration ? " or forever" : "") +
+                    ", got " + quotedValue(value);
+            return false;
+        }
+    } else if (option == "--cpus") {
+        return parseProcessorList(value, options.cpus, error);
+    } else if (option == "--texture-out") {
         if (!imageFormatOf(value)) {
             error = "--texture-out wants a file ending in .png or .ppm, got " + quotedValue(value);
             return false;
@@ -159,6 +250,7 @@ bool applyValue(const std::string& option, const std::string& value, RenderOptio
     } else if (option == "--approx") {
         std::string why;
         options.approx = approxModelNamed(value, why);
+        options.approxGiven = true;
         if (options.approx == nullptr) {
             error = why.empty() ? "--approx wants native, intel or amd, got " + quotedValue(value)
                                 : "--approx " + quotedValue(value) + ": " + why;
@@ -170,6 +262,7 @@ bool applyValue(const std::string& option, const std::string& value, RenderOptio
             return false;
         }
         options.outDir = value;
+        options.outGiven = true;
     } else {
         const std::optional<ImageFormat> format = imageFormatNamed(value);
         if (!format) {
@@ -183,6 +276,58 @@ bool applyValue(const std::string& option, const std::string& value, RenderOptio
 }
 
 // What only the whole command line can tell.
+// --verify draws its own frames for as long as it is told; the options of a rendering run
+// mean nothing to it, and its own nothing without it.
+bool checkVerify(RenderOptions& options, const std::vector<std::string>& given, std::string& error) {
+    const auto has = [&](const char* name) {
+        return std::find(given.begin(), given.end(), name) != given.end();
+    };
+    if (!options.verify) {
+        for (const char* name :
+             {"--duration", "--cpus", "--one-at-a-time", "--per-cpu-time", "--keep-going"}) {
+            if (has(name)) {
+                error = std::string(name) + " goes with --verify";
+                return false;
+            }
+        }
+        if (!options.report.empty() && !options.bench && !options.hash) {
+            error = "--report describes a --verify, --bench or --hash run: add one of them";
+            return false;
+        }
+        return true;
+    }
+    for (const char* name : {"--from", "--save", "--format", "--hash", "--bench", "--bench-plot",
+                             "--reference", "--texture-out"}) {
+        if (has(name)) {
+            error = std::string("--verify checks the frames it draws itself: leave out ") + name;
+            return false;
+        }
+    }
+    if (has("--per-cpu-time") && !options.oneAtATime) {
+        error = "--per-cpu-time goes with --one-at-a-time";
+        return false;
+    }
+    if (has("--threads") && has("--cpus")) {
+        error = "--threads and --cpus both choose the processors: give one of them";
+        return false;
+    }
+    if (options.outDir == "-") {
+        error = "--verify saves wrong frames as PNG files: --out wants a folder";
+        return false;
+    }
+    if (knownFrameHashesFor("intel", options.width, options.height) == nullptr) {
+        error = "--verify draws at 1910x1070 or 320x240, the sizes it has known hashes for; got " +
+                std::to_string(options.width) + "x" + std::to_string(options.height);
+        return false;
+    }
+    options.durationGiven = has("--duration");
+    if (has("--frames")) options.framesPerProcessor = options.frames;
+    // Given frames and no time, a run ends when the frames are drawn.
+    if (!options.durationGiven && options.framesPerProcessor > 0) options.durationSeconds = 0;
+    if (!options.outGiven) options.outDir = "verify-failures";
+    return true;
+}
+
 bool checkTogether(RenderOptions& options, bool formatGiven, bool saveGiven, bool threadsGiven,
                    std::string& error) {
     if (options.reference && threadsGiven) {
@@ -230,15 +375,20 @@ bool parseRenderOptions(const std::vector<std::string>& arguments, RenderOptions
     }
     if (options.help) return true;
     bool framesAsked = false, formatGiven = false, saveGiven = false, threadsGiven = false;
+    std::vector<std::string> names;
     for (const GivenOption& option : given) {
         const KnownOption& known = kRenderOptionList[size_t(option.which)];
         const std::string name = std::string("--") + known.name;
+        names.push_back(name);
         if (name == "--help" || name == "--version") continue;
         if (!known.takesValue) {
-            bool* flag = name == "--hash"    ? &options.hash
-                         : name == "--bench" ? &options.bench
-                         : name == "--quiet" ? &options.quiet
-                                             : &options.reference;
+            bool* flag = name == "--hash"            ? &options.hash
+                         : name == "--bench"         ? &options.bench
+                         : name == "--quiet"         ? &options.quiet
+                         : name == "--verify"        ? &options.verify
+                         : name == "--one-at-a-time" ? &options.oneAtATime
+                         : name == "--keep-going"    ? &options.keepGoing
+                                                     : &options.reference;
             *flag = true;
             framesAsked = framesAsked || name != "--quiet";
             continue;
@@ -249,6 +399,8 @@ bool parseRenderOptions(const std::vector<std::string>& arguments, RenderOptions
         threadsGiven = threadsGiven || name == "--threads";
     }
     if (options.version) return true;
+    if (!checkVerify(options, names, error)) return false;
+    if (options.verify) return true;
     if (!checkTogether(options, formatGiven, saveGiven, threadsGiven, error)) return false;
     options.renderFrames = framesAsked || options.textureOut.empty();
     return true;

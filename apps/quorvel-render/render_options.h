@@ -35,7 +35,19 @@ struct RenderOptions {
     SpanRoutine spanRoutine = nullptr;  // --span-routine; null: the fastest
     int threads = 0;                    // band workers; 0: one per processor this process may use
     const ApproxModel* approx = &defaultApprox();
+    bool approxGiven = false;
     std::string textureOut;
+    std::string report;  // --report: a JSON file describing the run
+    // --verify: the processors checked against the known frame hashes.
+    bool verify = false;
+    uint64_t durationSeconds = 60;  // 0: until interrupted
+    bool durationGiven = false;
+    uint64_t framesPerProcessor = 0;  // --frames with --verify; 0: as many as the time allows
+    bool oneAtATime = false;
+    uint64_t perCpuSeconds = 360;
+    bool keepGoing = false;
+    std::vector<int> cpus;  // --cpus; empty: the processors --threads places workers on
+    bool outGiven = false;
     bool help = false;
     bool version = false;
 
@@ -49,5 +61,7 @@ bool parseRenderOptions(const std::vector<std::string>& arguments, RenderOptions
                         std::string& error);
 
 extern const char* const kRenderUsage;
+// What --verify adds to the exit statuses both programs share.
+extern const char* const kVerifyExitStatusHelp;
 
 }  // namespace quorvel

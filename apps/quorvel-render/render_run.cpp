@@ -17,10 +17,15 @@
 #include "io/utf8_path.h"
 #include "io/whole_file.h"
 #include "numeric/approx_fingerprint.h"
+#include "numeric/processor_identity.h"
 #include "os/process_info.h"
+#include "os/processors.h"
+#include "os/system_facts.h"
 #include "quorvel-render/bench_plot.h"
 #include "quorvel-render/frame_times.h"
+#include "quorvel-render/output_folder.h"
 #include "quorvel-render/progress_line.h"
+#include "quorvel-render/run_report.h"
 #include "raster/span_routines.h"
 #include "scene/preparation.h"
 
@@ -63,49 +68,6 @@ double secondsSince(Clock::time_point start) {
     return std::chrono::duration<double>(Clock::now() - start).count();
 }
 
-// The outermost folder on the way to `folder` that does not exist yet; empty when all do.
-std::filesystem::path firstMissingFolder(const std::filesystem::path& folder) {
-    std::filesystem::path missing;
-    std::error_code code;
-    for (std::filesystem::path at = folder; !at.empty(); at = at.parent_path()) {
-        if (std::filesystem::exists(std::filesystem::symlink_status(at, code))) break;
-        missing = at;
-        if (at == at.parent_path()) break;
-    }
-    return missing;
-}
-
-// Removes the empty folders from `folder` up to `outermost`, the ones a failed run made.
-void removeMadeFolders(const std::filesystem::path& folder, const std::filesystem::path& outermost) {
-    if (outermost.empty()) return;
-    std::error_code code;
-    for (std::filesystem::path at = folder; !at.empty(); at = at.parent_path()) {
-        if (std::filesystem::is_directory(std::filesystem::symlink_status(at, code)))
-            std::filesystem::remove(at, code);
-        if (at == outermost || at == at.parent_path()) break;
-    }
-}
-
-// Makes the folder and proves a file can be created in it, before any frame is drawn; a
-// folder that cannot be used is left as it was found. `made` is the outermost folder made
-// (empty when none was), for a run refused later to remove again.
-bool prepareOutputFolder(const std::string& folder, std::filesystem::path& made, std::string& error) {
-    const std::filesystem::path path = pathFromUtf8(folder);
-    made = firstMissingFolder(path);
-    std::error_code created, checked;
-    std::filesystem::create_directories(path, created);
-    if (!std::filesystem::is_directory(path, checked)) {
-        const std::error_code why = created ? created : checked;
-        error =
-            "cannot use output folder " + quotedValue(folder) + ": " + (why ? why.message() : "not a folder");
-        removeMadeFolders(path, made);
-        return false;
-    }
-    if (folderTakesFiles(folder, error)) return true;
-    removeMadeFolders(path, made);
-    return false;
-}
-
 // Everything named on the command line that is written is checked before anything is drawn:
 // the output folder first (it may be made, and hold the other files), then the files' places.
 // The folders made are removed again when something is refused.
@@ -114,7 +76,8 @@ bool prepareOutputs(const RenderOptions& options, std::filesystem::path& made, s
         options.renderFrames && options.save != RenderOptions::Save::None && !options.streaming();
     if (toFolder && !prepareOutputFolder(options.outDir, made, error)) return false;
     const bool placesTakeFiles = (options.textureOut.empty() || placeTakesFile(options.textureOut, error)) &&
-                                 (options.benchPlot.empty() || placeTakesFile(options.benchPlot, error));
+                                 (options.benchPlot.empty() || placeTakesFile(options.benchPlot, error)) &&
+                                 (options.report.empty() || placeTakesFile(options.report, error));
     if (!placesTakeFiles) removeMadeFolders(pathFromUtf8(options.outDir), made);
     return placesTakeFiles;
 }
@@ -254,6 +217,42 @@ int writeBenchPlot(const RenderOptions& options, const FrameTimes& times, const 
     return 0;
 }
 
+// What --report says of a --bench or --hash run.
+// `allowed` is read before the pool pins this thread to one of them.
+int writeRunReport(const RenderOptions& options, const PreparedScene& scene, const RenderPath& path,
+                   const std::vector<LogicalProcessor>& allowed, const FrameTimes& times,
+                   const std::vector<std::pair<uint64_t, uint64_t>>& hashes) {
+    RunReport report{};
+    report.kind = options.hash ? "hash" : "bench";
+    report.spanRoutine = spanRoutineName(path.spanRoutine);
+    report.approx = options.approx->name;
+    report.approxNative = isNative(scene.approx());
+    report.fingerprint = approxFingerprint(*options.approx);
+    report.width = options.width;
+    report.height = options.height;
+    report.firstFrame = options.from;
+    report.lastFrame = options.lastFrame();
+    for (int w = 0; w < (path.workers != nullptr ? path.workers->count : 1); ++w) {
+        LogicalProcessor placed{path.workers != nullptr ? path.workers->processors[w] : -1, -1, -1};
+        for (const LogicalProcessor& processor : allowed)
+            if (processor.number == placed.number) placed = processor;
+        report.workers.push_back({placed.number, placed.core, placed.package, {}, "", 0, 0, 0});
+    }
+    const ProcessorIdentity identity = identifyProcessor();
+    std::snprintf(report.processorIdentity.vendor, sizeof report.processorIdentity.vendor, "%s",
+                  identity.vendor.c_str());
+    std::snprintf(report.processorIdentity.brand, sizeof report.processorIdentity.brand, "%s",
+                  identity.brand.c_str());
+    report.processorIdentity.family = identity.family;
+    report.processorIdentity.model = identity.model;
+    report.processorIdentity.stepping = identity.stepping;
+    report.processorMicrocode = microcodeOf(allowed.front().number);
+    report.times = reportStatistics(times);
+    report.hashes = hashes;
+    std::string error;
+    return writeReport(options.report, report, error) ? 0 : failWhileRunning(error);
+}
+
 int renderFrames(const RenderOptions& options, const PreparedScene& scene) {
     FrameBuffers buffers;
     if (!allocateFrameBuffers(options.width, options.height, 1, buffers)) {
@@ -265,6 +264,7 @@ int renderFrames(const RenderOptions& options, const PreparedScene& scene) {
     skipFrames(frames, options.from);
     if (options.hash) hashEveryFrame(frames);
     // The band workers, kept in a pool from the first frame to the last.
+    const std::vector<LogicalProcessor> allowed = allowedProcessors();
     int processors = 0;
     BandWorkers workers = workersForThreadOption(options.threads, processors);
     if (!options.reference) {
@@ -279,7 +279,8 @@ int renderFrames(const RenderOptions& options, const PreparedScene& scene) {
     if (options.spanRoutine != nullptr) path.spanRoutine = options.spanRoutine;
 
     FrameTimes times;
-    const bool timed = options.bench || !options.benchPlot.empty();
+    const bool timed = options.bench || !options.benchPlot.empty() || !options.report.empty();
+    std::vector<std::pair<uint64_t, uint64_t>> hashes;  // for --report
     FrameStream stream{stdout, options.format, options.width, options.height, false, {}};
     ProgressLine progress = startProgressLine(options.quiet);
     size_t nextRange = 0;
@@ -289,6 +290,8 @@ int renderFrames(const RenderOptions& options, const PreparedScene& scene) {
         const Clock::time_point frameStart = Clock::now();
         const DrawnFrame drawn = renderFrame(scene, frames, path);
         if (timed) recordFrameTime(times, secondsSince(frameStart), drawnShare(frames.drawn, options.width));
+        if (options.hash && !options.report.empty())
+            hashes.emplace_back(options.from + done, lastFrameHash(frames));
         status =
             keepFrame(options, options.from + done, drawn.pixels, frames, stream, nextRange, progress, saved);
         showProgress(progress, done + 1, options.frames);
@@ -301,6 +304,8 @@ int renderFrames(const RenderOptions& options, const PreparedScene& scene) {
         if (!flushed(reportStream(options))) status = failOutput(lastWriteFailure(reportStream(options)));
     }
     if (status == 0 && !options.benchPlot.empty()) status = writeBenchPlot(options, times, summary);
+    if (status == 0 && !options.report.empty())
+        status = writeRunReport(options, scene, path, allowed, times, hashes);
     if (status == 0 && progress.enabled) std::fputs(runSummary(options, saved, seconds).c_str(), stderr);
     return status;
 }

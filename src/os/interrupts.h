@@ -20,4 +20,12 @@ void releaseInterrupts();
 // runs on a thread that is not drawing.
 void removeOnInterrupt(const char* path);
 
+// For a run that ends itself in good order when asked to stop: from here on SIGINT, SIGTERM
+// and SIGHUP (Ctrl+C, Ctrl+Break, closing the console on Windows) are only noted, and
+// interruptNoted gives the first one's number, 0 before any. endAsInterrupted then ends the
+// process as that signal does (status 128 + N).
+void noteInterrupts();
+int interruptNoted();
+[[noreturn]] void endAsInterrupted(int signal);
+
 }  // namespace quorvel

@@ -4,6 +4,7 @@
 
 #include <atomic>
 #include <cstring>
+#include <initializer_list>
 
 #include "os/interrupts.h"
 
@@ -23,6 +24,7 @@ char pathsToRemove[2][4096];
 std::atomic<int> pathInUse{-1};
 static_assert(std::atomic<int>::is_always_lock_free, "read by a signal handler");
 sigset_t heldSignals;
+std::atomic<int> notedSignal{0};
 sigset_t maskBeforeHold;
 
 void onSignal(int signal) {
@@ -37,6 +39,11 @@ void cleanUpOnSignal(int signal) {
     struct sigaction inherited {};
     if (sigaction(signal, nullptr, &inherited) == 0 && inherited.sa_handler == SIG_IGN) return;
     ::signal(signal, onSignal);
+}
+
+void onNotedSignal(int signal) {
+    int none = 0;
+    notedSignal.compare_exchange_strong(none, signal);
 }
 
 }  // namespace
@@ -63,6 +70,22 @@ void removeOnInterrupt(const char* path) {
     const int next = pathInUse.load(std::memory_order_relaxed) == 0 ? 1 : 0;
     std::strcpy(pathsToRemove[next], path);
     pathInUse.store(next, std::memory_order_release);
+}
+
+void noteInterrupts() {
+    for (int signal : {SIGINT, SIGTERM, SIGHUP}) {
+        struct sigaction inherited {};
+        if (sigaction(signal, nullptr, &inherited) == 0 && inherited.sa_handler == SIG_IGN) continue;
+        ::signal(signal, onNotedSignal);
+    }
+}
+
+int interruptNoted() { return notedSignal.load(); }
+
+void endAsInterrupted(int signal) {
+    ::signal(signal, SIG_DFL);
+    raise(signal);
+    _exit(128 + signal);
 }
 
 }  // namespace quorvel

@@ -21,6 +21,13 @@ BOOL WINAPI onControl(DWORD) {
     ExitProcess(130);
 }
 
+LONG notedSignal = 0;
+
+BOOL WINAPI onNotedControl(DWORD) {
+    InterlockedCompareExchange(&notedSignal, 2, 0);  // as SIGINT
+    return TRUE;
+}
+
 }  // namespace
 
 void cleanUpOnInterrupt() { SetConsoleCtrlHandler(onControl, TRUE); }
@@ -30,5 +37,11 @@ void holdInterrupts() { AcquireSRWLockExclusive(&namingFile); }
 void releaseInterrupts() { ReleaseSRWLockExclusive(&namingFile); }
 
 void removeOnInterrupt(const char* path) { pathToRemove = path != nullptr ? widened(path) : std::wstring(); }
+
+void noteInterrupts() { SetConsoleCtrlHandler(onNotedControl, TRUE); }
+
+int interruptNoted() { return int(InterlockedCompareExchange(&notedSignal, 0, 0)); }
+
+void endAsInterrupted(int) { ExitProcess(130); }
 
 }  // namespace quorvel

@@ -54,7 +54,9 @@ refuses_beginnings_of() {  # WHOLE FILE SHORTEST
 }
 refuses_beginnings_of --texture-out mine.png 3
 refuses_beginnings_of --bench-plot mine.svg 8  # shorter: --bench itself, or ambiguous
-rm -f err.txt mine.png mine.png.before mine.svg mine.svg.before
+echo "a report of one's own" >mine.json && cp mine.json mine.json.before
+refuses_beginnings_of --report mine.json 3
+rm -f err.txt mine.png mine.png.before mine.svg mine.svg.before mine.json mine.json.before
 
 # Good paths.
 "$render" --help | grep -q -- --texture-out

@@ -65,6 +65,14 @@ tr -d '\r' <"$work/blocked.err" >"$work/blocked.line"
 check "a Russian system message: valid UTF-8" iconv -f UTF-8 -t UTF-8 -o /dev/null "$work/blocked.line"
 check "a Russian system message: whole, on one line" \
     grep -qxE "quorvel-render: cannot write 'blocked.frame-00000.png': Доступ запрещ(е|ё)н" "$work/blocked.line"
+# --verify runs each worker as a process of its own, which this build does not start yet:
+# it says so in one line and refuses with status 2, drawing nothing.
+timeout 120 wine "$windows/quorvel-render.exe" --verify --duration 2s >"$work/verify.out" 2>"$work/verify.err"
+status=$?
+check "--verify: refused with status 2 (got $status)" test "$status" -eq 2
+check "--verify: one line saying why" grep -qx "quorvel-render: --verify is not in the Windows build yet: .*" \
+    <(tr -d '\r' <"$work/verify.err")
+
 
 start_app() {
     wine "$windows/quorvel.exe" "$@" 2>"$work/app.err" &

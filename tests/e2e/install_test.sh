@@ -51,7 +51,8 @@ else
 fi
 
 for file in bin/quorvel bin/quorvel-render share/man/man1/quorvel.1.gz share/man/man1/quorvel-render.1.gz \
-    share/applications/quorvel.desktop share/doc/quorvel/README share/doc/quorvel/LICENSE; do
+    share/applications/quorvel.desktop share/doc/quorvel/README share/doc/quorvel/LICENSE \
+    share/doc/quorvel/report.schema.json; do
     check "$mode: $file" test -s "$root/$file"
 done
 check "$mode: programs stripped" test -z "$(readelf -S "$root/bin/quorvel" "$root/bin/quorvel-render" | grep -E '\.debug|\.symtab')"
