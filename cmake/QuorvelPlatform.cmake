@@ -11,6 +11,12 @@ if(CMAKE_SYSTEM_PROCESSOR MATCHES "x86_64|AMD64|i.86")
 else()
   set(QUORVEL_X86 OFF)
 endif()
+# And of "this is 64-bit ARM" (QUORVEL_ARM64 in numeric/processor.h).
+if(CMAKE_SYSTEM_PROCESSOR MATCHES "aarch64|arm64|ARM64")
+  set(QUORVEL_ARM64 ON)
+else()
+  set(QUORVEL_ARM64 OFF)
+endif()
 
 add_library(quorvel_includes INTERFACE)
 target_include_directories(quorvel_includes INTERFACE ${PROJECT_SOURCE_DIR}/src)
