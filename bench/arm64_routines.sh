@@ -1,9 +1,11 @@
 #!/usr/bin/env bash
 # The ARM64 build's NEON span routine beside its reference routine, under qemu-aarch64:
 #   arm64_routines.sh ARM64_QUORVEL_RENDER [ROUNDS [SIZE]]
-# Each round draws the zoom cycle (1824 frames, two band workers) at SIZE (640x360) once with
-# each routine, the two in turn first, and prints both `--bench` lines; then the medians of
-# the rounds' frame means and how much faster NEON was within each round.
+# Each round draws the zoom cycle (1824 frames) at SIZE (640x360) once with each routine, the
+# two in turn first, and prints both `--bench` lines; then the medians of the rounds' frame
+# means and how much faster NEON was within each round. The frames are drawn on one thread
+# (--reference with the routine named): the band workers start two threads a frame, which
+# costs qemu-user far more than a processor, the same for both routines.
 # A proxy only: qemu turns each vector floating-point operation into a call that works lane by
 # lane in software, while integer and memory operations run nearly at the host's speed, so the
 # figure says how much arithmetic NEON saves, not how fast an ARM64 processor draws; real
@@ -24,7 +26,7 @@ for ((round = 1; round <= rounds; ++round)); do
     order="neon reference"
     ((round % 2 == 0)) && order="reference neon"
     for routine in $order; do
-        line=$("${run[@]}" --size "$size" --frames 1824 --save none --bench --span-routine "$routine" 2>&1 |
+        line=$("${run[@]}" --size "$size" --frames 1824 --save none --bench --reference --span-routine "$routine" 2>&1 |
             grep '^bench:') || { echo "arm64_routines: the $routine run failed" >&2; exit 1; }
         echo "$routine: $line"
         echo "$routine $(sed -n 's/.*renderFrame mean \([0-9.]*\) ms.*/\1/p' <<<"$line") $round" >>"$results"
