@@ -10,6 +10,7 @@ WERROR ?= OFF
 CONFIGURE = cmake -DQUORVEL_WERROR=$(WERROR)
 
 .PHONY: help all setup setup-check setup-test setup-fuzz setup-windows setup-arm64 build build-all windows arm64 run \
+	package-arm64 bench-arm64 \
 	test check test-asan test-tsan \
 	fuzz bench install uninstall package check-format clean
 
@@ -27,7 +28,9 @@ help:
 	@echo "make fuzz         libFuzzer on the rasterizer for FUZZ_SECONDS (300)"
 	@echo "make bench        speed beside BASELINE (a commit, default adaae2a: the first fast build)"
 	@echo "make windows      quorvel.exe and quorvel-render.exe with MinGW-w64 (build-windows/)"
-	@echo "make arm64        quorvel-render and the unit tests for ARM64 Linux (build-arm64/)"
+	@echo "make arm64        quorvel, quorvel-render and the unit tests for ARM64 Linux (build-arm64/)"
+	@echo "make package-arm64  the ARM64 Debian package (build-arm64/quorvel_VERSION_arm64.deb)"
+	@echo "make bench-arm64  the NEON span routine beside the reference under qemu (ARM64_ROUNDS, 3)"
 	@echo "make install      install into PREFIX (/usr/local), stripped; DESTDIR for a staging root"
 	@echo "make uninstall    remove what make install put in (same PREFIX and DESTDIR)"
 	@echo "make package      a Debian package (build/quorvel_VERSION_ARCH.deb)"
@@ -74,12 +77,23 @@ windows: setup-windows
 		-DQUORVEL_BUILD_TESTS=OFF -DQUORVEL_BUILD_BENCH=OFF
 	@cmake --build build-windows -j $(JOBS)
 
-# quorvel-render and the unit tests for 64-bit ARM Linux, cross-compiled; make test runs
-# them under qemu-aarch64.
+# quorvel, quorvel-render and the unit tests for 64-bit ARM Linux, cross-compiled with the
+# window's libraries from Debian's arm64 packages; make test runs them under qemu-aarch64.
 arm64: setup-arm64
 	@$(CONFIGURE) -S . -B build-arm64 -DCMAKE_TOOLCHAIN_FILE=cmake/aarch64-linux-gnu.cmake -DCMAKE_BUILD_TYPE=Release \
 		-DQUORVEL_BUILD_TESTS=ON -DQUORVEL_BUILD_BENCH=OFF >/dev/null
 	@cmake --build build-arm64 -j $(JOBS)
+
+# The Debian package of the ARM64 build: build-arm64/quorvel_VERSION_arm64.deb.
+package-arm64: arm64
+	@cd build-arm64 && cpack -G DEB
+
+# The NEON span routine and the reference drawing the zoom cycle at 640x360 under qemu, in
+# turn, ARM64_ROUNDS rounds: a proxy for ARM64 hardware (bench/arm64_routines.sh says how far
+# it stands for it).
+ARM64_ROUNDS ?= 3
+bench-arm64: arm64
+	@bench/arm64_routines.sh build-arm64/quorvel-render $(ARM64_ROUNDS)
 
 run: build
 	@$(BUILD_DIR)/quorvel

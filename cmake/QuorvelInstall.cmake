@@ -77,6 +77,10 @@ string(CONCAT CPACK_DEBIAN_PACKAGE_DESCRIPTION
     "quorvel-render draws the same frames without a window, exact to the bit, and\n"
     "saves them as images, streams them to video tools or prints their hashes.")
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+# A cross build's package is for the processor it was built for (make package-arm64).
+if(CMAKE_CROSSCOMPILING AND QUORVEL_ARM64)
+  set(CPACK_DEBIAN_PACKAGE_ARCHITECTURE arm64)
+endif()
 set(CPACK_DEBIAN_PACKAGE_SECTION graphics)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)

@@ -43,6 +43,10 @@ target_link_libraries(quorvel_raster PUBLIC quorvel_scene)
 if(QUORVEL_X86)
   target_sources(quorvel_raster PRIVATE src/raster/draw_span_avx2.cpp)
 endif()
+# NEON is part of every 64-bit ARM processor.
+if(QUORVEL_ARM64)
+  target_sources(quorvel_raster PRIVATE src/raster/draw_span_neon.cpp)
+endif()
 
 add_library(quorvel_frame STATIC
   src/frame/animation.cpp

@@ -1,7 +1,8 @@
 # The two layers that talk to the system: src/os (memory, files, signals, processors, threads)
 # below everything that needs the operating system, and src/window (SDL2 with X11 shared
 # memory or Wayland on Linux, Win32 on Windows) beside the renderer, needing only numeric and
-# os. Cross builds for other Linux processors (make arm64) leave the window out.
+# os. Cross builds for other Linux processors (make arm64) take the window's libraries from
+# Debian's packages for that processor (cmake/aarch64-linux-gnu.cmake).
 
 option(QUORVEL_BUILD_WINDOW "Build the windowed program" ON)
 
@@ -10,6 +11,12 @@ if(CMAKE_SYSTEM_PROCESSOR MATCHES "x86_64|AMD64|i.86")
   set(QUORVEL_X86 ON)
 else()
   set(QUORVEL_X86 OFF)
+endif()
+# And of "this is 64-bit ARM" (QUORVEL_ARM64 in numeric/processor.h).
+if(CMAKE_SYSTEM_PROCESSOR MATCHES "aarch64|arm64|ARM64")
+  set(QUORVEL_ARM64 ON)
+else()
+  set(QUORVEL_ARM64 OFF)
 endif()
 
 add_library(quorvel_includes INTERFACE)
@@ -54,20 +61,18 @@ else()
   add_library(quorvel_os STATIC src/os/pages_posix.cpp src/os/process_info_posix.cpp
                                 src/os/interrupts_posix.cpp src/os/new_file_posix.cpp
                                 src/os/child_process_posix.cpp src/os/system_facts_posix.cpp)
-  if(QUORVEL_BUILD_WINDOW)
-    pkg_check_modules(SDL2 REQUIRED IMPORTED_TARGET sdl2)
-    pkg_check_modules(X11 REQUIRED IMPORTED_TARGET x11 xext)
-    pkg_check_modules(WAYLAND REQUIRED IMPORTED_TARGET wayland-client)
-    add_library(quorvel_window STATIC src/window/window_sdl.cpp src/window/x11_presenter.cpp
-                                      src/window/surface_presenter.cpp
-                                      src/window/wayland_presenter.cpp src/window/wayland_probe.cpp)
-    target_link_libraries(quorvel_window PRIVATE PkgConfig::SDL2 PkgConfig::X11 PkgConfig::WAYLAND)
-  endif()
   add_library(quorvel_png INTERFACE)
   target_link_libraries(quorvel_png INTERFACE PkgConfig::STB)
 endif()
-if(CMAKE_CROSSCOMPILING AND NOT WIN32)
-  set(QUORVEL_BUILD_WINDOW OFF)
+if(QUORVEL_BUILD_WINDOW AND NOT WIN32)
+  find_package(PkgConfig REQUIRED)
+  pkg_check_modules(SDL2 REQUIRED IMPORTED_TARGET sdl2)
+  pkg_check_modules(X11 REQUIRED IMPORTED_TARGET x11 xext)
+  pkg_check_modules(WAYLAND REQUIRED IMPORTED_TARGET wayland-client)
+  add_library(quorvel_window STATIC src/window/window_sdl.cpp src/window/x11_presenter.cpp
+                                    src/window/surface_presenter.cpp
+                                    src/window/wayland_presenter.cpp src/window/wayland_probe.cpp)
+  target_link_libraries(quorvel_window PRIVATE PkgConfig::SDL2 PkgConfig::X11 PkgConfig::WAYLAND)
 endif()
 
 # XXH3 for frame hashes, used header-only so that every build, cross-compiled ones too,

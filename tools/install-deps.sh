@@ -48,6 +48,10 @@ need libstb-dev pkg-config --exists stb
 need libxxhash-dev test -f /usr/include/xxhash.h
 # make package: dpkg-shlibdeps computes the package's dependencies.
 need dpkg-dev has dpkg-shlibdeps
+# Elsewhere than on x86 the renderer's 128-bit x86 vector code comes from SIMDe.
+if [[ $(uname -m) != x86_64 ]]; then
+    need libsimde-dev test -f /usr/include/simde/x86/sse2.h
+fi
 if for_target --check --test; then
     need libgtest-dev test -f /usr/include/gtest/gtest.h
 fi
@@ -74,6 +78,13 @@ if for_target --test --arm64; then
     need libsimde-dev test -f /usr/include/simde/x86/sse2.h
     need libgtest-dev test -f /usr/src/googletest/CMakeLists.txt
     need qemu-user has qemu-aarch64
+    # The window's libraries for ARM64: Debian's arm64 packages beside the machine's own
+    # (multiarch), which needs the arm64 architecture added to dpkg.
+    arm64_pc=/usr/lib/aarch64-linux-gnu/pkgconfig
+    need libsdl2-dev:arm64 test -f $arm64_pc/sdl2.pc
+    need libwayland-dev:arm64 test -f $arm64_pc/wayland-client.pc
+    need libx11-dev:arm64 test -f $arm64_pc/x11.pc
+    need libxext-dev:arm64 test -f $arm64_pc/xext.pc
 fi
 if for_target --test; then
     need wine has wine
@@ -102,5 +113,8 @@ else
 fi
 echo "quorvel: installing ${missing[*]}" >&2
 export DEBIAN_FRONTEND=noninteractive
+if [[ " ${missing[*]}" == *":arm64"* ]] && ! dpkg --print-foreign-architectures | grep -qx arm64; then
+    "${sudo[@]}" dpkg --add-architecture arm64
+fi
 "${sudo[@]}" apt-get update -qq
 "${sudo[@]}" "${install[@]}"

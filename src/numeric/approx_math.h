@@ -8,6 +8,10 @@
 #include "numeric/approx_model.h"
 #include "numeric/simd.h"
 
+#if QUORVEL_ARM64
+#include <arm_neon.h>
+#endif
+
 namespace quorvel {
 
 inline float approxReciprocal(const ApproxModel& model, float value) {
@@ -133,6 +137,34 @@ __attribute__((target("avx2"), always_inline)) inline __m256 computedReciprocalS
     const __m256i rounded =
         _mm256_add_epi32(_mm256_castps_si256(twice), _mm256_set1_epi32(kHalfStep - kExponentOne));
     return _mm256_castsi256_ps(_mm256_and_si256(rounded, _mm256_set1_epi32(-2 * kHalfStep)));
+}
+#endif
+
+#if QUORVEL_ARM64
+// A maker's reciprocal square root on four NEON lanes, each lane's entry looked up on its
+// own (NEON has no gather). For positive normal numbers, the renderer's usual inputs, the
+// exponent is halved in the bits as modelReciprocalSqrt8 does; a block with any other lane
+// takes the scalar model in every lane.
+inline float32x4_t modelReciprocalSqrt4Neon(const ApproxModel& model, float32x4_t value) {
+    const int32x4_t bits = vreinterpretq_s32_f32(value);
+    const uint32x4_t normal =
+        vandq_u32(vcgtq_s32(bits, vdupq_n_s32(0x007FFFFF)), vcltq_s32(bits, vdupq_n_s32(0x7F800000)));
+    alignas(16) uint32_t lanes[4];
+    if (vminvq_u32(normal) == 0) {
+        vst1q_u32(lanes, vreinterpretq_u32_s32(bits));
+        for (uint32_t& lane : lanes) lane = modelReciprocalSqrtBits(model, lane);
+        return vreinterpretq_f32_u32(vld1q_u32(lanes));
+    }
+    const int indexBits = model.reciprocalSqrtIndexBits;
+    const int32x4_t e = vsubq_s32(vshrq_n_s32(bits, 23), vdupq_n_s32(127));
+    const int32x4_t odd = vandq_s32(e, vdupq_n_s32(1));
+    const int32x4_t top =
+        vandq_s32(vshlq_s32(bits, vdupq_n_s32(indexBits - 23)), vdupq_n_s32((1 << indexBits) - 1));
+    vst1q_u32(lanes, vreinterpretq_u32_s32(vorrq_s32(vshlq_s32(odd, vdupq_n_s32(indexBits)), top)));
+    for (uint32_t& lane : lanes) lane = model.reciprocalSqrt[lane];
+    const int32x4_t halfExponent = vshrq_n_s32(vsubq_s32(e, odd), 1);
+    return vreinterpretq_f32_s32(
+        vsubq_s32(vreinterpretq_s32_u32(vld1q_u32(lanes)), vshlq_n_s32(halfExponent, 23)));
 }
 #endif
 

@@ -7,3 +7,10 @@
 #else
 #define QUORVEL_X86 0
 #endif
+
+// And of "this is a 64-bit ARM processor", where NEON is always there.
+#if defined(__aarch64__)
+#define QUORVEL_ARM64 1
+#else
+#define QUORVEL_ARM64 0
+#endif

@@ -2,6 +2,7 @@
 
 #include "numeric/simd.h"
 #include "raster/draw_span_avx2.h"
+#include "raster/draw_span_neon.h"
 #include "raster/draw_span_reference.h"
 
 namespace quorvel {
@@ -11,6 +12,9 @@ std::span<const NamedSpanRoutine> spanRoutines() {
         {"reference", "one pixel at a time", drawSpanReference, true, false},
 #if QUORVEL_X86
         {"avx2", "eight pixels at a time", drawSpanAvx2, processorHasAvx2(), true},
+#endif
+#if QUORVEL_ARM64
+        {"neon", "eight pixels at a time", drawSpanNeon, true, true},
 #endif
     };
     return routines;

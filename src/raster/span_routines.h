@@ -9,7 +9,7 @@ namespace quorvel {
 
 // A span routine by name, bit-identical to every other: what --span-routine chooses from.
 struct NamedSpanRoutine {
-    const char* name;         // "reference", "avx2"
+    const char* name;         // "reference", "avx2", "neon"
     const char* description;  // "one pixel at a time"
     SpanRoutine routine;
     bool available;  // whether this processor runs it

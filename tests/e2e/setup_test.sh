@@ -17,6 +17,9 @@ building_and() { printf '%s\n' "${building[@]}" "$@" | set_of; }
 check "make setup: what building and running need" test "$(list)" = "$(building_and)"
 check "make setup-check: that and GoogleTest" test "$(list --check)" = "$(building_and libgtest-dev)"
 check "make setup-windows: that and MinGW-w64" test "$(list --windows)" = "$(building_and g++-mingw-w64-x86-64)"
+arm64=$(list --arm64)
+check "make setup-arm64: the cross compiler and the window's arm64 libraries" \
+    grep -q -e "g++-aarch64-linux-gnu .*libsdl2-dev:arm64" <<<"$arm64"
 everything=$(list --test)
 for package in libgtest-dev libbenchmark-dev clang-format xvfb weston lintian wine qemu-user \
     g++-mingw-w64-x86-64 g++-aarch64-linux-gnu; do

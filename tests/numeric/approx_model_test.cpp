@@ -281,5 +281,46 @@ TEST(ApproxModelExhaustive, EqualsThisProcessorForEveryInput) {
 
 #endif
 
+#if QUORVEL_ARM64
+// Four lanes of `inputs` through the NEON model against the scalar model, lane by lane.
+void expectFourNeonLanesAsScalar(const ApproxModel& model, const uint32_t* inputs) {
+    alignas(16) uint32_t out[4];
+    vst1q_u32(out, vreinterpretq_u32_f32(
+                       modelReciprocalSqrt4Neon(model, vreinterpretq_f32_u32(vld1q_u32(inputs)))));
+    for (int lane = 0; lane < 4; ++lane) {
+        ASSERT_EQ(out[lane], modelReciprocalSqrtBits(model, inputs[lane]))
+            << model.name << " model, input " << std::hex << inputs[lane] << " in lane " << lane;
+    }
+}
+
+// The four-lane reciprocal square root the NEON span routine draws with, against the scalar
+// model the reference uses: one input from every bucket of sign, exponent and table index,
+// and every special class alone and among usual inputs, as for the eight-lane form.
+TEST(ApproxModel, FourNeonLanesMatchTheScalarModel) {
+    const uint32_t specials[] = {0x00000000u, 0x80000000u, 0x00000001u, 0x007FFFFFu, 0x80400000u, 0xBF800000u,
+                                 0x80800000u, 0xFF7FFFFFu, 0x7F800000u, 0xFF800000u, 0x7F800001u, 0x7FC00000u,
+                                 0xFFC00123u, 0x7FFFFFFFu, 0x00800000u, 0x7F7FFFFFu};
+    for (const ApproxModel* model : {&kIntelApprox, &kAmdApprox}) {
+        for (const uint32_t special : specials) {
+            uint32_t alone[4], among[4];
+            std::fill(std::begin(alone), std::end(alone), special);
+            for (int lane = 0; lane < 4; ++lane) among[lane] = 0x3F800000u + uint32_t(lane) * 0x12345u;
+            among[special % 4] = special;
+            ASSERT_NO_FATAL_FAILURE(expectFourNeonLanesAsScalar(*model, alone));
+            ASSERT_NO_FATAL_FAILURE(expectFourNeonLanesAsScalar(*model, among));
+        }
+        const int indexBits = model->reciprocalSqrtIndexBits;
+        uint32_t sample = 12345, inputs[4];
+        for (uint32_t bucket = 0; bucket < (uint32_t(1) << (9 + indexBits)); bucket += 4) {
+            for (uint32_t lane = 0; lane < 4; ++lane) {
+                sample = sample * 1664525u + 1013904223u;
+                inputs[lane] = (bucket + lane) << (23 - indexBits) | (sample >> (9 + indexBits));
+            }
+            ASSERT_NO_FATAL_FAILURE(expectFourNeonLanesAsScalar(*model, inputs));
+        }
+    }
+}
+#endif
+
 }  // namespace
 }  // namespace quorvel
