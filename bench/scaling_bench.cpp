@@ -11,7 +11,8 @@
 // finish. It then replays every frame on N simulated workers as the queue hands bands out: each band, in
 // order, to the worker free first, worker 0 from the start and the others once woken. The prediction for two
 // workers is checked against two real ones. What it cannot see: workers sharing caches and memory bandwidth,
-// and a wake-up that grows with the number of sleeping workers.
+// and a wake-up that grows with the number of sleeping workers. What reading the clock costs is
+// taken off the bands and the serial part, as a run without timing does not pay it.
 
 #include <algorithm>
 #include <chrono>
@@ -40,6 +41,19 @@ double secondsSince(Clock::time_point start) {
     return std::chrono::duration<double>(Clock::now() - start).count();
 }
 
+// What reading the clock costs, as seen between two reads: a band's time carries one such
+// cost and the frame's two per band (about 0.5 us each where the read is a system call), which
+// a run without timing does not pay.
+double clockReadCost() {
+    std::vector<double> costs(20000);
+    for (double& cost : costs) {
+        const double before = threadSeconds();
+        cost = threadSeconds() - before;
+    }
+    std::sort(costs.begin(), costs.end());
+    return costs[costs.size() / 2];
+}
+
 struct RecordedFrame {
     double serial;              // the frame's time less its bands'
     std::vector<double> bands;  // in the order they were handed out
@@ -62,7 +76,7 @@ struct Pool {
 // Frames 0, stride, 2 x stride... of the cycle, each drawn after the one before it in the
 // cycle (drawn, not timed) so that it clears what it would clear in a run.
 std::vector<RecordedFrame> recordCycle(const PreparedScene& scene, const Canvas& canvas, int bands,
-                                       int stride) {
+                                       int stride, double clockCost) {
     const Pool one(1);
     RenderPath path = fastestRenderPath(one.workers);
     path.bands = bands;
@@ -79,11 +93,12 @@ std::vector<RecordedFrame> recordCycle(const PreparedScene& scene, const Canvas&
             frame.bands.resize(size_t(state.bandCount), pass == 0 ? 1e9 : 0.0);
             double banded = 0.0;
             for (int i = 0; i < state.bandCount; ++i) {
+                const double timed = state.bandSeconds[size_t(state.bandOrder[size_t(i)])];
                 double& band = frame.bands[size_t(i)];
-                band = std::min(band, state.bandSeconds[size_t(state.bandOrder[size_t(i)])]);
-                banded += state.bandSeconds[size_t(state.bandOrder[size_t(i)])];
+                band = std::min(band, std::max(0.0, timed - clockCost));
+                banded += timed;
             }
-            const double serial = std::max(0.0, seconds - banded);
+            const double serial = std::max(0.0, seconds - banded - clockCost * state.bandCount);
             frame.serial = pass == 0 ? serial : std::min(frame.serial, serial);
         }
     }
@@ -147,7 +162,7 @@ double replayCycle(const std::vector<RecordedFrame>& frames, int count, const Po
     return total / double(frames.size());
 }
 
-void modelSize(const PreparedScene& scene, int width, int height, const PoolCosts& costs) {
+void modelSize(const PreparedScene& scene, int width, int height, const PoolCosts& costs, double clockCost) {
     Canvas canvas;
     if (!canvas.allocate(width, height)) {
         std::fprintf(stderr, "scaling_bench: cannot allocate frame buffers of %dx%d\n", width, height);
@@ -156,7 +171,7 @@ void modelSize(const PreparedScene& scene, int width, int height, const PoolCost
     const int counts[] = {1, 2, 4, 8, 16, 32, 64};
     const int bandCounts[] = {32, 64, 128, 256, 512};
     std::vector<std::vector<RecordedFrame>> sampled;
-    for (int bands : bandCounts) sampled.push_back(recordCycle(scene, canvas, bands, 4));
+    for (int bands : bandCounts) sampled.push_back(recordCycle(scene, canvas, bands, 4, clockCost));
     const double sampledOne = replayCycle(sampled[0], 1, costs);
     std::printf(
         "scaling_bench %dx%d, every 4th frame: efficiency predicted for N workers by band count (one "
@@ -179,7 +194,7 @@ void modelSize(const PreparedScene& scene, int width, int height, const PoolCost
             bandCountsUsed.end())
             continue;
         bandCountsUsed.push_back(bandCountFor(count));
-        recorded.push_back(recordCycle(scene, canvas, bandCountFor(count), 1));
+        recorded.push_back(recordCycle(scene, canvas, bandCountFor(count), 1, clockCost));
     }
     const double one = replayCycle(recorded[0], 1, costs);
 
@@ -223,6 +238,8 @@ int main(int argc, char** argv) {
         "scaling_bench: a sleeping worker starts %.1f us after the round does; the last one's end "
         "reaches the calling thread %.1f us later\n",
         1e6 * costs.helperStart, 1e6 * costs.join);
-    for (const auto& [width, height] : sizes) modelSize(scene, width, height, costs);
+    const double clockCost = clockReadCost();
+    std::printf("scaling_bench: reading the clock costs %.2f us, taken off every band timed\n", 1e6 * clockCost);
+    for (const auto& [width, height] : sizes) modelSize(scene, width, height, costs, clockCost);
     return 0;
 }
