@@ -1,7 +1,10 @@
 #include "raster/span_routines.h"
 
+#include "numeric/avx512_support.h"
 #include "numeric/simd.h"
 #include "raster/draw_span_avx2.h"
+#include "raster/draw_span_avx512.h"
+#include "raster/draw_span_avx512vl.h"
 #include "raster/draw_span_reference.h"
 
 namespace quorvel {
@@ -11,6 +14,9 @@ std::span<const NamedSpanRoutine> spanRoutines() {
         {"reference", "one pixel at a time", drawSpanReference, true, false},
 #if QUORVEL_X86
         {"avx2", "eight pixels at a time", drawSpanAvx2, processorHasAvx2(), true},
+        {"avx512vl", "eight pixels at a time, built for AVX-512VL", drawSpanAvx512Vl, processorHasAvx512(),
+         true},
+        {"avx512", "sixteen pixels at a time", drawSpanAvx512, processorHasAvx512(), true},
 #endif
     };
     return routines;
