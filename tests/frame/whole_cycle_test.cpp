@@ -1,4 +1,4 @@
-// The fast path against the reference, frame by frame over the zoom cycle: equal colour and
+// Each fast span routine against the reference, frame by frame over the zoom cycle: equal colour and
 // depth, the frame's hash as the band workers make it, everything that changed inside the
 // changed area and everything outside what was drawn clear. The fast frames follow one
 // another, each cut into bands differently from the one before (so a band clears rows
@@ -9,6 +9,7 @@
 
 #include <algorithm>
 
+#include "../raster/fast_routines.h"
 #include "frame/drawn_area.h"
 #include "numeric/frame_hash.h"
 #include "raster/raster_types.h"
@@ -34,11 +35,11 @@ ColumnSpan columnsInRow(const ChangedArea& area, int y) {
 }
 
 // The band cut of frame `frame`: every count from 1 to kMaxBands, by the workers or here.
-RenderPath cutOf(int frame) {
-    return {fastestRenderPath().spanRoutine, 1 + (frame * 7) % kMaxBands, frame % 3 != 1};
+RenderPath cutOf(SpanRoutine routine, int frame) {
+    return {routine, 1 + (frame * 7) % kMaxBands, frame % 3 != 1};
 }
 
-void expectStretchMatchesTheReference(const CycleStretch& stretch) {
+void expectStretchMatchesTheReference(SpanRoutine routine, const CycleStretch& stretch) {
     const int width = stretch.width, height = stretch.height;
     SCOPED_TRACE(testing::Message() << width << "x" << height
                                     << (stretch.twoColorBuffers ? ", two colour buffers" : ""));
@@ -58,7 +59,7 @@ void expectStretchMatchesTheReference(const CycleStretch& stretch) {
         std::fill(reference.depth.begin(), reference.depth.end(), 0.0f);
         reference.frames.drawn = reference.frames.colorDrawn[0] = startDrawnStrips(width, height, true);
         const bool intoSecond = stretch.twoColorBuffers && (frame - stretch.first) % 2 == 1;
-        const DrawnFrame drawnFrame = renderFrame(fast.scene, fast.frames, cutOf(frame));
+        const DrawnFrame drawnFrame = renderFrame(fast.scene, fast.frames, cutOf(routine, frame));
         const ChangedArea& changed = drawnFrame.changed;
         const std::vector<uint32_t>& color = intoSecond ? second : fast.color;
         ASSERT_EQ(drawnFrame.pixels, color.data()) << "frame " << frame;
@@ -95,14 +96,19 @@ void expectStretchMatchesTheReference(const CycleStretch& stretch) {
 // Small sizes over the whole cycle (rows falling unevenly into bands, a frame smaller than
 // the solid's middle), with one colour buffer and with two; portrait and landscape at full
 // size around the largest zoom (frame 1261), where the spans are longest.
-TEST(RenderFrame, WholeCycleMatchesTheReference) {
+class WholeCycle : public FastRoutineTest {};
+INSTANTIATE_TEST_SUITE_P(EveryFastRoutine, WholeCycle, testing::ValuesIn(fastRoutines()), routineName);
+// A build whose processor has only the reference routine has nothing to compare.
+GTEST_ALLOW_UNINSTANTIATED_PARAMETERIZED_TEST(WholeCycle);
+
+TEST_P(WholeCycle, MatchesTheReference) {
     const CycleStretch stretches[] = {
         {322, 182, 0, kZoomCycleFrames}, {130, 98, 0, kZoomCycleFrames},
         {64, 48, 0, kZoomCycleFrames},   {1910, 1074, 1200, 1320},
         {1070, 1910, 1200, 1320},        {322, 182, 0, kZoomCycleFrames, true},
         {1910, 1074, 1200, 1240, true},
     };
-    for (const CycleStretch& stretch : stretches) expectStretchMatchesTheReference(stretch);
+    for (const CycleStretch& stretch : stretches) expectStretchMatchesTheReference(routine(), stretch);
 }
 
 }  // namespace
