@@ -5,7 +5,7 @@
 add_library(quorvel_numeric STATIC
   src/numeric/approx_fingerprint.cpp
   src/numeric/approx_model.cpp
-  src/numeric/avx512_support.cpp
+  src/numeric/processor_features.cpp
   src/numeric/fill_buffer.cpp
   src/numeric/frame_hash.cpp
   src/numeric/native_equivalence.cpp

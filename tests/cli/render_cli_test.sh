@@ -146,6 +146,9 @@ for routine in $runnable; do
 done
 expect_refused --span-routine avx9
 check "--bench names the routine" grep -q " routine reference " <("$render" --size 8x8 --save none --bench --span-routine reference)
+in_use=$("$render" --version | sed -n 's/^span routine: \([a-z0-9]*\) .*/\1/p')
+check "--bench names the routine --version says is in use ($in_use)" \
+    grep -q " routine $in_use " <("$render" --size 8x8 --save none --bench)
 
 # The reference path draws the same frames as the fast one (compared frame by frame in the
 # unit tests); here, that --reference reaches it.

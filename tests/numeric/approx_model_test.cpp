@@ -13,8 +13,8 @@
 #include "numeric/approx_fingerprint.h"
 #include "numeric/approx_math.h"
 #include "numeric/approx_math_avx512.h"
-#include "numeric/avx512_support.h"
 #include "numeric/native_equivalence.h"
+#include "numeric/processor_features.h"
 
 namespace quorvel {
 namespace {
