@@ -29,8 +29,9 @@ namespace {
 // whole zoom cycle (frame means, runs interleaved): AMD's Zen 4, family 25 with AVX-512 (Zen 3,
 // the same family, has none), which runs each 512-bit operation as two 256-bit halves, so
 // sixteen lanes do no more work a cycle than eight, and the joins of two blocks cost extra:
-// there avx512vl, eight lanes with 32 registers and mask registers, was the fastest
-// (docs/performance.md has the figures). Processors not measured keep avx2.
+// there avx512vl (eight lanes, 32 registers, mask registers) was the fastest, 1.04x avx2 at
+// 1910x1070 and at 3830x2150, avx512 1.03x and 1.02x (docs/performance.md). Processors not
+// measured, Zen 5 and Intel's among them, keep avx2.
 SpanRoutine avx512RoutineMeasuredFasterHere() {
     const ProcessorIdentity processor = processorIdentity();
     if (processor.amd && processor.family == 25 && processorHasAvx512()) return drawSpanAvx512Vl;

@@ -18,8 +18,9 @@ struct NamedSpanRoutine {
     bool takesFacesInAnyOrder;
 };
 
-// Every routine this build has, fastest last (the AVX-512 ones as measured on processors
-// that have them); the list is made once.
+// Every routine this build has, each faster than those before it where the processor runs it,
+// but for the AVX-512 ones, whose speeds differ from processor to processor (see
+// fastestSpanRoutine); the list is made once.
 std::span<const NamedSpanRoutine> spanRoutines();
 
 // The fastest span routine this processor runs: the last one in the list it runs, an AVX-512
