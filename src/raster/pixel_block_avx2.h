@@ -2,9 +2,9 @@
 
 // Eight pixels of a span, held two ways: as the walk steps them, one pixel a register, and as
 // shading takes them, one value a register. Part of drawSpanAvx2, built for AVX2 like every
-// raster/*_avx2.h: only draw_span_avx2.cpp and these headers include them
-// (tests/avx2_isolation_test.sh). Invariants cited by number are listed at the top of
-// draw_span_avx2.cpp.
+// raster/*_avx2.h (and for AVX-512 in the routines built from it): only the draw_span_avx*.cpp
+// files and the *_avx2.h and *_avx512.h headers include them (tests/avx2_isolation_test.sh).
+// Invariants cited by number are listed at the top of draw_span_avx2.cpp.
 
 #include <immintrin.h>
 
