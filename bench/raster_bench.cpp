@@ -3,12 +3,16 @@
 
 #include <benchmark/benchmark.h>
 
+#include <string>
 #include <vector>
 
 #include "numeric/fill_buffer.h"
 #include "raster/draw_span_avx2.h"
+#include "raster/draw_span_avx512.h"
+#include "raster/draw_span_avx512vl.h"
 #include "raster/draw_span_reference.h"
 #include "raster/draw_triangle.h"
+#include "raster/span_routines.h"
 #include "scene/preparation.h"
 
 namespace quorvel {
@@ -47,6 +51,11 @@ const ApproxModel* const kModels[] = {&defaultApprox(), &kIntelApprox, &kAmdAppr
 // but facing away from every light; and the approximations: 0 the default, 1 intel, 2 amd.
 template <SpanRoutine routine>
 void span(benchmark::State& state) {
+    std::string unavailable;
+    if (spanRoutineNamed(spanRoutineName(routine), unavailable) == nullptr) {
+        state.SkipWithError(unavailable.c_str());
+        return;
+    }
     Canvas canvas(*kModels[state.range(2)]);
     const int length = int(state.range(0));
     const bool hidden = state.range(1) == 1;
@@ -66,6 +75,9 @@ void span(benchmark::State& state) {
 BENCHMARK_TEMPLATE(span, drawSpanReference)->ArgsProduct({{16, 1500}, {0, 1, 2}, {0}});
 BENCHMARK_TEMPLATE(span, drawSpanAvx2)->ArgsProduct({{16, 1500}, {0, 1, 2}, {0}});
 BENCHMARK_TEMPLATE(span, drawSpanAvx2)->ArgsProduct({{1500}, {0}, {1, 2}});
+BENCHMARK_TEMPLATE(span, drawSpanAvx512Vl)->ArgsProduct({{16, 1500}, {0, 1, 2}, {0}});
+BENCHMARK_TEMPLATE(span, drawSpanAvx512)->ArgsProduct({{16, 1500}, {0, 1, 2}, {0}});
+BENCHMARK_TEMPLATE(span, drawSpanAvx512)->ArgsProduct({{1500}, {0}, {1, 2}});
 
 void triangle(benchmark::State& state) {
     Canvas canvas;

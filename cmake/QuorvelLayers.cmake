@@ -5,6 +5,7 @@
 add_library(quorvel_numeric STATIC
   src/numeric/approx_fingerprint.cpp
   src/numeric/approx_model.cpp
+  src/numeric/processor_features.cpp
   src/numeric/fill_buffer.cpp
   src/numeric/frame_hash.cpp
   src/numeric/native_equivalence.cpp
@@ -38,10 +39,11 @@ add_library(quorvel_raster STATIC
   src/raster/span_routines.cpp
 )
 target_link_libraries(quorvel_raster PUBLIC quorvel_scene)
-# Chosen at run time, only on processors that have it; the file asks for AVX2 itself, after
-# its includes.
+# Chosen at run time, only on processors that have them; each file asks for AVX2 or AVX-512
+# itself, after its includes.
 if(QUORVEL_X86)
-  target_sources(quorvel_raster PRIVATE src/raster/draw_span_avx2.cpp)
+  target_sources(quorvel_raster PRIVATE src/raster/draw_span_avx2.cpp src/raster/draw_span_avx512vl.cpp
+                                        src/raster/draw_span_avx512.cpp)
 endif()
 # NEON is part of every 64-bit ARM processor.
 if(QUORVEL_ARM64)

@@ -5,9 +5,11 @@
 # inline function such a file emits must be plain code there, unless it asks for AVX itself
 # (then it is AVX code in every file). The files are those the build compiles with -mavx2
 # (or another -mavx option) or whose source asks for AVX with a target pragma, each compiled
-# as the build compiles it, unoptimised. The AVX2 span routine's own headers
-# (src/raster/*_avx2.h but draw_span_avx2.h) build their code for AVX2: only that routine and
-# those headers may include them, and each must end its AVX2 target where it ends.
+# as the build compiles it, unoptimised. The fast span routines' own headers
+# (src/raster/*_avx2.h and *_avx512.h but the draw_span_*.h ones) build their code for AVX2 or
+# AVX-512: only those routines and those headers may include them, and each must end its
+# target where it ends. The same holds for AVX-512 code, which a processor with AVX2 alone
+# must never meet.
 #   avx2_isolation_test.sh COMPILE_COMMANDS_JSON SOURCE_DIR
 set -u
 source "$(dirname "$0")/checks.sh"
@@ -72,13 +74,14 @@ while IFS= read -r line; do
     esac
 done <"$database"
 
-headers=$(cd "$sources/src" && ls raster/*_avx2.h | grep -vx raster/draw_span_avx2.h)
-check "the AVX2 routine has headers of its own (else this part checks nothing)" test -n "$headers"
+headers=$(cd "$sources/src" && ls raster/*_avx2.h raster/*_avx512.h | grep -v '^raster/draw_span_')
+check "the fast routines have headers of their own (else this part checks nothing)" \
+    test "$(grep -c _avx512.h <<<"$headers")" -gt 0 -a "$(grep -c _avx2.h <<<"$headers")" -gt 0
 for header in $headers; do
     includers=$(grep -rlF "#include \"$header\"" "$sources/src" "$sources/apps" "$sources/tests" \
-        "$sources/bench" | grep -vE '/src/raster/([a-z0-9_]+_avx2\.h|draw_span_avx2\.cpp)$')
-    check "$header is included by the AVX2 routine alone (not by: $includers)" test -z "$includers"
-    check "$header ends its AVX2 target" test "$(grep -c '^#pragma GCC \(push\|pop\)_options' \
+        "$sources/bench" | grep -vE '/src/raster/([a-z0-9_]+_avx(2|512)\.h|draw_span_avx(2|512|512vl)\.cpp)$')
+    check "$header is included by the fast routines alone (not by: $includers)" test -z "$includers"
+    check "$header ends its target" test "$(grep -c '^#pragma GCC \(push\|pop\)_options' \
         "$sources/src/$header")" -eq 2
 done
 check "the build has files built for AVX2 (else this test checks nothing)" test "$files" -gt 0

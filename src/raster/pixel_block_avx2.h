@@ -2,11 +2,13 @@
 
 // Eight pixels of a span, held two ways: as the walk steps them, one pixel a register, and as
 // shading takes them, one value a register. Part of drawSpanAvx2, built for AVX2 like every
-// raster/*_avx2.h: only draw_span_avx2.cpp and these headers include them
-// (tests/avx2_isolation_test.sh). Invariants cited by number are listed at the top of
-// draw_span_avx2.cpp.
+// raster/*_avx2.h (and for AVX-512 in the routines built from it): only the draw_span_avx*.cpp
+// files and the *_avx2.h and *_avx512.h headers include them (tests/avx2_isolation_test.sh).
+// Invariants cited by number are listed at the top of draw_span_avx2.cpp.
 
 #include <immintrin.h>
+
+#include <cstdint>
 
 #pragma GCC push_options
 #pragma GCC target("avx2")
@@ -32,6 +34,34 @@ constexpr int kHighHalves = 0x31;  // a.high, b.high
 
 inline __m256 add(__m256 a, __m256 b) { return _mm256_add_ps(a, b); }
 inline __m256 mul(__m256 a, __m256 b) { return _mm256_mul_ps(a, b); }
+
+// The lanes of a block inside a span, or its nearer pixels, loaded (others zero) and stored;
+// the rest may lie outside the buffers. The AVX-512 builds of the routine, which define
+// QUORVEL_SPAN_MASK_REGISTERS, move them under a mask register: AVX's masked moves take a
+// vector, and its masked stores are slow.
+inline __m256 loadLanes(const float* from, __m256i lanes) {
+#if QUORVEL_SPAN_MASK_REGISTERS
+    return _mm256_maskz_loadu_ps(_mm256_movepi32_mask(lanes), from);
+#else
+    return _mm256_maskload_ps(from, lanes);
+#endif
+}
+
+inline void storeLanes(float* to, __m256i lanes, __m256 values) {
+#if QUORVEL_SPAN_MASK_REGISTERS
+    _mm256_mask_storeu_ps(to, _mm256_movepi32_mask(lanes), values);
+#else
+    _mm256_maskstore_ps(to, lanes, values);
+#endif
+}
+
+inline void storeLanes(uint32_t* to, __m256i lanes, __m256i values) {
+#if QUORVEL_SPAN_MASK_REGISTERS
+    _mm256_mask_storeu_epi32(to, _mm256_movepi32_mask(lanes), values);
+#else
+    _mm256_maskstore_epi32(reinterpret_cast<int*>(to), lanes, values);
+#endif
+}
 
 // Eight pixels as the walk steps them, pixel k in register k: its attributes (u, v, z, spare)
 // in the low 128 bits and its normal (nx, ny, nz, nw) in the high.

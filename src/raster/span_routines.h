@@ -9,7 +9,7 @@ namespace quorvel {
 
 // A span routine by name, bit-identical to every other: what --span-routine chooses from.
 struct NamedSpanRoutine {
-    const char* name;         // "reference", "avx2", "neon"
+    const char* name;         // "reference", "avx2", "avx512vl", "avx512", "neon"
     const char* description;  // "one pixel at a time"
     SpanRoutine routine;
     bool available;  // whether this processor runs it
@@ -18,10 +18,13 @@ struct NamedSpanRoutine {
     bool takesFacesInAnyOrder;
 };
 
-// Every routine this build has, fastest last; the list is made once.
+// Every routine this build has, each faster than those before it where the processor runs it,
+// but for the AVX-512 ones, whose speeds differ from processor to processor (see
+// fastestSpanRoutine); the list is made once.
 std::span<const NamedSpanRoutine> spanRoutines();
 
-// The fastest span routine this processor runs.
+// The fastest span routine this processor runs: the last one in the list it runs, an AVX-512
+// one only where that measured faster than avx2.
 SpanRoutine fastestSpanRoutine();
 // The name of a routine of this build ("avx2").
 const char* spanRoutineName(SpanRoutine routine);

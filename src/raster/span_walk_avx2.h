@@ -112,7 +112,7 @@ inline __m256i lanesInSpan(int remaining) {
         block.nearer = _mm256_cmp_ps(block.z, block.stored, _CMP_LE_OQ);
     } else {
         const __m256i inSpan = lanesInSpan(block.remaining);
-        block.stored = _mm256_maskload_ps(depth, inSpan);
+        block.stored = loadLanes(depth, inSpan);
         block.nearer =
             _mm256_and_ps(_mm256_cmp_ps(block.z, block.stored, _CMP_LE_OQ), _mm256_castsi256_ps(inSpan));
     }
@@ -153,7 +153,7 @@ inline __m256i lanesInSpan(int remaining) {
             behind = _mm256_movemask_ps(_mm256_cmp_ps(lowest, _mm256_loadu_ps(walk.depth + at), _CMP_GT_OQ));
         } else {
             const __m256i inSpan = lanesInSpan(remaining);
-            const __m256 stored = _mm256_maskload_ps(walk.depth + at, inSpan);
+            const __m256 stored = loadLanes(walk.depth + at, inSpan);
             behind =
                 _mm256_movemask_ps(_mm256_cmp_ps(lowest, stored, _CMP_GT_OQ)) | (kEveryLane << remaining);
         }

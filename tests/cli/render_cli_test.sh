@@ -149,6 +149,9 @@ for routine in $runnable; do
 done
 expect_refused --span-routine avx9
 check "--bench names the routine" grep -q " routine reference " <("$render" --size 8x8 --save none --bench --span-routine reference)
+in_use=$("$render" --version | sed -n 's/^span routine: \([a-z0-9]*\) .*/\1/p')
+check "--bench names the routine --version says is in use ($in_use)" \
+    grep -q " routine $in_use " <("$render" --size 8x8 --save none --bench)
 
 # Any number of workers on any processors draws the same frames: pinned to one processor
 # (taskset), more workers than processors (said once), and the bench line names where they ran.

@@ -22,6 +22,7 @@
 #include <numeric>
 #include <sstream>
 
+#include "../raster/fast_routines.h"
 #include "io/image_file.h"
 #include "numeric/approx_fingerprint.h"
 #include "numeric/frame_hash.h"
@@ -251,6 +252,27 @@ TEST(GoldenFrames, NativeMatchesOnTheMakersProcessor) {
         return;
     }
     GTEST_SKIP() << "this processor's approximate reciprocals are no measured maker's";
+}
+
+// The fast routines of the build other than the one frames are drawn with by default (the
+// tests above): each maker's hashes with its model, and natively where this processor is one
+// of the makers'.
+class RoutineGoldenFrames : public FastRoutineTest {};
+INSTANTIATE_TEST_SUITE_P(EveryFastRoutine, RoutineGoldenFrames, testing::ValuesIn(fastRoutines()),
+                         routineName);
+GTEST_ALLOW_UNINSTANTIATED_PARAMETERIZED_TEST(RoutineGoldenFrames);
+
+TEST_P(RoutineGoldenFrames, EachMakersHashesMatch) {
+    if (routine() == fastestRenderPath().spanRoutine)
+        GTEST_SKIP() << "the routine frames are drawn with by default: the tests above";
+    const RenderPath path = {routine(), kMaxBands, true};
+    for (const MakersHashes& set : kMakersHashes) {
+        SCOPED_TRACE(set.file);
+        const GoldenHashes golden = readGoldenHashes(set.file);
+        expectGoldenHashes(golden, set.model, path);
+        if (QUORVEL_X86 && golden.fingerprint == approxFingerprint(defaultApprox()))
+            expectGoldenHashes(golden, defaultApprox(), path, {{1910, 1070}, {640, 480}});
+    }
 }
 
 // Stored frames, drawn with the model of the processor they were made on: exact anywhere.

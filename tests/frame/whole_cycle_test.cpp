@@ -1,4 +1,4 @@
-// The fast path against the reference, frame by frame over the zoom cycle: equal colour and
+// Each fast span routine against the reference, frame by frame over the zoom cycle: equal colour and
 // depth, the frame's hash as the band workers make it, everything that changed inside the
 // changed area and everything outside what was drawn clear. The fast frames follow one
 // another, each cut into bands differently from the one before (so a band clears rows
@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <initializer_list>
 
+#include "../raster/fast_routines.h"
 #include "frame/drawn_area.h"
 #include "frame/worker_pool.h"
 #include "frame/worker_processors.h"
@@ -54,15 +55,15 @@ struct Crews {
 };
 
 // The band cut of frame `frame`: every count from 1 to kMaxBands, by each crew in turn.
-RenderPath cutOf(int frame, const Crews& crews) {
+RenderPath cutOf(SpanRoutine routine, int frame, const Crews& crews) {
     const int crew = frame % int(crews.each.size() + 2);
     const BandWorkers* workers = crew == 0   ? nullptr
                                  : crew == 1 ? &crews.pool
                                              : &crews.each[size_t(crew - 2)];
-    return {fastestRenderPath().spanRoutine, 1 + (frame * 7) % kMaxBands, workers};
+    return {routine, 1 + (frame * 7) % kMaxBands, workers};
 }
 
-void expectStretchMatchesTheReference(const CycleStretch& stretch, const Crews& crews) {
+void expectStretchMatchesTheReference(SpanRoutine routine, const CycleStretch& stretch, const Crews& crews) {
     const int width = stretch.width, height = stretch.height;
     SCOPED_TRACE(testing::Message() << width << "x" << height
                                     << (stretch.twoColorBuffers ? ", two colour buffers" : ""));
@@ -82,7 +83,7 @@ void expectStretchMatchesTheReference(const CycleStretch& stretch, const Crews& 
         std::fill(reference.depth.begin(), reference.depth.end(), 0.0f);
         reference.frames.drawn = reference.frames.colorDrawn[0] = startDrawnStrips(width, height, true);
         const bool intoSecond = stretch.twoColorBuffers && (frame - stretch.first) % 2 == 1;
-        const DrawnFrame drawnFrame = renderFrame(fast.scene, fast.frames, cutOf(frame, crews));
+        const DrawnFrame drawnFrame = renderFrame(fast.scene, fast.frames, cutOf(routine, frame, crews));
         const ChangedArea& changed = drawnFrame.changed;
         const std::vector<uint32_t>& color = intoSecond ? second : fast.color;
         ASSERT_EQ(drawnFrame.pixels, color.data()) << "frame " << frame;
@@ -118,7 +119,7 @@ void expectStretchMatchesTheReference(const CycleStretch& stretch, const Crews& 
 
 // Small sizes over the whole cycle, with one colour buffer and with two; portrait and
 // landscape at full size around the largest zoom (frame 1261), where the spans are longest.
-TEST(RenderFrame, WholeCycleMatchesTheReference) {
+void expectCycleMatchesTheReference(SpanRoutine routine) {
     const CycleStretch stretches[] = {
         {322, 182, 0, kZoomCycleFrames},
         {130, 98, 0, kZoomCycleFrames},
@@ -128,14 +129,33 @@ TEST(RenderFrame, WholeCycleMatchesTheReference) {
         {1910, 1074, 1200, 1240, true},
     };
     const Crews crews;
-    for (const CycleStretch& stretch : stretches) expectStretchMatchesTheReference(stretch, crews);
+    for (const CycleStretch& stretch : stretches) expectStretchMatchesTheReference(routine, stretch, crews);
+}
+
+// The routine frames are drawn with by default.
+TEST(RenderFrame, WholeCycleMatchesTheReference) {
+    expectCycleMatchesTheReference(fastestRenderPath().spanRoutine);
 }
 
 // The smallest size over the whole cycle: rows falling unevenly into bands, a frame smaller
 // than the solid's middle. Quick enough to run under an emulator (tests/cross/arm64_test.sh),
 // with no more workers than qemu-user handles waiting for one another.
 TEST(RenderFrame, WholeCycleAtASmallSizeMatchesTheReference) {
-    expectStretchMatchesTheReference({64, 48, 0, kZoomCycleFrames}, Crews({1, 2, 3}, 3));
+    expectStretchMatchesTheReference(fastestRenderPath().spanRoutine, {64, 48, 0, kZoomCycleFrames},
+                                     Crews({1, 2, 3}, 3));
+}
+
+// Each other fast routine of the build.
+class WholeCycle : public FastRoutineTest {};
+INSTANTIATE_TEST_SUITE_P(EveryFastRoutine, WholeCycle, testing::ValuesIn(fastRoutines()), routineName);
+// A build whose processor has only the reference routine has nothing to compare.
+GTEST_ALLOW_UNINSTANTIATED_PARAMETERIZED_TEST(WholeCycle);
+
+TEST_P(WholeCycle, MatchesTheReference) {
+    if (routine() == fastestRenderPath().spanRoutine)
+        GTEST_SKIP()
+            << "the routine frames are drawn with by default: RenderFrame.WholeCycleMatchesTheReference";
+    expectCycleMatchesTheReference(routine());
 }
 
 }  // namespace

@@ -12,7 +12,9 @@
 
 #include "numeric/approx_fingerprint.h"
 #include "numeric/approx_math.h"
+#include "numeric/approx_math_avx512.h"
 #include "numeric/native_equivalence.h"
+#include "numeric/processor_features.h"
 
 namespace quorvel {
 namespace {
@@ -68,6 +70,38 @@ __attribute__((target("avx2"))) __m256 eightFrom(uint32_t first) {
         _mm256_add_epi32(_mm256_set1_epi32(int(first)), _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7)));
 }
 
+#define QUORVEL_AVX512 __attribute__((target("avx512f,avx512bw,avx512dq,avx512vl")))
+
+// The sixteen-lane forms, where the processor has AVX-512.
+QUORVEL_AVX512 bool allEqual(__m512 lanes, uint32_t bits) {
+    return _mm512_cmpeq_epi32_mask(_mm512_castps_si512(lanes), _mm512_set1_epi32(int(bits))) == 0xFFFF;
+}
+
+QUORVEL_AVX512 __m512 sixteenFrom(uint32_t first) {
+    const __m512i lanes = _mm512_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15);
+    return _mm512_castsi512_ps(_mm512_add_epi32(_mm512_set1_epi32(int(first)), lanes));
+}
+
+// Sixteen inputs from `first`, or one input in every lane: the processor's own estimate and
+// the model's table form on sixteen lanes against the model's `reciprocalSqrt` result, and
+// the any-input form too when `anyInput`.
+[[gnu::noinline]] QUORVEL_AVX512 bool sixteenMatch(const ApproxModel& model, __m512 x,
+                                                   uint32_t reciprocalSqrt, bool anyInput) {
+    return allEqual(nativeReciprocalSqrt16(x), reciprocalSqrt) &&
+           allEqual(modelReciprocalSqrt16(model, x), reciprocalSqrt) &&
+           (!anyInput || allEqual(modelReciprocalSqrt16AnyInput(model, x), reciprocalSqrt));
+}
+
+[[gnu::noinline]] QUORVEL_AVX512 bool sixteenFromMatch(const ApproxModel& model, uint32_t first,
+                                                       uint32_t reciprocalSqrt) {
+    return sixteenMatch(model, sixteenFrom(first), reciprocalSqrt, false);
+}
+
+[[gnu::noinline]] QUORVEL_AVX512 bool oneInSixteenMatches(const ApproxModel& model, uint32_t input) {
+    return sixteenMatch(model, _mm512_castsi512_ps(_mm512_set1_epi32(int(input))),
+                        modelReciprocalSqrtBits(model, input), true);
+}
+
 // Eight inputs from `first`: every form of the instruction against the model's `reciprocal`
 // and `reciprocalSqrt` results, and the eight-lane model against the latter.
 __attribute__((target("avx2"))) bool blockMatches(const ApproxModel& model, uint32_t first,
@@ -101,18 +135,20 @@ __attribute__((target("avx2"))) bool inputMatches(const ApproxModel& model, uint
            allEqual(_mm256_set_m128(approxReciprocalSqrt4(model, x4), approxReciprocalSqrt4(model, x4)),
                     reciprocalSqrt) &&
            bitsOfFloat(approxReciprocal(kNativeApprox, floatFromBits(input))) == reciprocal &&
-           bitsOfFloat(approxReciprocalSqrt(kNativeApprox, floatFromBits(input))) == reciprocalSqrt;
+           bitsOfFloat(approxReciprocalSqrt(kNativeApprox, floatFromBits(input))) == reciprocalSqrt &&
+           (!processorHasAvx512() || oneInSixteenMatches(model, input));
 }
 
 // Inputs [begin, end). A model's result is the same for every input that shares sign,
 // exponent and the top mantissa bits its tables are indexed by, NaNs aside (they keep their
 // payload): so each such bucket takes the scalar and four-lane models once, and every input
 // in it is checked against that with the eight- and four-lane instructions and the
-// eight-lane model, the scalar instructions at both ends of each block of eight. NaNs are
-// checked one by one, scalar model included.
+// eight-lane model, the scalar instructions at both ends of each block of eight, and with
+// AVX-512 the sixteen-lane forms. NaNs are checked one by one, scalar model included.
 __attribute__((target("avx2"))) Wrong checkRange(const ApproxModel& model, uint64_t begin, uint64_t end) {
     const int indexBits = std::max(model.reciprocalIndexBits, model.reciprocalSqrtIndexBits);
     const uint64_t bucket = uint64_t(1) << (23 - indexBits);
+    const bool sixteenLanes = processorHasAvx512();
     Wrong wrong;
     for (uint64_t first = begin; first < end; first += bucket) {
         const auto input = uint32_t(first);
@@ -135,6 +171,9 @@ __attribute__((target("avx2"))) Wrong checkRange(const ApproxModel& model, uint6
         }
         for (uint64_t i = first; i < first + bucket; i += 8) {
             if (!blockMatches(model, uint32_t(i), reciprocal, reciprocalSqrt)) note(wrong, uint32_t(i));
+        }
+        for (uint64_t i = first; sixteenLanes && i < first + bucket; i += 16) {
+            if (!sixteenFromMatch(model, uint32_t(i), reciprocalSqrt)) note(wrong, uint32_t(i));
         }
     }
     return wrong;
@@ -183,6 +222,54 @@ TEST(ApproxModel, EightLanesMatchTheScalarModel) {
             }
             ASSERT_NO_FATAL_FAILURE(expectEightLanesAsScalar<modelReciprocalSqrt8>(*model, inputs));
             ASSERT_NO_FATAL_FAILURE(expectEightLanesAsScalar<modelReciprocalSqrt8AnyInput>(*model, inputs));
+        }
+    }
+}
+
+// The sixteen-lane table form and any-input form of `inputs`, lane by lane.
+QUORVEL_AVX512 void sixteenLanes(const ApproxModel& model, const uint32_t* inputs, uint32_t* table,
+                                 uint32_t* anyInput) {
+    const __m512 x = _mm512_castsi512_ps(_mm512_loadu_si512(inputs));
+    _mm512_storeu_si512(table, _mm512_castps_si512(modelReciprocalSqrt16(model, x)));
+    _mm512_storeu_si512(anyInput, _mm512_castps_si512(modelReciprocalSqrt16AnyInput(model, x)));
+}
+
+void expectSixteenLanesAsScalar(const ApproxModel& model, const uint32_t (&inputs)[16]) {
+    uint32_t table[16], anyInput[16];
+    sixteenLanes(model, inputs, table, anyInput);
+    for (int lane = 0; lane < 16; ++lane) {
+        const uint32_t expected = modelReciprocalSqrtBits(model, inputs[lane]);
+        ASSERT_EQ(table[lane], expected)
+            << model.name << " model, input " << std::hex << inputs[lane] << " in lane " << lane;
+        ASSERT_EQ(anyInput[lane], expected)
+            << model.name << " model, any input " << std::hex << inputs[lane] << " in lane " << lane;
+    }
+}
+
+// The sixteen-lane reciprocal square root of the AVX-512 span routine, as the eight-lane one
+// above: one input from every bucket, and every special class alone and among usual inputs.
+TEST(ApproxModel, SixteenLanesMatchTheScalarModel) {
+    if (!processorHasAvx512()) GTEST_SKIP() << "the sixteen-lane model needs AVX-512";
+    const uint32_t specials[] = {0x00000000u, 0x80000000u, 0x00000001u, 0x007FFFFFu, 0x80400000u, 0xBF800000u,
+                                 0x80800000u, 0xFF7FFFFFu, 0x7F800000u, 0xFF800000u, 0x7F800001u, 0x7FC00000u,
+                                 0xFFC00123u, 0x7FFFFFFFu, 0x00800000u, 0x7F7FFFFFu};
+    for (const ApproxModel* model : {&kIntelApprox, &kAmdApprox}) {
+        for (const uint32_t special : specials) {
+            uint32_t alone[16], among[16];
+            std::fill(std::begin(alone), std::end(alone), special);
+            for (int lane = 0; lane < 16; ++lane) among[lane] = 0x3F800000u + uint32_t(lane) * 0x12345u;
+            among[special % 16] = special;
+            ASSERT_NO_FATAL_FAILURE(expectSixteenLanesAsScalar(*model, alone));
+            ASSERT_NO_FATAL_FAILURE(expectSixteenLanesAsScalar(*model, among));
+        }
+        const int indexBits = model->reciprocalSqrtIndexBits;
+        uint32_t sample = 54321, inputs[16];
+        for (uint32_t bucket = 0; bucket < (uint32_t(1) << (9 + indexBits)); bucket += 16) {
+            for (uint32_t lane = 0; lane < 16; ++lane) {
+                sample = sample * 1664525u + 1013904223u;
+                inputs[lane] = (bucket + lane) << (23 - indexBits) | (sample >> (9 + indexBits));
+            }
+            ASSERT_NO_FATAL_FAILURE(expectSixteenLanesAsScalar(*model, inputs));
         }
     }
 }
@@ -250,17 +337,36 @@ __attribute__((target("avx2"))) uint64_t countComputedWrong(const ApproxModel& m
     return wrong;
 }
 
+// The same on sixteen lanes.
+QUORVEL_AVX512 int computedWrongOf16(const ApproxModel& model, uint32_t first) {
+    const __m512 x = sixteenFrom(first);
+    return __builtin_popcount(
+        _mm512_cmpneq_epi32_mask(_mm512_castps_si512(computedReciprocalSqrt16(model, x)),
+                                 _mm512_castps_si512(modelReciprocalSqrt16(model, x))));
+}
+
+uint64_t countComputedWrong16(const ApproxModel& model, uint32_t begin, uint32_t end) {
+    uint64_t wrong = 0;
+    for (uint32_t first = begin; first < end; first += 16) wrong += uint64_t(computedWrongOf16(model, first));
+    return wrong;
+}
+
 // A few seconds on two processors, each: not repeated in the sanitizer builds.
 TEST(ApproxModelExhaustive, ComputedReciprocalSqrtGivesTheTableForEveryNormalInput) {
     if (!processorHasAvx2()) GTEST_SKIP() << "the computed form needs AVX2";
     if (!computedGivesModel(kIntelApprox))
         GTEST_SKIP() << "the computed form does not hold on this processor";
     constexpr uint32_t kFirst = 0x00800000u, kEnd = 0x7F800000u, kMiddle = kFirst + (kEnd - kFirst) / 2;
-    uint64_t wrong[2] = {};
-    std::thread second([&] { wrong[1] = countComputedWrong(kIntelApprox, kMiddle, kEnd); });
-    wrong[0] = countComputedWrong(kIntelApprox, kFirst, kMiddle);
-    second.join();
-    EXPECT_EQ(wrong[0] + wrong[1], 0u);
+    for (const bool sixteen : {false, true}) {
+        if (sixteen && !processorHasAvx512()) continue;
+        SCOPED_TRACE(sixteen ? "sixteen lanes" : "eight lanes");
+        const auto count = sixteen ? countComputedWrong16 : countComputedWrong;
+        uint64_t wrong[2] = {};
+        std::thread second([&] { wrong[1] = count(kIntelApprox, kMiddle, kEnd); });
+        wrong[0] = count(kIntelApprox, kFirst, kMiddle);
+        second.join();
+        EXPECT_EQ(wrong[0] + wrong[1], 0u);
+    }
 }
 
 // A few seconds on two processors: not repeated in the sanitizer builds.

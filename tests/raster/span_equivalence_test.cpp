@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "fast_routines.h"
 #include "numeric/native_equivalence.h"
 #include "raster/draw_span_reference.h"
 #include "raster/span_routines.h"
@@ -95,27 +96,7 @@ void expectSameSpans(SpanRoutine routine, std::mt19937& random, const Light (&li
     }
 }
 
-// Each fast routine of the build, skipped visibly where this processor cannot run it.
-class SpanEquivalence : public testing::TestWithParam<NamedSpanRoutine> {
-  protected:
-    void SetUp() override {
-        if (!GetParam().available)
-            GTEST_SKIP() << "this processor cannot run the " << GetParam().name << " routine";
-    }
-    SpanRoutine routine() const { return GetParam().routine; }
-};
-
-std::vector<NamedSpanRoutine> fastRoutines() {
-    std::vector<NamedSpanRoutine> fast;
-    for (const NamedSpanRoutine& named : spanRoutines()) {
-        if (named.routine != drawSpanReference) fast.push_back(named);
-    }
-    return fast;
-}
-
-std::string routineName(const testing::TestParamInfo<NamedSpanRoutine>& routine) {
-    return routine.param.name;
-}
+class SpanEquivalence : public FastRoutineTest {};
 
 INSTANTIATE_TEST_SUITE_P(EveryFastRoutine, SpanEquivalence, testing::ValuesIn(fastRoutines()), routineName);
 // A build whose processor has only the reference routine has nothing to compare.

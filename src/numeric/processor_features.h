@@ -1,0 +1,18 @@
+#pragma once
+
+namespace quorvel {
+
+// Whether this processor has AVX-512 F, BW, DQ and VL (what AMD's Zen 4 and 5 and Intel's
+// server processors since Skylake-SP share) and the system saves the state they add: the
+// opmask registers and all of the 32 ZMM registers. Always false off x86.
+bool processorHasAvx512();
+
+// This processor's maker and family as CPUID gives them (the extended family added in), for
+// choices measured on particular processors. Zeros off x86.
+struct ProcessorIdentity {
+    bool amd, intel;
+    int family, model;
+};
+ProcessorIdentity processorIdentity();
+
+}  // namespace quorvel
