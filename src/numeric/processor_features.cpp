@@ -6,7 +6,6 @@
 #include <cpuid.h>
 
 #include <cstdint>
-#include <cstring>
 #endif
 
 namespace quorvel {
@@ -34,36 +33,9 @@ bool check() {
     return (ebx & kNeeded) == kNeeded;
 }
 
-ProcessorIdentity identify() {
-    unsigned eax, ebx, ecx, edx;
-    if (__get_cpuid(0, &eax, &ebx, &ecx, &edx) == 0) return {};
-    char vendor[12];
-    std::memcpy(vendor, &ebx, 4);
-    std::memcpy(vendor + 4, &edx, 4);
-    std::memcpy(vendor + 8, &ecx, 4);
-    ProcessorIdentity identity{};
-    identity.amd = std::memcmp(vendor, "AuthenticAMD", 12) == 0;
-    identity.intel = std::memcmp(vendor, "GenuineIntel", 12) == 0;
-    if (__get_cpuid(1, &eax, &ebx, &ecx, &edx) == 0) return identity;
-    const int family = int(eax >> 8 & 0xF), model = int(eax >> 4 & 0xF);
-    const int extendedFamily = int(eax >> 20 & 0xFF), extendedModel = int(eax >> 16 & 0xF);
-    identity.family = family == 0xF ? family + extendedFamily : family;
-    identity.model = family == 0xF || family == 0x6 ? extendedModel << 4 | model : model;
-    return identity;
-}
-
 #endif
 
 }  // namespace
-
-ProcessorIdentity processorIdentity() {
-#if QUORVEL_X86
-    static const ProcessorIdentity identity = identify();
-    return identity;
-#else
-    return {};
-#endif
-}
 
 bool processorHasAvx512() {
 #if QUORVEL_X86

@@ -7,12 +7,4 @@ namespace quorvel {
 // opmask registers and all of the 32 ZMM registers. Always false off x86.
 bool processorHasAvx512();
 
-// This processor's maker and family as CPUID gives them (the extended family added in), for
-// choices measured on particular processors. Zeros off x86.
-struct ProcessorIdentity {
-    bool amd, intel;
-    int family, model;
-};
-ProcessorIdentity processorIdentity();
-
 }  // namespace quorvel

@@ -1,6 +1,7 @@
 #include "raster/span_routines.h"
 
 #include "numeric/processor_features.h"
+#include "numeric/processor_identity.h"
 #include "numeric/simd.h"
 #include "raster/draw_span_avx2.h"
 #include "raster/draw_span_avx512.h"
@@ -37,8 +38,9 @@ namespace {
 // 1910x1070 and at 3830x2150, avx512 1.03x and 1.02x (docs/performance.md). Processors not
 // measured, Zen 5 and Intel's among them, keep avx2.
 SpanRoutine avx512RoutineMeasuredFasterHere() {
-    const ProcessorIdentity processor = processorIdentity();
-    if (processor.amd && processor.family == 25 && processorHasAvx512()) return drawSpanAvx512Vl;
+    static const ProcessorIdentity processor = identifyProcessor();
+    if (processor.vendor == "AuthenticAMD" && processor.family == 25 && processorHasAvx512())
+        return drawSpanAvx512Vl;
     return nullptr;
 }
 
