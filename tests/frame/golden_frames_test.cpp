@@ -265,7 +265,8 @@ GTEST_ALLOW_UNINSTANTIATED_PARAMETERIZED_TEST(RoutineGoldenFrames);
 TEST_P(RoutineGoldenFrames, EachMakersHashesMatch) {
     if (routine() == fastestRenderPath().spanRoutine)
         GTEST_SKIP() << "the routine frames are drawn with by default: the tests above";
-    const RenderPath path = {routine(), kMaxBands, true};
+    RenderPath path = fastestRenderPath();
+    path.spanRoutine = routine();
     for (const MakersHashes& set : kMakersHashes) {
         SCOPED_TRACE(set.file);
         const GoldenHashes golden = readGoldenHashes(set.file);
