@@ -239,7 +239,8 @@ int main(int argc, char** argv) {
         "reaches the calling thread %.1f us later\n",
         1e6 * costs.helperStart, 1e6 * costs.join);
     const double clockCost = clockReadCost();
-    std::printf("scaling_bench: reading the clock costs %.2f us, taken off every band timed\n", 1e6 * clockCost);
+    std::printf("scaling_bench: reading the clock costs %.2f us, taken off every band timed\n",
+                1e6 * clockCost);
     for (const auto& [width, height] : sizes) modelSize(scene, width, height, costs, clockCost);
     return 0;
 }
