@@ -68,7 +68,8 @@ add_library(quorvel_frame STATIC
   src/frame/worker_pool.cpp
   src/frame/worker_processors.cpp
 )
-target_link_libraries(quorvel_frame PUBLIC quorvel_raster quorvel_threads)
+# Frame buffers come from the system in whole pages.
+target_link_libraries(quorvel_frame PUBLIC quorvel_raster quorvel_threads quorvel_os)
 
 # Image files and frame streams, files that appear whole, values quoted in error lines:
 # shared by both programs, the tests and the benchmarks.
