@@ -17,7 +17,6 @@
 #include "io/utf8_path.h"
 #include "io/whole_file.h"
 #include "numeric/approx_fingerprint.h"
-#include "numeric/processor_identity.h"
 #include "os/process_info.h"
 #include "os/processors.h"
 #include "os/system_facts.h"
@@ -238,14 +237,7 @@ int writeRunReport(const RenderOptions& options, const PreparedScene& scene, con
             if (processor.number == placed.number) placed = processor;
         report.workers.push_back({placed.number, placed.core, placed.package, {}, "", 0, 0, 0});
     }
-    const ProcessorIdentity identity = identifyProcessor();
-    std::snprintf(report.processorIdentity.vendor, sizeof report.processorIdentity.vendor, "%s",
-                  identity.vendor.c_str());
-    std::snprintf(report.processorIdentity.brand, sizeof report.processorIdentity.brand, "%s",
-                  identity.brand.c_str());
-    report.processorIdentity.family = identity.family;
-    report.processorIdentity.model = identity.model;
-    report.processorIdentity.stepping = identity.stepping;
+    report.processorIdentity = thisProcessorsIdentity();
     report.processorMicrocode = microcodeOf(allowed.front().number);
     report.times = reportStatistics(times);
     report.hashes = hashes;

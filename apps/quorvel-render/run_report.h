@@ -36,7 +36,7 @@ struct RunReport {
     FrameTimeStatistics times;
     std::vector<std::pair<uint64_t, uint64_t>> hashes;  // frame, hash: a hash run's
     // A verify run's:
-    std::string verdict;    // "pass", "fail" or "no-frames"
+    std::string verdict;    // "pass", "fail", "no-frames" or "error" (the run itself failed)
     std::string stoppedBy;  // "time", "frames", "failure", "SIGINT", ...
     double elapsedSeconds;
     uint64_t durationSeconds;  // asked for; 0: forever

@@ -8,6 +8,7 @@
 
 #include "frame/animation.h"
 #include "io/image_file.h"
+#include "io/quoted_text.h"
 #include "io/utf8_path.h"
 #include "os/system_facts.h"
 
@@ -94,17 +95,24 @@ void keepEvidence(VerifyRun& run, FailureRecord& record, int slot) {
     }
     std::error_code code;
     std::filesystem::create_directories(pathFromUtf8(run.options.outDir), code);
+    if (code) {
+        printAboveLive(run,
+                       "quorvel-render: cannot make the folder " + quotedValue(run.options.outDir) + ": " +
+                           code.message() + "\n",
+                       stderr);
+        return;
+    }
     std::string error;
     const std::string wrongPath = imagePath(run, record, "wrong"),
                       rightPath = imagePath(run, record, "right");
     if (!writeImage(wrongPath, ImageFormat::Png, wrong, width, height, width, error)) {
-        printAboveLive(run, "quorvel-render: " + error + "\n");
+        printAboveLive(run, "quorvel-render: " + error + "\n", stderr);
         return;
     }
     record.wrongImage = wrongPath;
     if (right == nullptr) return;
     if (!writeImage(rightPath, ImageFormat::Png, right, width, height, width, error)) {
-        printAboveLive(run, "quorvel-render: " + error + "\n");
+        printAboveLive(run, "quorvel-render: " + error + "\n", stderr);
         return;
     }
     record.rightImage = rightPath;
@@ -144,7 +152,7 @@ void recordFailure(VerifyRun& run, VerifyWorker& worker, FailureKind kind, int s
     if (kind == FailureKind::Mismatch) keepEvidence(run, record, worker.slot);
     ++(kind == FailureKind::Mismatch ? run.mismatches : run.lost);
     ++worker.failures;
-    printAboveLive(run, failureLine(record));
+    printAboveLive(run, failureLine(record), stdout);
     run.failures.push_back(record);
     worker.nextFrame = record.frame + 1;
     if (!run.stopping) startWorker(run, worker);

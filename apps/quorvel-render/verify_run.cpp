@@ -73,7 +73,8 @@ void watch(VerifyRun& run, VerifyWorker& worker, Clock::time_point now) {
                        (outcome == WorkerOutcome::OutOfMemory ? " ran out of memory for its frame buffers\n"
                         : end.exitStatus == kChildNotPinned
                             ? " could not be pinned to it\n"
-                            : " ended with status " + std::to_string(end.exitStatus) + "\n"));
+                            : " ended with status " + std::to_string(end.exitStatus) + "\n"),
+                   stderr);
     run.runFailed = true;
     stopRun(run, "error");
 }
@@ -201,9 +202,14 @@ RunReport reportOf(VerifyRun& run) {
         report.processorIdentity = report.workers.front().identity;
         report.processorMicrocode = report.workers.front().microcode;
     }
+    // A worker that never started said nothing of its processor: this one speaks for it.
+    if (report.processorIdentity.vendor[0] == '\0') report.processorIdentity = thisProcessorsIdentity();
     report.mismatches = run.mismatches;
     report.workersLost = run.lost;
-    report.verdict = !run.failures.empty() ? "fail" : report.framesVerified > 0 ? "pass" : "no-frames";
+    report.verdict = !run.failures.empty()       ? "fail"
+                     : run.runFailed             ? "error"
+                     : report.framesVerified > 0 ? "pass"
+                                                 : "no-frames";
     report.stoppedBy = run.stoppedBy;
     report.elapsedSeconds = secondsSince(run.start);
     report.durationSeconds = run.durationSeconds;

@@ -21,10 +21,10 @@ void drawLive(LiveLines& live, const std::vector<std::string>& lines) {
     live.shown = int(lines.size());
 }
 
-void printAboveLive(VerifyRun& run, const std::string& line) {
+void printAboveLive(VerifyRun& run, const std::string& line, std::FILE* stream) {
     wipeLive(run.live);
-    std::fputs(line.c_str(), stdout);
-    std::fflush(stdout);
+    std::fputs(line.c_str(), stream);
+    std::fflush(stream);
 }
 
 WorkerTask taskFor(VerifyRun& run, int slot, int processor, uint64_t firstFrame, bool retest) {
@@ -40,9 +40,12 @@ bool startWorker(VerifyRun& run, VerifyWorker& worker) {
     slot.frame.store(worker.nextFrame % uint64_t(kZoomCycleFrames));
     WorkerTask task = taskFor(run, worker.slot, worker.processor.number, worker.nextFrame, false);
     if (!startChildProcess(runVerifyWorker, &task, worker.processor.number, worker.child)) {
-        printAboveLive(run, "quorvel-render: cannot start a worker process for processor " +
-                                std::to_string(worker.processor.number) + "\n");
+        printAboveLive(run,
+                       "quorvel-render: cannot start a worker process for processor " +
+                           std::to_string(worker.processor.number) + "\n",
+                       stderr);
         run.runFailed = true;
+        stopRun(run, "error");
         return false;
     }
     worker.running = true;

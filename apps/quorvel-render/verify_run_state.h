@@ -1,6 +1,7 @@
 #pragma once
 
 #include <chrono>
+#include <cstdio>
 #include <optional>
 #include <string>
 #include <vector>
@@ -72,8 +73,9 @@ inline double secondsSince(VerifyClock::time_point start) {
     return std::chrono::duration<double>(VerifyClock::now() - start).count();
 }
 inline WorkerSlot& slotOf(VerifyRun& run, int slot) { return slotIn(run.block, run.layout, slot); }
-// A line on standard output, with the terminal's live lines out of its way.
-void printAboveLive(VerifyRun& run, const std::string& line);
+// A line on `stream` (failure records on standard output, errors on standard error), with the
+// terminal's live lines out of its way.
+void printAboveLive(VerifyRun& run, const std::string& line, std::FILE* stream);
 // The task of a worker (or, with `retest`, of a retest) for slot `slot` on `processor`.
 WorkerTask taskFor(VerifyRun& run, int slot, int processor, uint64_t firstFrame, bool retest);
 // Starts `worker` at its next frame; false, after a line and with the run failed, when no

@@ -1,5 +1,9 @@
 #include "quorvel-render/verify_shared.h"
 
+#include <cstdio>
+
+#include "numeric/processor_identity.h"
+
 namespace quorvel {
 namespace {
 
@@ -8,6 +12,17 @@ constexpr size_t kPage = 4096;
 size_t roundedUp(size_t bytes) { return (bytes + kPage - 1) / kPage * kPage; }
 
 }  // namespace
+
+SlotIdentity thisProcessorsIdentity() {
+    const ProcessorIdentity processor = identifyProcessor();
+    SlotIdentity identity{};
+    std::snprintf(identity.vendor, sizeof identity.vendor, "%s", processor.vendor.c_str());
+    std::snprintf(identity.brand, sizeof identity.brand, "%s", processor.brand.c_str());
+    identity.family = processor.family;
+    identity.model = processor.model;
+    identity.stepping = processor.stepping;
+    return identity;
+}
 
 VerifyLayout verifyLayout(int slots, int width, int height) {
     VerifyLayout layout{};

@@ -28,6 +28,8 @@ struct SlotIdentity {
     char brand[64];
     int family, model, stepping;
 };
+// What CPUID says on the processor the calling thread runs on.
+SlotIdentity thisProcessorsIdentity();
 
 struct WorkerSlot {
     std::atomic<uint64_t> progress;  // bumped after every frame and every idle gap: the watchdog's

@@ -35,21 +35,25 @@ std::vector<std::string> liveLines(uint64_t elapsedSeconds, uint64_t durationSec
 }
 
 std::string verdictLine(const RunReport& report) {
-    const SlotIdentity& identity = report.workers.empty() ? SlotIdentity{} : report.workers.front().identity;
-    const std::string microcode = report.workers.empty() ? "" : report.workers.front().microcode;
     const std::string tested = plural(report.workers.size(), "processor", "processors") + " (" +
-                               identityText(identity, microcode) + "), " + std::to_string(report.width) +
-                               "x" + std::to_string(report.height) + " --approx " + report.approx + ", " +
+                               identityText(report.processorIdentity, report.processorMicrocode) + "), " +
+                               std::to_string(report.width) + "x" + std::to_string(report.height) +
+                               " --approx " + report.approx + ", " +
                                plural(report.framesVerified, "frame", "frames") + " verified in " +
                                clockText(uint64_t(report.elapsedSeconds + 0.5));
-    const std::string counts = plural(uint64_t(report.mismatches), "wrong frame", "wrong frames") + ", " +
-                               plural(uint64_t(report.workersLost), "worker lost", "workers lost");
+    std::string counts = plural(uint64_t(report.mismatches), "wrong frame", "wrong frames") + ", " +
+                         plural(uint64_t(report.workersLost), "worker lost", "workers lost");
+    // A signal cut the run short: said, so that a pasted line does not pass for a whole run.
+    if (report.stoppedBy.starts_with("SIG") || report.stoppedBy.starts_with("signal "))
+        counts += ", stopped early by " + report.stoppedBy;
     if (report.verdict == "fail") {
         const FailureRecord& first = report.failures.front();
         return "quorvel-render --verify: FAIL: processor " + std::to_string(first.processor) + " " +
                failureSummary(first) + ", " + retestText(first) + " (" + counts + "; " + tested + ")\n";
     }
     if (report.verdict == "pass") return "quorvel-render --verify: PASS: " + tested + ", " + counts + "\n";
+    if (report.verdict == "error")
+        return "quorvel-render --verify: NO VERDICT: the run failed (" + tested + ", " + counts + ")\n";
     return "quorvel-render --verify: NO VERDICT: no frame was verified (" + tested + ")\n";
 }
 

@@ -12,21 +12,11 @@
 #include "frame/frame_buffers.h"
 #include "frame/frame_driver.h"
 #include "numeric/frame_hash.h"
-#include "numeric/processor_identity.h"
 
 namespace quorvel {
 namespace {
 
 using Clock = std::chrono::steady_clock;
-
-void identify(SlotIdentity& identity) {
-    const ProcessorIdentity processor = identifyProcessor();
-    std::snprintf(identity.vendor, sizeof identity.vendor, "%s", processor.vendor.c_str());
-    std::snprintf(identity.brand, sizeof identity.brand, "%s", processor.brand.c_str());
-    identity.family = processor.family;
-    identity.model = processor.model;
-    identity.stepping = processor.stepping;
-}
 
 // Frame `frame` of the cycle is the next one drawn.
 FrameState framesFrom(const WorkerTask& task, const FrameBuffers& buffers, uint64_t frame) {
@@ -88,7 +78,7 @@ int runVerifyWorker(void* argument) {
     const WorkerTask& task = *static_cast<const WorkerTask*>(argument);
     VerifyHeader& header = headerIn(task.block);
     WorkerSlot& slot = slotIn(task.block, task.layout, task.slot);
-    identify(slot.identity);
+    slot.identity = thisProcessorsIdentity();
     const int width = task.known->width, height = task.known->height;
     FrameBuffers buffers;
     if (!allocateFrameBuffers(width, height, 1, buffers)) {

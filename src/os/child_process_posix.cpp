@@ -94,31 +94,15 @@ void killChild(ChildProcess& child) {
     child.id = -1;
 }
 
+// The system's own abbreviations ("HUP"), with the prefix people write them with.
 const char* signalName(int signal) {
-    switch (signal) {
-        case SIGILL:
-            return "SIGILL";
-        case SIGSEGV:
-            return "SIGSEGV";
-        case SIGBUS:
-            return "SIGBUS";
-        case SIGFPE:
-            return "SIGFPE";
-        case SIGABRT:
-            return "SIGABRT";
-        case SIGKILL:
-            return "SIGKILL";
-        case SIGTERM:
-            return "SIGTERM";
-        case SIGINT:
-            return "SIGINT";
-        case SIGTRAP:
-            return "SIGTRAP";
-        default:
-            break;
-    }
     static thread_local char name[24];
-    std::snprintf(name, sizeof name, "signal %d", signal);
+    const char* abbreviation = sigabbrev_np(signal);
+    if (abbreviation != nullptr) {
+        std::snprintf(name, sizeof name, "SIG%s", abbreviation);
+    } else {
+        std::snprintf(name, sizeof name, "signal %d", signal);
+    }
     return name;
 }
 

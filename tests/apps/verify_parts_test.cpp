@@ -159,13 +159,23 @@ TEST(VerifyText, TheVerdictLine) {
     report.elapsedSeconds = 3600.2;
     report.framesVerified = 2000000;
     report.workers.push_back({5, 2, 0, mismatchOnProcessor5().identity, "0x129", 0, 0, 0});
+    report.processorIdentity = mismatchOnProcessor5().identity;
+    report.processorMicrocode = "0x129";
     report.verdict = "pass";
+    report.stoppedBy = "time";
     EXPECT_EQ(
         verdictLine(report),
         "quorvel-render --verify: PASS: 1 processor (Some Processor, GenuineIntel family 6 model 183 "
         "stepping 1, "
         "microcode 0x129), 1910x1070 --approx intel, 2000000 frames verified in 1:00:00, 0 wrong frames, "
         "0 workers lost\n");
+    // Cut short by a signal, or with a worker that could not be started: never a plain pass.
+    report.stoppedBy = "SIGHUP";
+    EXPECT_TRUE(verdictLine(report).ends_with(", 0 workers lost, stopped early by SIGHUP\n"));
+    report.verdict = "error";
+    report.stoppedBy = "error";
+    EXPECT_TRUE(
+        verdictLine(report).starts_with("quorvel-render --verify: NO VERDICT: the run failed (1 processor"));
     report.verdict = "fail";
     report.mismatches = 1;
     report.failures.push_back(mismatchOnProcessor5());

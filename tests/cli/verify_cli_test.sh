@@ -137,6 +137,23 @@ status=$?
 check "SIGINT: status 130 (got $status)" test "$status" -eq 130
 check "SIGINT: stopped by it, with a verdict" test "$(field stopped.json "r['verify']['stoppedBy']")" = SIGINT -a \
     -n "$(grep '^quorvel-render --verify: ' stopped.txt)"
+check "SIGINT: the verdict says the run was cut short" grep -q "stopped early by SIGINT$" stopped.txt
+
+# A worker that cannot be started (a process limit, for a user the limit binds): the run
+# stops at once with status 1 and gives no pass, naming the processor all the same.
+if [[ $(id -u) == 0 ]] && command -v setpriv >/dev/null; then
+    chmod 777 "$work"
+    setpriv --reuid=65534 --regid=65534 --clear-groups bash -c \
+        "ulimit -u 2; exec '$render' --verify --size 320x240 --duration 30s -q --report limited.json" \
+        >limited.txt 2>limited.err
+    status=$?
+    check "no worker process: status 1 (got $status)" test "$status" -eq 1
+    check "no worker process: said on standard error" grep -q "cannot start a worker process" limited.err
+    check "no worker process: no verdict, the processor named" grep -q \
+        "^quorvel-render --verify: NO VERDICT: the run failed (.* processors* ([^,]*[A-Za-z]" limited.txt
+    check "no worker process: the report says so, valid" test "$(field limited.json \
+        "r['verify']['verdict'], r['verify']['stoppedBy']")" = "error error" -a -z "$(valid limited.json 2>&1)"
+fi
 
 # --bench and --hash reports: the run, its frame times and (with --hash) every frame's hash.
 "$render" --size 64x48 --frames 30 --save none --bench --report bench.json >/dev/null
