@@ -32,7 +32,8 @@ start_weston() {  # start_weston [--use-pixman]
 }
 
 # Runs PROGRAM for SECONDS with --fps, on X11 or on weston, and prints each report but the
-# first (start-up) as "RATE PRESENTING_MS".
+# first (start-up) as "RATE PRESENTING_MS WAITING_MS" (waiting 0 from builds that counted it
+# as presenting).
 fps_run() {  # fps_run SECONDS x11|wayland PROGRAM ARGUMENTS...
     local seconds=$1 where=$2
     shift 2
@@ -46,23 +47,29 @@ fps_run() {  # fps_run SECONDS x11|wayland PROGRAM ARGUMENTS...
     kill "$app_pid" 2>/dev/null
     wait "$app_pid" 2>/dev/null
     app_pid=""
-    tail -n +2 "$work/fps.txt" | sed -n 's/^\([0-9.]*\) frames\/s.*presenting \([0-9.]*\) ms.*/\1 \2/p'
+    tail -n +2 "$work/fps.txt" | sed -n -e 's/^\([0-9.]*\) frames\/s.*presenting \([0-9.]*\) ms, waiting for the window system \([0-9.]*\) ms.*/\1 \2 \3/p' \
+        -e 't' -e 's/^\([0-9.]*\) frames\/s.*presenting \([0-9.]*\) ms.*/\1 \2 0/p'
 }
 
-# One round: "NAME RATE PRESENTING" for each set-up, each the median of its seconds.
+# "RATE PRESENTING WAITING", each the median of fps_run's seconds in $work/seconds.txt.
+medians() {
+    echo "$(cut -d' ' -f1 "$work/seconds.txt" | median) $(cut -d' ' -f2 "$work/seconds.txt" | median)" \
+        "$(cut -d' ' -f3 "$work/seconds.txt" | median)"
+}
+
+# One round: "NAME RATE PRESENTING WAITING" for each set-up, each the median of its seconds.
 round() {
     local name where program renderer
     stop_weston
     fps_run 7 x11 "$quorvel" --size 1280x720 >"$work/seconds.txt"
-    echo "x11 $(cut -d' ' -f1 "$work/seconds.txt" | median) $(cut -d' ' -f2 "$work/seconds.txt" | median)"
+    echo "x11 $(medians)"
     for renderer in gl pixman; do
         if [[ $renderer == gl ]]; then start_weston; else start_weston --use-pixman; fi
         for name in ours sdl; do
             program=$quorvel
             [[ $name == sdl ]] && program=$sdl_path
             fps_run 7 wayland "$program" --size 1280x720 >"$work/seconds.txt"
-            echo "$name-$renderer $(cut -d' ' -f1 "$work/seconds.txt" | median)" \
-                "$(cut -d' ' -f2 "$work/seconds.txt" | median)"
+            echo "$name-$renderer $(medians)"
         done
     done
     stop_weston
@@ -99,11 +106,13 @@ results=$(cat "$work/results.txt")
 pick() { awk -v n="$1" -v f="$2" '$1 == n { print $f }' <<<"$results" | median; }
 ratio() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.2f", (b > 0 ? a / b : 0) }'; }
 x11=$(pick x11 2)
-echo "window at 1280x720 flat out, frames/s, median of $rounds rounds (presenting a frame, median):"
-echo "  X11 presenter straight on Xvfb: $x11 ($(pick x11 3) ms)"
+echo "window at 1280x720 flat out, frames/s, median of $rounds rounds (presenting a frame;" \
+    "waiting for the window system to hand one back; medians):"
+echo "  X11 presenter straight on Xvfb: $x11 ($(pick x11 3) ms; $(pick x11 4) ms)"
 for renderer in gl pixman; do
     ours=$(pick "ours-$renderer" 2) sdl=$(pick "sdl-$renderer" 2)
-    echo "  weston ($renderer renderer): Wayland presenter $ours ($(pick "ours-$renderer" 3) ms), SDL's path $sdl;" \
+    echo "  weston ($renderer renderer): Wayland presenter $ours ($(pick "ours-$renderer" 3) ms;" \
+        "$(pick "ours-$renderer" 4) ms), SDL's path $sdl;" \
         "$(ratio "$ours" "$sdl")x SDL's path, $(ratio "$ours" "$x11") of X11's rate"
 done
 

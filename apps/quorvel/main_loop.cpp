@@ -23,7 +23,14 @@ double secondsBetween(Clock::time_point start, Clock::time_point end) {
 struct FrameRate {
     Clock::time_point since = Clock::now();
     int frames = 0;
-    double drawing = 0.0, presenting = 0.0;  // seconds
+    double drawing = 0.0, presenting = 0.0, waiting = 0.0;  // seconds
+};
+
+// Where one turn of the loop spent its time, in seconds.
+struct TurnTimes {
+    double waiting;  // for the window system to hand back the frame drawn into next
+    double drawing;
+    double presenting;  // sending the frame, our own work
 };
 
 std::string pacingOf(const Shell& shell) {
@@ -32,13 +39,13 @@ std::string pacingOf(const Shell& shell) {
     return "idle (1 ms after each frame)";
 }
 
-// Counts a frame drawn in `drawing` seconds and presented in `presenting`, or with `drew`
-// false a turn of the loop that drew none; once a second prints the report. False when the
-// report could not be written.
-bool countFrame(FrameRate& rate, const Shell& shell, bool drew, double drawing, double presenting) {
+// Counts a turn of the loop, which drew a frame unless `drew` is false; once a second prints
+// the report. False when the report could not be written.
+bool countFrame(FrameRate& rate, const Shell& shell, bool drew, const TurnTimes& turn) {
     rate.frames += drew ? 1 : 0;
-    rate.drawing += drawing;
-    rate.presenting += presenting;
+    rate.drawing += turn.drawing;
+    rate.presenting += turn.presenting;
+    rate.waiting += turn.waiting;
     const double seconds = secondsBetween(rate.since, Clock::now());
     if (seconds < 1.0) return true;
     const double perFrame = 1000.0 / rate.frames;  // milliseconds a frame per second in all
@@ -47,9 +54,11 @@ bool countFrame(FrameRate& rate, const Shell& shell, bool drew, double drawing, 
             ? std::printf("0.0 frames/s, %s; the window system has handed back no frame to draw into\n",
                           pacingOf(shell).c_str())
             : std::printf(
-                  "%.1f frames/s, %s; a frame: drawing %.3f ms, presenting %.3f ms, the rest %.3f ms\n",
+                  "%.1f frames/s, %s; a frame: drawing %.3f ms, presenting %.3f ms, waiting for the "
+                  "window system %.3f ms, the rest %.3f ms\n",
                   rate.frames / seconds, pacingOf(shell).c_str(), rate.drawing * perFrame,
-                  rate.presenting * perFrame, (seconds - rate.drawing - rate.presenting) * perFrame);
+                  rate.presenting * perFrame, rate.waiting * perFrame,
+                  (seconds - rate.drawing - rate.presenting - rate.waiting) * perFrame);
     rate = {};
     return said >= 0 && std::fflush(stdout) == 0;
 }
@@ -101,10 +110,11 @@ int runMainLoop(Shell& shell) {
                 sleepMilliseconds(1);
             }
         }
-        // Waiting for the window system to hand a frame back is part of presenting.
-        if (shell.showFrameRate &&
-            !countFrame(rate, shell, free, secondsBetween(ready, drawn),
-                        secondsBetween(start, ready) + secondsBetween(drawn, presented)))
+        // Waiting for the window system to hand a frame back is told apart from presenting:
+        // it is the window system's own pace (a compositor busy compositing), not our cost.
+        const TurnTimes turn{secondsBetween(start, ready), secondsBetween(ready, drawn),
+                             secondsBetween(drawn, presented)};
+        if (shell.showFrameRate && !countFrame(rate, shell, free, turn))
             return frameRateNotWritten(lastWriteFailure(stdout));
         // Every event queued by now is handled, so that a flood of them (mouse motion)
         // never keeps Escape waiting for more than a frame.

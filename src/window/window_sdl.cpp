@@ -242,10 +242,9 @@ int sharedFrames(DesktopWindow& window, uint32_t* (&frames)[kMaxSharedFrames]) {
     return window.x11 != nullptr ? x11SharedFrames(*window.x11, frames) : 0;
 }
 
-// X11's presenter has waited for the server's reading of the next image by the time it
-// returns.
 bool awaitSharedFrame(DesktopWindow& window, int index, bool& free, std::string& error) {
     free = true;
+    if (window.x11 != nullptr) return awaitX11Image(*window.x11, index, error);
     return window.waylandFrames == nullptr || awaitWaylandBuffer(*window.waylandFrames, index, free, error);
 }
 

@@ -425,14 +425,22 @@ bool presentX11(X11Presenter& frame, const uint32_t* pixels, const ChangedArea& 
     }
     if (!frame.shared) {
         XSync(frame.display, False);
-    } else if (drawnThere && frame.imageCount == 2) {
-        // The next frame is drawn into the other image while the server reads this one.
+    } else if (drawnThere && frame.imageCount > 1) {
+        // The next frame is drawn into another image while the server reads this one;
+        // awaitX11Image waits for that one to be read.
         XFlush(frame.display);
-        awaitRead(frame, frame.images[1 - sent]);
     } else {
         // The next frame is drawn into the same memory: wait until the server has read it.
         awaitRead(frame, image);
     }
+    return !takeError(error);
+}
+
+bool awaitX11Image(X11Presenter& frame, int index, std::string& error) {
+    // Frames drawn into memory of our own are copied into an image once it has been read,
+    // while presenting, so that the server's reading overlaps their drawing.
+    const bool drawnIntoImages = frame.shared && frame.ourPixels;
+    if (drawnIntoImages && index >= 0 && index < frame.imageCount) awaitRead(frame, frame.images[index]);
     return !takeError(error);
 }
 

@@ -15,8 +15,8 @@ namespace quorvel {
 // Where the visual's pixels are ours (32 bits, red in bits 16..23, blue in 0..7) and the
 // server has MIT-SHM, frames are drawn straight into two images in memory the server reads,
 // in turn: presenting one costs an XShmPutImage a changed rectangle, and the server reads it
-// while the next frame is drawn into the other, which it has finished reading by then (its
-// completion event is waited for otherwise). Other TrueColor and DirectColor visuals get
+// while the next frame is drawn into the other, once it has finished reading that one (its
+// completion event is usually in by then). Other TrueColor and DirectColor visuals get
 // each changed pixel converted.
 struct X11Presenter;
 
@@ -29,6 +29,9 @@ X11Presenter* openX11Presenter(_XDisplay* display, unsigned long window, int wid
                                std::string& error);
 // The shared images frames are drawn straight into, as sharedFrames() gives them.
 int x11SharedFrames(const X11Presenter& presenter, uint32_t* (&frames)[kMaxSharedFrames]);
+// Waits until the server has read shared image `index`, so that the next frame may be drawn
+// there; at once where frames are not drawn into the images. False with `error` once the window or the display has gone.
+bool awaitX11Image(X11Presenter& presenter, int index, std::string& error);
 // Sends `area` of a width x height frame to the window, which may now be another size: the
 // frame stays at the top-left, clipped, and with `clearOutside` the rest of the window
 // turns black. False with `error` once the window or the display has gone.
