@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <new>
+#include <thread>
 #include <vector>
 
 #include "numeric/frame_hash.h"
@@ -59,6 +60,7 @@ int sharedFrames(DesktopWindow& window, uint32_t* (&frames)[kMaxSharedFrames]) {
 
 bool awaitSharedFrame(DesktopWindow&, int index, bool& free, std::string&) {
     desktop.sharedFramesAwaited.push_back(index);
+    std::this_thread::sleep_for(desktop.awaitTakes);
     free = desktop.heldAwaits == 0;
     if (!free) --desktop.heldAwaits;
     return true;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <deque>
 #include <string>
 #include <vector>
@@ -20,6 +21,7 @@ struct FakeDesktop {
     std::string placeError;                            // placeWindow fails with it when set
     int sharedFramesOffered = 0;                       // as X11 with MIT-SHM offers two, Wayland three
     int heldAwaits = 0;                                // awaits of a shared frame that find it still held
+    std::chrono::milliseconds awaitTakes{0};           // each await of a shared frame lasts this long
     std::deque<std::vector<WindowEvent>> eventBursts;  // one burst arrives at each gathering
     int presentFailsAfter = -1;                        // presents that succeed before the window goes
     bool presentThrows = false;                        // the first present throws std::bad_alloc

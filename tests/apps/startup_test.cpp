@@ -249,6 +249,31 @@ TEST_F(StartupTest, AFrameStillHeldIsNotDrawnIntoAndEventsGoOn) {
     EXPECT_EQ(fakeDesktop().displaysClosed, 1);
 }
 
+// --fps tells the time spent waiting for the window system to hand a frame back apart from
+// the time spent presenting: a compositor's slow pace is not our cost.
+TEST_F(StartupTest, FpsTellsWaitingForTheWindowSystemApartFromPresenting) {
+    fakeDesktop().sharedFramesOffered = 3;
+    fakeDesktop().awaitTakes = std::chrono::milliseconds(10);
+    fakeDesktop().eventBursts.resize(120);  // 1.2 s of frames at least, then Escape
+    fakeDesktop().eventBursts.push_back({kEscape});
+    WindowOptions options;
+    options.showFrameRate = true;
+    testing::internal::CaptureStdout();
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(startup(options), 0);
+    testing::internal::GetCapturedStderr();
+    const std::string report = testing::internal::GetCapturedStdout();
+    double rate = 0, drawing = 0, presenting = 0, waiting = 0, rest = 0;
+    ASSERT_EQ(std::sscanf(report.c_str(),
+                          "%lf frames/s, full speed; a frame: drawing %lf ms, presenting %lf ms, waiting for "
+                          "the window system %lf ms, the rest %lf ms",
+                          &rate, &drawing, &presenting, &waiting, &rest),
+              5)
+        << report;
+    EXPECT_GE(waiting, 10.0);
+    EXPECT_LT(presenting, 10.0);
+}
+
 // A full-screen window covers the screen, with no frame whatever the window manager's
 // would be; its drawing area is the screen rounded down to even, at its top-left.
 TEST_F(StartupTest, FullscreenDrawsTheScreenRoundedDownToEven) {
