@@ -274,7 +274,9 @@ bool presentWayland(WaylandPresenter& presenter, const uint32_t* pixels, const C
         error = "the frame was not drawn into the window's shared memory";
         return false;
     }
-    if (area.count == 0) return true;
+    // A frame the same as the one shown is committed all the same, with no damage: a
+    // compositor hands back the buffer it shows only once another replaces it, and that
+    // buffer comes round again in the ring.
     wl_surface* surface = presenter.surface;
     wl_surface_attach(surface, presenter.buffers[index].buffer, 0, 0);
     for (int i = 0; i < area.count; ++i) {

@@ -174,6 +174,15 @@ check "Wayland --max-fps 120: between 30 and 125 frames/s" \
     awk '$1 < 30 || $1 > 125 { bad = 1 } END { exit bad || NR == 0 }' <(rates "capped at 120")
 kill -TERM "$app_pid" 2>/dev/null
 wait_for_exit 10
+# A 2x2 area shows none of the solid, so no frame changes: each is committed all the same, or
+# the buffer shown, which the compositor keeps until another replaces it, would come round
+# in the ring and never be handed back.
+start_wayland_app --size 2x2 --fps
+sleep 3
+check "Wayland --size 2x2: unchanged frames go on being drawn" \
+    awk '{ last = $1 } END { exit !(last > 100) }' <(rates "full speed")
+kill -TERM "$app_pid" 2>/dev/null
+wait_for_exit 10
 # The compositor goes away: one line and status 1, as when an X server does.
 start_wayland_app
 sleep 2
