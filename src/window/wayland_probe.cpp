@@ -3,6 +3,9 @@
 #include <SDL.h>
 #include <wayland-client.h>
 
+#include <cerrno>
+#include <cstdarg>
+#include <cstdio>
 #include <cstring>
 
 namespace quorvel {
@@ -23,13 +26,46 @@ bool sdlStartsWithoutSeat() {
     return SDL_VERSIONNUM(linked.major, linked.minor, linked.patch) >= SDL_VERSIONNUM(2, 30, 0);
 }
 
+// libwayland says why it could not connect on a log of its own, which goes to stderr
+// unless taken: taken, it becomes the reason in our one line.
+std::string libraryMessage;
+
+void takeLibraryMessage(const char* format, va_list arguments) {
+    char text[512];
+    std::vsnprintf(text, sizeof text, format, arguments);
+    libraryMessage = text;
+}
+
+void printLibraryMessage(const char* format, va_list arguments) { std::vfprintf(stderr, format, arguments); }
+
+// "error: XDG_RUNTIME_DIR is invalid or not set in the environment.\n" as
+// "XDG_RUNTIME_DIR is invalid or not set in the environment".
+std::string reasonFrom(std::string message) {
+    if (message.rfind("error: ", 0) == 0) message.erase(0, 7);
+    while (!message.empty() && (message.back() == '\n' || message.back() == '.')) message.pop_back();
+    return message;
+}
+
+std::string displayName(const char* name) {
+    if (name == nullptr) return "wayland-0";
+    return *name == '\0' ? "(WAYLAND_DISPLAY is empty)" : name;
+}
+
 }  // namespace
 
 bool waylandCompositorUsable(std::string& why) {
     const char* name = SDL_getenv("WAYLAND_DISPLAY");
+    libraryMessage.clear();
+    wl_log_set_handler_client(takeLibraryMessage);
+    errno = 0;
     wl_display* display = wl_display_connect(nullptr);
+    const int connectError = errno;
+    wl_log_set_handler_client(printLibraryMessage);
     if (display == nullptr) {
-        why = std::string("cannot connect to Wayland compositor ") + (name ? name : "wayland-0");
+        const std::string reason = !libraryMessage.empty()
+                                       ? reasonFrom(libraryMessage)
+                                       : std::strerror(connectError != 0 ? connectError : ECONNREFUSED);
+        why = "cannot connect to Wayland compositor " + displayName(name) + ": " + reason;
         return false;
     }
     bool hasSeat = false;
@@ -39,7 +75,7 @@ bool waylandCompositorUsable(std::string& why) {
     wl_registry_destroy(registry);
     wl_display_disconnect(display);
     if (!hasSeat && !sdlStartsWithoutSeat()) {
-        why = std::string("Wayland compositor ") + (name ? name : "wayland-0") +
+        why = "Wayland compositor " + displayName(name) +
               " offers no input seat, which this SDL cannot start without";
         return false;
     }

@@ -30,7 +30,8 @@ X11Presenter* openX11Presenter(_XDisplay* display, unsigned long window, int wid
 // The shared images frames are drawn straight into, as sharedFrames() gives them.
 int x11SharedFrames(const X11Presenter& presenter, uint32_t* (&frames)[kMaxSharedFrames]);
 // Waits until the server has read shared image `index`, so that the next frame may be drawn
-// there; at once where frames are not drawn into the images. False with `error` once the window or the display has gone.
+// there; at once where frames are not drawn into the images. False with `error` once the
+// window or the display has gone.
 bool awaitX11Image(X11Presenter& presenter, int index, std::string& error);
 // Sends `area` of a width x height frame to the window, which may now be another size: the
 // frame stays at the top-left, clipped, and with `clearOutside` the rest of the window

@@ -90,6 +90,19 @@ start_weston() {  # start_weston SOCKET WESTON_OPTIONS...
 }
 stop_weston() { kill "$weston_pid" 2>/dev/null && wait "$weston_pid" 2>/dev/null; weston_pid=""; }
 
+# No compositor to be reached: one line that says why, and nothing of the library's own.
+no_compositor() {  # no_compositor NAME EXPECTED_REASON ENVIRONMENT...
+    local name=$1 reason=$2
+    shift 2
+    env -u DISPLAY "$@" timeout 20 "$quorvel" 2>"$work/app.err"
+    check "$name: status 1" test $? = 1
+    check "$name: one line, why" test "$(wc -l <"$work/app.err")" = 1 -a \
+        "$(sed -n 's/.*cannot connect to Wayland compositor //p' "$work/app.err")" = "$reason"
+}
+no_compositor "no such socket" "wl-none: No such file or directory" WAYLAND_DISPLAY=wl-none
+no_compositor "no runtime folder" "wl-none: XDG_RUNTIME_DIR is invalid or not set in the environment" \
+    -u XDG_RUNTIME_DIR WAYLAND_DISPLAY=wl-none
+
 # Headless weston has no input seat, which SDL before 2.30 cannot start without: Wayland
 # is checked for one whether SDL picks it unasked or is asked for it by name.
 start_weston wl-headless --backend=headless-backend.so
